@@ -1,0 +1,13 @@
+# Fails when a core source (directly under src/<subsystem>/) includes a Qt, SDL
+# or FluidSynth header: the emulation core must build without any toolkit.
+file(GLOB core_files ${SOURCE_DIR}/src/*/*.cpp ${SOURCE_DIR}/src/*/*.h)
+set(bad "")
+foreach(f IN LISTS core_files)
+  file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|SDL|fluidsynth)")
+  if(hits)
+    list(APPEND bad "${f}: ${hits}")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "The core must not include toolkit headers:\n${bad}")
+endif()

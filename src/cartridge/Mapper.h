@@ -1,0 +1,38 @@
+// The mapper framework: bank switching by rewriting bank-table entries,
+// name-table mirroring, the mapper names, the installation of a mapper for a
+// cartridge and the per-scanline interrupt counter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/Machine.h"
+
+// The display name of a mapper number; empty for numbers without one.
+std::string MapperName(int number);
+// Logs, installs the initial layout and write handler of mapper `number`;
+// false (with a log line) for an unsupported number.
+bool MapperInit(Machine& m, int number);
+// Clocked once per visible line the hook reaches; may turn `code` into intIRQ.
+void MapperScanline(Machine& m, uint8_t& code);
+
+// h = 0: vertical ($800), h = 1: horizontal ($400).
+void SetMirroring(Machine& m, int h);
+// Bank numbers beyond an image wrap modulo the image's size.
+void MapPrg8(Machine& m, uint16_t window, uint32_t bank);
+void MapPrg16(Machine& m, uint16_t window, uint32_t bank);
+void MapPrg32(Machine& m, uint32_t bank);
+void MapChr1(Machine& m, uint16_t window, uint32_t bank);
+void MapChr4(Machine& m, uint16_t window, uint32_t bank);
+void MapChr8(Machine& m, uint32_t bank);
+// First 16 KB bank at $8000, last at $C000, first 8 KB of pattern storage.
+void CommonLayout(Machine& m);
+
+// The empty handler: writes are ignored.
+void MapperWriteNone(Machine& m, uint16_t address, uint8_t value);
+
+// Maps work RAM at $0000-$1FFF and battery RAM at $6000-$7FFF.
+void MapRam(Machine& m);
+void MapBatteryRam(Machine& m);
+// Empties both bank tables (unload).
+void ClearBankTables(Machine& m);

@@ -1,0 +1,15 @@
+#include "core/Machine.h"
+
+#include "cartridge/Mapper.h"
+#include "video/ScanlineHook.h"
+
+namespace {
+NullHost nullHost;
+}
+
+Machine* CurrentMachine = nullptr;
+
+Machine::Machine() : Hook(&ScanlineHook), MapperWrite(&MapperWriteNone), host(&nullHost) {
+  Cpu.CyclesPerLine = kCyclesPerLine;
+  ClearBankTables(*this);
+}

@@ -1,0 +1,157 @@
+// The Machine: the whole console state that the main window owns (processor
+// record, memories, picture-processor registers, bank tables, cartridge images,
+// mapper registers, controller bytes, sound model fields, run flags). The
+// processor reaches it through CurrentMachine; tests make their own current.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Host.h"
+#include "cpu/CpuState.h"
+
+struct Machine;
+
+using HookFn = uint8_t (*)(Machine&);
+using MapperWriteFn = void (*)(Machine&, uint16_t address, uint8_t value);
+
+// One 8 KB window of the processor's address space. Base is already offset by
+// the window's first address, so the byte of address a is Base[a & Mask]; Ram
+// and BatteryRam use the mask for their mirrors. Base is null for an empty
+// window (the I/O regions, and everything while no cartridge is started).
+struct CpuBank {
+  const uint8_t* Base = nullptr;
+  uint16_t Mask = 0;
+};
+
+enum class TMirroring : uint8_t { Vertical, Horizontal };
+
+struct Rgb {
+  uint8_t R = 0, G = 0, B = 0;
+  bool operator==(const Rgb&) const = default;
+};
+
+constexpr int kScreenWidth = 256;
+constexpr int kScreenHeight = 240;
+
+struct Machine {
+  Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  // --- Processor -----------------------------------------------------------
+  TCpuState Cpu;
+  // The hook the run loop calls at the end of each slice.
+  HookFn Hook;
+  // Number of CpuRun activations on the stack (0 or 1: loops never nest).
+  int RunLoopDepth = 0;
+
+  // --- Memories (each plain memory carries one spare byte, saved in states) -
+  std::array<uint8_t, 2049> Ram{};
+  std::array<uint8_t, 8192> BatteryRam{};
+  std::array<uint8_t, 0x18> IoRegs{};  // $4000-$4017
+  std::array<uint8_t, 16385> Vram{};
+  std::array<uint8_t, 257> Oam{};
+
+  // --- Bank tables -----------------------------------------------------------
+  std::array<CpuBank, 8> CpuBankTable{};
+  // One entry per 1 KB of pattern memory, pre-offset by the kilobyte's first
+  // address: the byte of pattern address p is PatternBankTable[p >> 10][p].
+  std::array<const uint8_t*, 8> PatternBankTable{};
+
+  // --- Controllers -----------------------------------------------------------
+  std::array<uint8_t, 2> PadState{};  // bit 0..7: A B Select Start Up Down Left Right
+  std::array<uint8_t, 2> PadBit{};
+
+  // --- Picture processor -------------------------------------------------------
+  uint8_t PpuCtrl = 0;
+  uint8_t PpuMask = 0;
+  uint8_t PpuStatus = 0;
+  uint8_t OamAddr = 0;
+  uint16_t VramAddr = 0;
+  uint8_t ScrollToggle = 0;
+  uint8_t ScrollXWritten = 0;
+  uint8_t ScrollYWritten = 0;
+  uint8_t ScrollX = 0;
+  uint8_t ScrollY = 0;
+  bool ScrollChanged = false;
+  bool PaletteChanged = false;
+  bool ReadPending = false;
+  int32_t MirrorMask = 0;
+
+  // --- Scanline hook -------------------------------------------------------------
+  int ScanlineCounter = 0;
+  int SkipCounter = 0;
+  int FrameRate = 1;
+  int Sprite0Line = 0;
+
+  // 256 x 240 palette-memory indices and the colour table they index.
+  std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
+  std::array<Rgb, 256> FrameColors{};
+
+  // --- Cartridge -------------------------------------------------------------------
+  std::string RomFileName;  // UTF-8, without folder
+  std::string RomFolder;    // with its trailing separator
+  std::array<uint8_t, 16> RomHeader{};
+  int32_t PrgCount = 0;
+  int32_t ChrCount = 0;
+  int32_t CartFlags = 0;
+  int32_t MapperNumber = 0;
+  std::vector<uint8_t> PrgRom;  // empty: no cartridge loaded
+  std::vector<uint8_t> ChrRom;
+
+  // --- Mapper state (one cartridge at a time) --------------------------------------
+  MapperWriteFn MapperWrite;
+  TMirroring Mirroring = TMirroring::Vertical;
+  uint8_t ChrBankMask = 0;
+  std::string LoadedMapperName;
+  uint16_t IrqCounter = 0;
+  uint16_t IrqLatch = 0;
+  bool IrqEnabled = false;
+  std::array<uint8_t, 4> Mmc1Regs{};
+  uint8_t Mmc1Shift = 0;
+  uint8_t Mmc1Count = 0;
+  uint8_t Mmc1PrgHigh = 0;
+  uint16_t Mmc1MirrorExtra = 0;
+  uint8_t Mmc3Select = 0;
+  uint16_t Mmc3ChrInvert = 0;
+
+  // --- Sound channel model -----------------------------------------------------------
+  std::array<bool, 4> SweepFlag{};
+  std::array<uint16_t, 5> ChannelPeriod{};
+  std::array<int32_t, 5> LengthCounter{};
+  std::array<bool, 5> ChannelEnabled{true, true, true, true, true};
+  int32_t SoundVolume = 10;
+  int32_t SoundFrameCountdown = 0;
+
+  // --- Lifecycle -----------------------------------------------------------------------
+  bool Running = false;
+  bool SoundOn = false;
+
+  bool CartridgeLoaded() const { return !PrgRom.empty(); }
+
+  // --- Front end -------------------------------------------------------------------------
+  Host* host;
+
+  // Appends one line to the log.
+  void Log(std::string_view line) { host->AppendLog(line); }
+};
+
+// The machine the processor and the free-function bus routines work on.
+extern Machine* CurrentMachine;
+
+// Makes a machine current for its lifetime (tests, runner), restoring the
+// previous one afterwards.
+class MachineScope {
+ public:
+  explicit MachineScope(Machine& m) : previous_(CurrentMachine) { CurrentMachine = &m; }
+  ~MachineScope() { CurrentMachine = previous_; }
+  MachineScope(const MachineScope&) = delete;
+  MachineScope& operator=(const MachineScope&) = delete;
+
+ private:
+  Machine* previous_;
+};

@@ -1,0 +1,85 @@
+#include "video/MemoryMap.h"
+
+#include <cstdio>
+#include <string>
+
+#include "sound/SoundChannels.h"
+#include "video/PpuRegisters.h"
+
+namespace {
+
+std::string HexLine(const char* format, uint16_t address) {
+  char text[48];
+  std::snprintf(text, sizeof text, format, static_cast<unsigned>(address));
+  return text;
+}
+
+// Next serial bit of a pad: the counter wraps after eight reads, so the ninth
+// read returns A again. Reads advance it whatever the strobe holds.
+uint8_t ReadPad(Machine& m, int pad) {
+  const uint8_t bit = (m.PadState[pad] >> m.PadBit[pad]) & 1;
+  m.PadBit[pad] = (m.PadBit[pad] + 1) & 7;
+  return bit;
+}
+
+}  // namespace
+
+uint8_t IoRead(Machine& m, uint16_t address) {
+  switch (address) {
+    case 0x2002: return PpuReadStatus(m);
+    case 0x2007: return PpuReadData(m);
+    case 0x4016: return ReadPad(m, 0);
+    case 0x4017: return ReadPad(m, 1);
+    default:
+      if (address >= 0x4000 && address <= 0x4015) return m.IoRegs[address - 0x4000];
+      m.Log(HexLine("Endereço ignorado $%4X", address));
+      return 0xFF;
+  }
+}
+
+void IoWrite(Machine& m, uint16_t address, uint8_t value) {
+  if (address >= 0x2000 && address <= 0x2007) {
+    PpuRegisterWrite(m, address, value);
+    return;
+  }
+  switch (address) {
+    case 0x4014: SpriteDma(m, value); return;
+    case 0x4015:
+      m.IoRegs[0x15] = value;
+      SoundRegisterWrite(m, address, value);
+      return;
+    case 0x4016:
+      // Only the falling edge of the strobe bit restarts both pads.
+      if ((m.IoRegs[0x16] & 1) && !(value & 1)) m.PadBit = {0, 0};
+      m.IoRegs[0x16] = value;
+      return;
+    case 0x4017: m.IoRegs[0x17] = value; return;
+    default:
+      if (address >= 0x4000 && address <= 0x4013) {
+        m.IoRegs[address - 0x4000] = value;
+        SoundRegisterWrite(m, address, value);
+        return;
+      }
+      m.Log(HexLine("endereço ignorado $%4X", address));
+  }
+}
+
+uint8_t MemPeekEmpty(Machine& m, uint16_t address) {
+  m.Log(HexLine("erro ao ler memória:%04X", address));
+  return 0xFF;
+}
+
+void SpriteDma(Machine& m, uint8_t page) {
+  if (page < 0x80) {
+    // Pages below $80 always come from work RAM, mirrors included.
+    const size_t start = (page & 7) * 256u;
+    for (int i = 0; i < 256; ++i) m.Oam[i] = m.Ram[start + i];
+    return;
+  }
+  const CpuBank& bank = m.CpuBankTable[page >> 5];
+  const uint16_t start = static_cast<uint16_t>(page << 8);
+  for (int i = 0; i < 256; ++i) {
+    const uint16_t a = static_cast<uint16_t>(start + i);
+    m.Oam[i] = bank.Base ? bank.Base[a & bank.Mask] : 0xFF;
+  }
+}

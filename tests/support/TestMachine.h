@@ -1,0 +1,39 @@
+// Test support: a host that records the log and counts the hook's calls into
+// it, and a Machine made current with a cartridge image installed in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Host.h"
+#include "core/Machine.h"
+
+class RecordingHost : public Host {
+ public:
+  std::vector<std::string> log;
+  int presented = 0;
+  int colorRefreshes = 0;
+  int polls = 0;
+  int messageRounds = 0;
+
+  void AppendLog(std::string_view line) override { log.emplace_back(line); }
+  void RefreshColorTable() override { ++colorRefreshes; }
+  void PresentFrame() override { ++presented; }
+  void PollControllers() override { ++polls; }
+  void ProcessMessages() override { ++messageRounds; }
+};
+
+// A Machine with a RecordingHost, current for the test's lifetime.
+struct TestMachine {
+  RecordingHost host;
+  Machine m;
+  MachineScope scope{m};
+  TestMachine() { m.host = &host; }
+};
+
+// Puts a cartridge into `m` without a file: `prgBanks` 16 KB program banks
+// whose bytes are all their bank number (bank n filled with n), `chrBanks`
+// 8 KB pattern banks filled likewise, mapper `mapper` installed, work RAM and
+// battery RAM mapped. Returns MapperInit's result.
+bool InstallCartridge(Machine& m, int prgBanks, int chrBanks, int mapper = 0, uint8_t flags6 = 0x01);
