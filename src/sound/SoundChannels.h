@@ -8,3 +8,6 @@
 
 // A processor write to $4000-$4013, $4015 or $4017 (the byte is already in IoRegs).
 void SoundRegisterWrite(Machine& m, uint16_t address, uint8_t value);
+// The frame countdown, first thing of every scanline-hook call: runs
+// SoundFrameStep once every 244 calls (the very first call included).
+void SoundFrameTick(Machine& m);
