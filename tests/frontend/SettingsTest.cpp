@@ -1,0 +1,221 @@
+// The settings record against an in-memory store: defaults on a first start,
+// stored values, the clamp of the frame-skip modulus, the failure rules for
+// keys that cannot be opened, the load and save order, and the two lists.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "frontend/Settings.h"
+
+namespace {
+
+// Keeps values per key and records every access as "key/name" so the order
+// of reads and writes can be checked.
+class MemoryStore : public SettingsStore {
+ public:
+  std::map<std::string, std::map<std::string, std::variant<int32_t, std::string>>> keys;
+  std::set<std::string> unopenable;
+  std::vector<std::string> reads, writes;
+
+  bool OpenKey(std::string_view key) override {
+    if (unopenable.count(std::string(key))) return false;
+    current_ = std::string(key);
+    return true;
+  }
+  bool ValueExists(std::string_view name) override { return keys[current_].count(std::string(name)) > 0; }
+  int32_t ReadInteger(std::string_view name) override {
+    reads.push_back(Where(name));
+    return std::get<int32_t>(keys[current_].at(std::string(name)));
+  }
+  std::string ReadString(std::string_view name) override {
+    reads.push_back(Where(name));
+    auto& values = keys[current_];
+    auto it = values.find(std::string(name));
+    return it == values.end() ? std::string() : std::get<std::string>(it->second);
+  }
+  void WriteInteger(std::string_view name, int32_t value) override {
+    writes.push_back(Where(name));
+    keys[current_][std::string(name)] = value;
+  }
+  void WriteString(std::string_view name, std::string_view value) override {
+    writes.push_back(Where(name));
+    keys[current_][std::string(name)] = std::string(value);
+  }
+
+ private:
+  std::string Where(std::string_view name) const { return current_ + "/" + std::string(name); }
+  std::string current_;
+};
+
+TEST(Settings, FirstStartGivesTheDefaults) {
+  MemoryStore store;
+  VirelSettings s = LoadSettings(store);
+  EXPECT_FALSE(s.AbilitaSom);
+  EXPECT_EQ(s.SoundFrequencia, 11);
+  EXPECT_FALSE(s.SoundFrequenciaStored);
+  EXPECT_EQ(s.SoundVolume, 10);
+  for (bool on : s.SoundChannel) EXPECT_TRUE(on);
+  EXPECT_EQ(s.FrameRate, 1);
+  EXPECT_EQ(s.StartFullScreen, 0);
+  EXPECT_EQ(s.WindowTop, 147);
+  EXPECT_EQ(s.WindowLeft, 237);
+  EXPECT_FALSE(s.ViewFrequency);
+  EXPECT_FALSE(s.VideoEsticar);
+  for (int i = 0; i < kListSize; ++i) {
+    EXPECT_EQ(s.RecentList[i], "");
+    EXPECT_EQ(s.FavoriteList[i], "");
+  }
+  const std::array<int32_t, 8> pad1{38, 40, 37, 39, 32, 17, 13, 9}, pad2{69, 88, 83, 68, 16, 90, 81, 87};
+  EXPECT_EQ(s.Pads[0].Keys, pad1);
+  EXPECT_EQ(s.Pads[1].Keys, pad2);
+  EXPECT_FALSE(s.Pads[0].JoystickEnabled);
+  EXPECT_FALSE(s.Pads[1].JoystickEnabled);
+}
+
+TEST(Settings, SavedValuesComeBackUnchanged) {
+  VirelSettings out;
+  out.Path = "/jogos";
+  out.WindowTop = 12;
+  out.WindowLeft = -30;
+  out.VideoEsticar = true;
+  out.FrameRate = 4;
+  out.ViewFrequency = true;
+  out.AbilitaSom = true;
+  out.SoundFrequencia = 44;
+  out.SoundVolume = 200;
+  out.SoundChannel = {true, false, true, false, false};
+  out.StartFullScreen = 1;
+  out.FullScreenMode = "640x480x32";
+  out.RecentList = {"/a.nes", "", "/c.nes", "", "/e.nes"};
+  out.FavoriteList = {"", "/f.nes", "", "", ""};
+  out.Pads[0].Keys = {1, 2, 3, 4, 5, 6, 7, 8};
+  out.Pads[1].JoystickEnabled = true;
+  MemoryStore store;
+  SaveSettings(store, out);
+  VirelSettings in = LoadSettings(store);
+  EXPECT_EQ(in.Path, out.Path);
+  EXPECT_EQ(in.WindowTop, 12);
+  EXPECT_EQ(in.WindowLeft, -30);
+  EXPECT_TRUE(in.VideoEsticar);
+  EXPECT_EQ(in.FrameRate, 4);
+  EXPECT_TRUE(in.ViewFrequency);
+  EXPECT_TRUE(in.AbilitaSom);
+  EXPECT_EQ(in.SoundFrequencia, 44);
+  EXPECT_TRUE(in.SoundFrequenciaStored);
+  EXPECT_EQ(in.SoundVolume, 200);
+  EXPECT_EQ(in.SoundChannel, out.SoundChannel);
+  EXPECT_EQ(in.StartFullScreen, 1);
+  EXPECT_EQ(in.FullScreenMode, "640x480x32");
+  EXPECT_EQ(in.RecentList, out.RecentList);
+  EXPECT_EQ(in.FavoriteList, out.FavoriteList);
+  EXPECT_EQ(in.Pads[0].Keys, out.Pads[0].Keys);
+  EXPECT_TRUE(in.Pads[1].JoystickEnabled);
+  // Defaults are written too, so the store is complete after the first exit.
+  EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
+}
+
+TEST(Settings, StoredValuesThatNeedCare) {
+  struct Case {
+    const char* name;
+    int32_t stored;
+    int32_t expected;
+  };
+  // The frame-skip modulus is clamped into 1-10; any non-zero boolean is true.
+  for (Case c : {Case{"FrameRate", 0, 1}, Case{"FrameRate", -7, 1}, Case{"FrameRate", 11, 10},
+                 Case{"FrameRate", 10, 10}, Case{"FrameRate", 3, 3}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).FrameRate, c.expected) << c.stored;
+  }
+  MemoryStore store;
+  store.keys[""]["ViewFrequency"] = 7;
+  store.keys[""]["SoundFrequencia"] = 33;
+  store.keys[""]["WIN"] = 1;  // but no "SCREEN"
+  VirelSettings s = LoadSettings(store);
+  EXPECT_TRUE(s.ViewFrequency);
+  EXPECT_EQ(s.SoundFrequencia, 33);
+  EXPECT_TRUE(s.SoundFrequenciaStored);
+  EXPECT_EQ(s.StartFullScreen, 0);
+}
+
+TEST(Settings, KeysThatCannotBeOpened) {
+  MemoryStore store;
+  store.keys["JOY2"]["ENABLED"] = 1;
+  store.keys["JOY1"]["UP"] = 99;
+  store.unopenable = {"JOY2"};
+  VirelSettings s = LoadSettings(store);
+  const std::array<int32_t, 8> fallback{10, 11, 12, 13, 14, 15, 16, 17};
+  EXPECT_EQ(s.Pads[1].Keys, fallback);
+  EXPECT_FALSE(s.Pads[1].JoystickEnabled);
+  EXPECT_EQ(s.Pads[0].Keys[pbUp], 99);
+
+  store.unopenable = {"", "JOY1"};
+  s = LoadSettings(store);
+  EXPECT_EQ(s.FrameRate, 1);
+  EXPECT_EQ(s.Pads[0].Keys, kDefaultPad1.Keys);
+  // Saving skips the keys that cannot be opened and still writes the others.
+  SaveSettings(store, s);
+  for (const std::string& w : store.writes) EXPECT_EQ(w.rfind("JOY2/", 0), 0u) << w;
+  EXPECT_EQ(store.writes.size(), 9u);
+}
+
+TEST(Settings, ReadAndWriteOrder) {
+  MemoryStore store;
+  SaveSettings(store, VirelSettings{});
+  std::vector<std::string> expected = {"/PWwindowsTop", "/PWwindowsLeft",   "/FrameRate", "/ViewFrequency",
+                                       "/SoundVolume",  "/SoundFrequencia", "/AbilitaSom"};
+  for (int i = 1; i <= 5; ++i) expected.push_back("/SoundChannel" + std::to_string(i));
+  expected.insert(expected.end(), {"/SCREEN", "/WIN"});
+  for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
+  for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path"});
+  for (const char* key : {"JOY1", "JOY2"}) {
+    for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
+      expected.push_back(std::string(key) + "/" + name);
+    }
+  }
+  EXPECT_EQ(store.writes, expected);
+
+  LoadSettings(store);
+  std::vector<std::string> read = {"/Path",         "/PWwindowsTop",    "/PWwindowsLeft",
+                                   "/VideoEsticar", "/FrameRate",       "/ViewFrequency",
+                                   "/AbilitaSom",   "/SoundFrequencia", "/SoundVolume"};
+  for (int i = 1; i <= 5; ++i) read.push_back("/SoundChannel" + std::to_string(i));
+  read.insert(read.end(), {"/WIN", "/SCREEN"});
+  for (int i = 1; i <= 5; ++i) read.push_back("/MRU" + std::to_string(i));
+  for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
+  for (const char* key : {"JOY1", "JOY2"}) {
+    for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
+      read.push_back(std::string(key) + "/" + name);
+    }
+  }
+  EXPECT_EQ(store.reads, read);
+}
+
+TEST(Settings, ScreenSwitchOverridesTheStoredMode) {
+  VirelSettings s;
+  s.StartFullScreen = 1;
+  ApplyScreenSwitch(s, "/S0");
+  EXPECT_EQ(s.StartFullScreen, 0);
+  ApplyScreenSwitch(s, "/S1");
+  EXPECT_EQ(s.StartFullScreen, 1);
+  ApplyScreenSwitch(s, "/s0");  // only the exact switches count
+  ApplyScreenSwitch(s, "");
+  EXPECT_EQ(s.StartFullScreen, 1);
+}
+
+TEST(Settings, ListsKeepFiveEntriesAndNoDuplicates) {
+  std::array<std::string, kListSize> list;
+  for (const char* p : {"a", "b", "c", "d", "e"}) EXPECT_TRUE(PushFront(list, p));
+  EXPECT_EQ(list, (std::array<std::string, kListSize>{"e", "d", "c", "b", "a"}));
+  EXPECT_FALSE(PushFront(list, "c"));  // a path already there keeps its place
+  EXPECT_EQ(list[2], "c");
+  EXPECT_TRUE(PushFront(list, "f"));
+  EXPECT_EQ(list, (std::array<std::string, kListSize>{"f", "e", "d", "c", "b"}));
+}
+
+}  // namespace
