@@ -1,0 +1,377 @@
+// One 6502 instruction: operand fetch, addressing modes, the operations with
+// their flags and the 256-way opcode switch. Everything here is force-inlined
+// into its two users, the run loop and the single step (MF6502.cpp), so the
+// switch is written once and the run loop pays no call per instruction.
+#pragma once
+
+#include <cstdint>
+
+#include "cpu/Bus.h"
+#include "cpu/MF6502.h"
+
+#define CPU_INLINE [[gnu::always_inline]] inline
+
+namespace cpu6502 {
+
+// --- Instruction stream and stack ------------------------------------------
+// Every byte of the instruction stream is peeked: reading code never touches
+// an I/O register, even when a program runs from one.
+CPU_INLINE uint8_t Fetch(TCpuState& r) { return CpuPeek(r.PC++); }
+CPU_INLINE uint16_t Fetch16(TCpuState& r) {
+  const uint8_t lo = Fetch(r);
+  const uint8_t hi = Fetch(r);
+  return static_cast<uint16_t>(lo | hi << 8);
+}
+CPU_INLINE void Push(TCpuState& r, uint8_t value) { CpuWrite(static_cast<uint16_t>(0x100 | r.S--), value); }
+CPU_INLINE uint8_t Pull(TCpuState& r) { return CpuPeek(static_cast<uint16_t>(0x100 | ++r.S)); }
+CPU_INLINE void SetNZ(TCpuState& r, uint8_t v) { r.P = static_cast<uint8_t>((r.P & 0x7D) | NZTable[v]); }
+
+// --- Effective addresses ------------------------------------------------------
+CPU_INLINE uint8_t Imm(TCpuState& r) { return Fetch(r); }
+CPU_INLINE uint16_t Zp(TCpuState& r) { return Fetch(r); }
+CPU_INLINE uint16_t ZpX(TCpuState& r) { return static_cast<uint8_t>(Fetch(r) + r.X); }
+CPU_INLINE uint16_t ZpY(TCpuState& r) { return static_cast<uint8_t>(Fetch(r) + r.Y); }
+CPU_INLINE uint16_t Abs(TCpuState& r) { return Fetch16(r); }
+CPU_INLINE uint16_t AbsX(TCpuState& r) { return static_cast<uint16_t>(Fetch16(r) + r.X); }
+CPU_INLINE uint16_t AbsY(TCpuState& r) { return static_cast<uint16_t>(Fetch16(r) + r.Y); }
+// Pointer bytes come from page zero by peek; the pointer's high byte is taken
+// at pointer + 1 in 16 bits, so a pointer at $FF reaches $0100.
+CPU_INLINE uint16_t Pointer(uint16_t at) {
+  const uint8_t lo = CpuPeek(at);
+  const uint8_t hi = CpuPeek(static_cast<uint16_t>(at + 1));
+  return static_cast<uint16_t>(lo | hi << 8);
+}
+CPU_INLINE uint16_t IndX(TCpuState& r) { return Pointer(static_cast<uint8_t>(Fetch(r) + r.X)); }
+CPU_INLINE uint16_t IndY(TCpuState& r) { return static_cast<uint16_t>(Pointer(Fetch(r)) + r.Y); }
+// Data operands are full reads, with whatever side effect the register has.
+CPU_INLINE uint8_t Rd(uint16_t ea) { return CpuRead(ea); }
+
+// --- Loads, logic, comparisons ------------------------------------------------------
+CPU_INLINE void Lda(TCpuState& r, uint8_t v) { SetNZ(r, r.A = v); }
+CPU_INLINE void Ldx(TCpuState& r, uint8_t v) { SetNZ(r, r.X = v); }
+CPU_INLINE void Ldy(TCpuState& r, uint8_t v) { SetNZ(r, r.Y = v); }
+CPU_INLINE void Ora(TCpuState& r, uint8_t v) { SetNZ(r, r.A |= v); }
+CPU_INLINE void And(TCpuState& r, uint8_t v) { SetNZ(r, r.A &= v); }
+CPU_INLINE void Eor(TCpuState& r, uint8_t v) { SetNZ(r, r.A ^= v); }
+CPU_INLINE void Bit(TCpuState& r, uint8_t v) {
+  r.P = static_cast<uint8_t>((r.P & 0x3D) | (v & 0xC0) | ((r.A & v) ? 0 : FlagZ));
+}
+// Register minus operand in 16 bits: no borrow out of the low byte sets C.
+CPU_INLINE void Compare(TCpuState& r, uint8_t reg, uint8_t v) {
+  const uint16_t d = static_cast<uint16_t>(reg - v);
+  r.P = static_cast<uint8_t>((r.P & 0x7C) | NZTable[d & 0xFF] | ((d >> 8) ? 0 : FlagC));
+}
+
+// --- Arithmetic ------------------------------------------------------------------------
+// Decimal mode works digit by digit on the nibbles and changes only A and C;
+// N, Z and V keep what they held.
+CPU_INLINE void Adc(TCpuState& r, uint8_t v) {
+  const uint8_t c = r.P & FlagC;
+  if (r.P & FlagD) [[unlikely]] {
+    uint8_t lo = static_cast<uint8_t>((r.A & 0x0F) + (v & 0x0F) + c);
+    uint8_t hi = static_cast<uint8_t>((r.A >> 4) + (v >> 4));
+    if (lo > 9) {
+      lo = static_cast<uint8_t>(lo + 6);
+      ++hi;
+    }
+    if (hi > 9) hi = static_cast<uint8_t>(hi + 6);
+    r.A = static_cast<uint8_t>((hi << 4) | (lo & 0x0F));
+    r.P = static_cast<uint8_t>((r.P & ~FlagC) | (hi > 15 ? FlagC : 0));
+    return;
+  }
+  const uint16_t s = static_cast<uint16_t>(r.A + v + c);
+  const uint8_t overflow = (~(r.A ^ v) & (r.A ^ s) & 0x80) ? FlagV : 0;
+  r.A = static_cast<uint8_t>(s);
+  r.P = static_cast<uint8_t>((r.P & 0x3C) | NZTable[r.A] | overflow | (s >> 8 ? FlagC : 0));
+}
+CPU_INLINE void Sbc(TCpuState& r, uint8_t v) {
+  const uint8_t borrowIn = (r.P & FlagC) ? 0 : 1;
+  if (r.P & FlagD) [[unlikely]] {
+    uint8_t lo = static_cast<uint8_t>((r.A & 0x0F) - (v & 0x0F) - borrowIn);
+    const bool lowBorrow = lo & 0x10;
+    if (lowBorrow) lo = static_cast<uint8_t>(lo - 6);
+    uint8_t hi = static_cast<uint8_t>((r.A >> 4) - (v >> 4) - (lowBorrow ? 1 : 0));
+    if (hi & 0x10) hi = static_cast<uint8_t>(hi - 6);
+    r.A = static_cast<uint8_t>((hi << 4) | (lo & 0x0F));
+    r.P = static_cast<uint8_t>((r.P & ~FlagC) | (hi <= 15 ? FlagC : 0));
+    return;
+  }
+  const uint16_t d = static_cast<uint16_t>(r.A - v - borrowIn);
+  const uint8_t overflow = ((r.A ^ v) & (r.A ^ d) & 0x80) ? FlagV : 0;
+  r.A = static_cast<uint8_t>(d);
+  r.P = static_cast<uint8_t>((r.P & 0x3C) | NZTable[r.A] | overflow | (d >> 8 ? 0 : FlagC));
+}
+
+// --- Shifts, rotations, increments: on A or read once and written once -------------
+CPU_INLINE uint8_t Asl(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>(v << 1);
+  r.P = static_cast<uint8_t>((r.P & 0x7C) | NZTable[out] | (v >> 7));
+  return out;
+}
+CPU_INLINE uint8_t Lsr(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>(v >> 1);
+  r.P = static_cast<uint8_t>((r.P & 0x7C) | NZTable[out] | (v & 1));
+  return out;
+}
+CPU_INLINE uint8_t Rol(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>((v << 1) | (r.P & FlagC));
+  r.P = static_cast<uint8_t>((r.P & 0x7C) | NZTable[out] | (v >> 7));
+  return out;
+}
+CPU_INLINE uint8_t Ror(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>((v >> 1) | ((r.P & FlagC) << 7));
+  r.P = static_cast<uint8_t>((r.P & 0x7C) | NZTable[out] | (v & 1));
+  return out;
+}
+CPU_INLINE uint8_t Inc(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>(v + 1);
+  SetNZ(r, out);
+  return out;
+}
+CPU_INLINE uint8_t Dec(TCpuState& r, uint8_t v) {
+  const uint8_t out = static_cast<uint8_t>(v - 1);
+  SetNZ(r, out);
+  return out;
+}
+// Memory forms: one full read, one write of the result, no dummy write.
+template <uint8_t (*Op)(TCpuState&, uint8_t)>
+CPU_INLINE void Modify(TCpuState& r, uint16_t ea) {
+  const uint8_t v = CpuRead(ea);
+  CpuWrite(ea, Op(r, v));
+}
+
+// --- Branches, jumps, subroutines, interrupts ------------------------------------------
+// A taken branch costs one cycle more; never a page-crossing penalty.
+CPU_INLINE void Branch(TCpuState& r, bool taken) {
+  if (taken) {
+    const int8_t offset = static_cast<int8_t>(CpuPeek(r.PC));
+    r.PC = static_cast<uint16_t>(r.PC + offset + 1);
+    --r.Cycles;
+  } else {
+    ++r.PC;
+  }
+}
+// The high byte of an indirect target sits at pointer + 1 in 16 bits: a
+// pointer at $xxFF reads it from the next page. Both bytes are full reads.
+CPU_INLINE void JmpIndirect(TCpuState& r) {
+  const uint16_t at = Fetch16(r);
+  const uint8_t lo = CpuRead(at);
+  const uint8_t hi = CpuRead(static_cast<uint16_t>(at + 1));
+  r.PC = static_cast<uint16_t>(lo | hi << 8);
+}
+// The pushed return address is that of JSR's last byte; RTS adds the one.
+CPU_INLINE void Jsr(TCpuState& r) {
+  const uint8_t lo = Fetch(r);
+  const uint8_t hi = CpuPeek(r.PC);
+  Push(r, static_cast<uint8_t>(r.PC >> 8));
+  Push(r, static_cast<uint8_t>(r.PC));
+  r.PC = static_cast<uint16_t>(lo | hi << 8);
+}
+CPU_INLINE void Rts(TCpuState& r) {
+  const uint8_t lo = Pull(r);
+  const uint8_t hi = Pull(r);
+  r.PC = static_cast<uint16_t>((lo | hi << 8) + 1);
+}
+CPU_INLINE void Rti(TCpuState& r) {
+  r.P = Pull(r) | FlagU;
+  const uint8_t lo = Pull(r);
+  const uint8_t hi = Pull(r);
+  r.PC = static_cast<uint16_t>(lo | hi << 8);
+}
+// BRK skips the byte after it and pushes the status with B set.
+CPU_INLINE void Brk(TCpuState& r) {
+  ++r.PC;
+  Push(r, static_cast<uint8_t>(r.PC >> 8));
+  Push(r, static_cast<uint8_t>(r.PC));
+  Push(r, r.P | FlagB);
+  r.P = static_cast<uint8_t>((r.P | FlagI) & ~FlagD);
+  const uint8_t lo = CpuRead(0xFFFE);
+  const uint8_t hi = CpuRead(0xFFFF);
+  r.PC = static_cast<uint16_t>(lo | hi << 8);
+}
+// Clearing I with an interrupt pending lets it in one instruction late: the
+// slice is cut to end after the next instruction and the loop delivers the
+// pending code there. Nothing records a pending code, so this stays dormant.
+CPU_INLINE void DeferPendingInterrupt(TCpuState& r) {
+  if (r.PendingInterrupt == intNone) return;
+  r.DeferInterrupt = 1;
+  r.SavedCycles = r.Cycles;
+  r.Cycles = 1;
+}
+CPU_INLINE void Cli(TCpuState& r) {
+  const bool wasSet = r.P & FlagI;
+  r.P = static_cast<uint8_t>(r.P & ~FlagI);
+  if (wasSet) [[unlikely]]
+    DeferPendingInterrupt(r);
+}
+CPU_INLINE void Plp(TCpuState& r) {
+  const bool wasSet = r.P & FlagI;
+  r.P = Pull(r) | FlagU;
+  if (wasSet && !(r.P & FlagI)) [[unlikely]]
+    DeferPendingInterrupt(r);
+}
+
+// --- The instruction -----------------------------------------------------------------
+// Fetch, charge the table's cycles, carry out. $EA and the undocumented opcodes
+// take the default path: one byte long, their table cycles, no other effect.
+CPU_INLINE void ExecuteInstruction(TCpuState& r) {
+  const uint8_t opcode = Fetch(r);
+  r.Cycles -= CycleTable[opcode];
+  // clang-format off
+  switch (opcode) {
+    case 0x00: Brk(r); break;                                  // BRK
+    case 0x01: Ora(r, Rd(IndX(r))); break;                     // ORA (zp,X)
+    case 0x05: Ora(r, Rd(Zp(r))); break;                       // ORA zp
+    case 0x06: Modify<Asl>(r, Zp(r)); break;                   // ASL zp
+    case 0x08: Push(r, r.P); break;                            // PHP: P as held
+    case 0x09: Ora(r, Imm(r)); break;                          // ORA #
+    case 0x0A: r.A = Asl(r, r.A); break;                       // ASL A
+    case 0x0D: Ora(r, Rd(Abs(r))); break;                      // ORA abs
+    case 0x0E: Modify<Asl>(r, Abs(r)); break;                  // ASL abs
+    case 0x10: Branch(r, !(r.P & FlagN)); break;               // BPL
+    case 0x11: Ora(r, Rd(IndY(r))); break;                     // ORA (zp),Y
+    case 0x15: Ora(r, Rd(ZpX(r))); break;                      // ORA zp,X
+    case 0x16: Modify<Asl>(r, ZpX(r)); break;                  // ASL zp,X
+    case 0x18: r.P &= ~FlagC; break;                           // CLC
+    case 0x19: Ora(r, Rd(AbsY(r))); break;                     // ORA abs,Y
+    case 0x1D: Ora(r, Rd(AbsX(r))); break;                     // ORA abs,X
+    case 0x1E: Modify<Asl>(r, AbsX(r)); break;                 // ASL abs,X
+    case 0x20: Jsr(r); break;                                  // JSR
+    case 0x21: And(r, Rd(IndX(r))); break;                     // AND (zp,X)
+    case 0x24: Bit(r, Rd(Zp(r))); break;                       // BIT zp
+    case 0x25: And(r, Rd(Zp(r))); break;                       // AND zp
+    case 0x26: Modify<Rol>(r, Zp(r)); break;                   // ROL zp
+    case 0x28: Plp(r); break;                                  // PLP
+    case 0x29: And(r, Imm(r)); break;                          // AND #
+    case 0x2A: r.A = Rol(r, r.A); break;                       // ROL A
+    case 0x2C: Bit(r, Rd(Abs(r))); break;                      // BIT abs
+    case 0x2D: And(r, Rd(Abs(r))); break;                      // AND abs
+    case 0x2E: Modify<Rol>(r, Abs(r)); break;                  // ROL abs
+    case 0x30: Branch(r, r.P & FlagN); break;                  // BMI
+    case 0x31: And(r, Rd(IndY(r))); break;                     // AND (zp),Y
+    case 0x35: And(r, Rd(ZpX(r))); break;                      // AND zp,X
+    case 0x36: Modify<Rol>(r, ZpX(r)); break;                  // ROL zp,X
+    case 0x38: r.P |= FlagC; break;                            // SEC
+    case 0x39: And(r, Rd(AbsY(r))); break;                     // AND abs,Y
+    case 0x3D: And(r, Rd(AbsX(r))); break;                     // AND abs,X
+    case 0x3E: Modify<Rol>(r, AbsX(r)); break;                 // ROL abs,X
+    case 0x40: Rti(r); break;                                  // RTI
+    case 0x41: Eor(r, Rd(IndX(r))); break;                     // EOR (zp,X)
+    case 0x45: Eor(r, Rd(Zp(r))); break;                       // EOR zp
+    case 0x46: Modify<Lsr>(r, Zp(r)); break;                   // LSR zp
+    case 0x48: Push(r, r.A); break;                            // PHA
+    case 0x49: Eor(r, Imm(r)); break;                          // EOR #
+    case 0x4A: r.A = Lsr(r, r.A); break;                       // LSR A
+    case 0x4C: r.PC = Abs(r); break;                           // JMP abs
+    case 0x4D: Eor(r, Rd(Abs(r))); break;                      // EOR abs
+    case 0x4E: Modify<Lsr>(r, Abs(r)); break;                  // LSR abs
+    case 0x50: Branch(r, !(r.P & FlagV)); break;               // BVC
+    case 0x51: Eor(r, Rd(IndY(r))); break;                     // EOR (zp),Y
+    case 0x55: Eor(r, Rd(ZpX(r))); break;                      // EOR zp,X
+    case 0x56: Modify<Lsr>(r, ZpX(r)); break;                  // LSR zp,X
+    case 0x58: Cli(r); break;                                  // CLI
+    case 0x59: Eor(r, Rd(AbsY(r))); break;                     // EOR abs,Y
+    case 0x5D: Eor(r, Rd(AbsX(r))); break;                     // EOR abs,X
+    case 0x5E: Modify<Lsr>(r, AbsX(r)); break;                 // LSR abs,X
+    case 0x60: Rts(r); break;                                  // RTS
+    case 0x61: Adc(r, Rd(IndX(r))); break;                     // ADC (zp,X)
+    case 0x65: Adc(r, Rd(Zp(r))); break;                       // ADC zp
+    case 0x66: Modify<Ror>(r, Zp(r)); break;                   // ROR zp
+    case 0x68: Lda(r, Pull(r)); break;                         // PLA
+    case 0x69: Adc(r, Imm(r)); break;                          // ADC #
+    case 0x6A: r.A = Ror(r, r.A); break;                       // ROR A
+    case 0x6C: JmpIndirect(r); break;                          // JMP (abs)
+    case 0x6D: Adc(r, Rd(Abs(r))); break;                      // ADC abs
+    case 0x6E: Modify<Ror>(r, Abs(r)); break;                  // ROR abs
+    case 0x70: Branch(r, r.P & FlagV); break;                  // BVS
+    case 0x71: Adc(r, Rd(IndY(r))); break;                     // ADC (zp),Y
+    case 0x75: Adc(r, Rd(ZpX(r))); break;                      // ADC zp,X
+    case 0x76: Modify<Ror>(r, ZpX(r)); break;                  // ROR zp,X
+    case 0x78: r.P |= FlagI; break;                            // SEI
+    case 0x79: Adc(r, Rd(AbsY(r))); break;                     // ADC abs,Y
+    case 0x7D: Adc(r, Rd(AbsX(r))); break;                     // ADC abs,X
+    case 0x7E: Modify<Ror>(r, AbsX(r)); break;                 // ROR abs,X
+    case 0x81: CpuWrite(IndX(r), r.A); break;                  // STA (zp,X)
+    case 0x84: CpuWrite(Zp(r), r.Y); break;                    // STY zp
+    case 0x85: CpuWrite(Zp(r), r.A); break;                    // STA zp
+    case 0x86: CpuWrite(Zp(r), r.X); break;                    // STX zp
+    case 0x88: SetNZ(r, --r.Y); break;                         // DEY
+    case 0x8A: SetNZ(r, r.A = r.X); break;                     // TXA
+    case 0x8C: CpuWrite(Abs(r), r.Y); break;                   // STY abs
+    case 0x8D: CpuWrite(Abs(r), r.A); break;                   // STA abs
+    case 0x8E: CpuWrite(Abs(r), r.X); break;                   // STX abs
+    case 0x90: Branch(r, !(r.P & FlagC)); break;               // BCC
+    case 0x91: CpuWrite(IndY(r), r.A); break;                  // STA (zp),Y
+    case 0x94: CpuWrite(ZpX(r), r.Y); break;                   // STY zp,X
+    case 0x95: CpuWrite(ZpX(r), r.A); break;                   // STA zp,X
+    case 0x96: CpuWrite(ZpY(r), r.X); break;                   // STX zp,Y
+    case 0x98: SetNZ(r, r.A = r.Y); break;                     // TYA
+    case 0x99: CpuWrite(AbsY(r), r.A); break;                  // STA abs,Y
+    case 0x9A: r.S = r.X; break;                               // TXS
+    case 0x9D: CpuWrite(AbsX(r), r.A); break;                  // STA abs,X
+    case 0xA0: Ldy(r, Imm(r)); break;                          // LDY #
+    case 0xA1: Lda(r, Rd(IndX(r))); break;                     // LDA (zp,X)
+    case 0xA2: Ldx(r, Imm(r)); break;                          // LDX #
+    case 0xA4: Ldy(r, Rd(Zp(r))); break;                       // LDY zp
+    case 0xA5: Lda(r, Rd(Zp(r))); break;                       // LDA zp
+    case 0xA6: Ldx(r, Rd(Zp(r))); break;                       // LDX zp
+    case 0xA8: SetNZ(r, r.Y = r.A); break;                     // TAY
+    case 0xA9: Lda(r, Imm(r)); break;                          // LDA #
+    case 0xAA: SetNZ(r, r.X = r.A); break;                     // TAX
+    case 0xAC: Ldy(r, Rd(Abs(r))); break;                      // LDY abs
+    case 0xAD: Lda(r, Rd(Abs(r))); break;                      // LDA abs
+    case 0xAE: Ldx(r, Rd(Abs(r))); break;                      // LDX abs
+    case 0xB0: Branch(r, r.P & FlagC); break;                  // BCS
+    case 0xB1: Lda(r, Rd(IndY(r))); break;                     // LDA (zp),Y
+    case 0xB4: Ldy(r, Rd(ZpX(r))); break;                      // LDY zp,X
+    case 0xB5: Lda(r, Rd(ZpX(r))); break;                      // LDA zp,X
+    case 0xB6: Ldx(r, Rd(ZpY(r))); break;                      // LDX zp,Y
+    case 0xB8: r.P &= ~FlagV; break;                           // CLV
+    case 0xB9: Lda(r, Rd(AbsY(r))); break;                     // LDA abs,Y
+    case 0xBA: r.X = r.S; break;                               // TSX: flags untouched
+    case 0xBC: Ldy(r, Rd(AbsX(r))); break;                     // LDY abs,X
+    case 0xBD: Lda(r, Rd(AbsX(r))); break;                     // LDA abs,X
+    case 0xBE: Ldx(r, Rd(AbsY(r))); break;                     // LDX abs,Y
+    case 0xC0: Compare(r, r.Y, Imm(r)); break;                 // CPY #
+    case 0xC1: Compare(r, r.A, Rd(IndX(r))); break;            // CMP (zp,X)
+    case 0xC4: Compare(r, r.Y, Rd(Zp(r))); break;              // CPY zp
+    case 0xC5: Compare(r, r.A, Rd(Zp(r))); break;              // CMP zp
+    case 0xC6: Modify<Dec>(r, Zp(r)); break;                   // DEC zp
+    case 0xC8: SetNZ(r, ++r.Y); break;                         // INY
+    case 0xC9: Compare(r, r.A, Imm(r)); break;                 // CMP #
+    case 0xCA: SetNZ(r, --r.X); break;                         // DEX
+    case 0xCC: Compare(r, r.Y, Rd(Abs(r))); break;             // CPY abs
+    case 0xCD: Compare(r, r.A, Rd(Abs(r))); break;             // CMP abs
+    case 0xCE: Modify<Dec>(r, Abs(r)); break;                  // DEC abs
+    case 0xD0: Branch(r, !(r.P & FlagZ)); break;               // BNE
+    case 0xD1: Compare(r, r.A, Rd(IndY(r))); break;            // CMP (zp),Y
+    case 0xD5: Compare(r, r.A, Rd(ZpX(r))); break;             // CMP zp,X
+    case 0xD6: Modify<Dec>(r, ZpX(r)); break;                  // DEC zp,X
+    case 0xD8: r.P &= ~FlagD; break;                           // CLD
+    case 0xD9: Compare(r, r.A, Rd(AbsY(r))); break;            // CMP abs,Y
+    case 0xDD: Compare(r, r.A, Rd(AbsX(r))); break;            // CMP abs,X
+    case 0xDE: Modify<Dec>(r, AbsX(r)); break;                 // DEC abs,X
+    case 0xE0: Compare(r, r.X, Imm(r)); break;                 // CPX #
+    case 0xE1: Sbc(r, Rd(IndX(r))); break;                     // SBC (zp,X)
+    case 0xE4: Compare(r, r.X, Rd(Zp(r))); break;              // CPX zp
+    case 0xE5: Sbc(r, Rd(Zp(r))); break;                       // SBC zp
+    case 0xE6: Modify<Inc>(r, Zp(r)); break;                   // INC zp
+    case 0xE8: SetNZ(r, ++r.X); break;                         // INX
+    case 0xE9: Sbc(r, Imm(r)); break;                          // SBC #
+    case 0xEC: Compare(r, r.X, Rd(Abs(r))); break;             // CPX abs
+    case 0xED: Sbc(r, Rd(Abs(r))); break;                      // SBC abs
+    case 0xEE: Modify<Inc>(r, Abs(r)); break;                  // INC abs
+    case 0xF0: Branch(r, r.P & FlagZ); break;                  // BEQ
+    case 0xF1: Sbc(r, Rd(IndY(r))); break;                     // SBC (zp),Y
+    case 0xF5: Sbc(r, Rd(ZpX(r))); break;                      // SBC zp,X
+    case 0xF6: Modify<Inc>(r, ZpX(r)); break;                  // INC zp,X
+    case 0xF8: r.P |= FlagD; break;                            // SED
+    case 0xF9: Sbc(r, Rd(AbsY(r))); break;                     // SBC abs,Y
+    case 0xFD: Sbc(r, Rd(AbsX(r))); break;                     // SBC abs,X
+    case 0xFE: Modify<Inc>(r, AbsX(r)); break;                 // INC abs,X
+    default: break;                                            // NOP ($EA) and the undocumented opcodes
+  }
+  // clang-format on
+}
+
+}  // namespace cpu6502

@@ -1,0 +1,114 @@
+// The processor's entries: reset, interrupt entry, the run loop that slices
+// processor time into scanlines, and the debugger's single steps. The
+// instruction itself lives in Instructions.h and is inlined into both the run
+// loop and CpuStep.
+#include "cpu/MF6502.h"
+
+#include "cpu/Bus.h"
+#include "cpu/Instructions.h"
+
+namespace {
+
+uint16_t ReadVector(uint16_t at) {
+  const uint8_t lo = CpuRead(at);
+  const uint8_t hi = CpuRead(static_cast<uint16_t>(at + 1));
+  return static_cast<uint16_t>(lo | hi << 8);
+}
+
+// Counts the run loop on the Machine's stack for as long as it is active, so
+// that the lifecycle can tell whether a command must enter CpuRun or only let
+// the active loop carry on.
+class RunLoopScope {
+ public:
+  explicit RunLoopScope(Machine& m) : m_(m) { ++m_.RunLoopDepth; }
+  ~RunLoopScope() { --m_.RunLoopDepth; }
+  RunLoopScope(const RunLoopScope&) = delete;
+  RunLoopScope& operator=(const RunLoopScope&) = delete;
+
+ private:
+  Machine& m_;
+};
+
+// The end of a slice: ask the scanline hook what happens next and refill the
+// slice. The refill is an assignment, so cycles the last instruction ran past
+// the slice's end are dropped. A deferred interrupt (CLI/PLP with one pending)
+// ends its shortened slice without a hook call and resumes the saved count.
+uint8_t EndSlice(TCpuState& s) {
+  if (s.DeferInterrupt) [[unlikely]] {
+    s.DeferInterrupt = 0;
+    s.Cycles += s.SavedCycles - 1;
+    const uint8_t code = s.PendingInterrupt;
+    s.PendingInterrupt = intNone;
+    return code;
+  }
+  const uint8_t code = CpuScanlineHook();
+  s.Cycles = s.CyclesPerLine;
+  return code;
+}
+
+}  // namespace
+
+void CpuReset(TCpuState& s) {
+  s.A = s.X = s.Y = 0;
+  // Z and bit 5 set, I clear; the stack starts at the top of page $01.
+  s.P = FlagZ | FlagU;
+  s.S = 0xFF;
+  s.PC = ReadVector(0xFFFC);
+  s.Cycles = s.CyclesPerLine;
+  s.PendingInterrupt = intNone;
+  s.DeferInterrupt = 0;
+  s.SavedCycles = 0;
+}
+
+void CpuInterrupt(TCpuState& s, uint8_t code) {
+  // An IRQ that meets a set I is gone, not remembered.
+  if (code == intNMI || (code == intIRQ && !(s.P & FlagI))) {
+    s.Cycles -= 7;
+    cpu6502::Push(s, static_cast<uint8_t>(s.PC >> 8));
+    cpu6502::Push(s, static_cast<uint8_t>(s.PC));
+    cpu6502::Push(s, static_cast<uint8_t>(s.P & ~FlagB));
+    s.P = static_cast<uint8_t>(s.P & ~FlagD);
+    // Only IRQ masks further IRQs; an NMI leaves I as it was.
+    if (code == intIRQ) s.P |= FlagI;
+    s.PC = ReadVector(code == intNMI ? 0xFFFA : 0xFFFE);
+  }
+}
+
+uint16_t CpuRun(TCpuState& s) {
+  Machine& m = *CurrentMachine;
+  // Loops never nest: a command that reaches here from inside the active
+  // loop's hook has already set Running, and that loop simply carries on.
+  if (m.RunLoopDepth > 0) return s.PC;
+  RunLoopScope active(m);
+
+  // The registers live in a local copy while instructions run, so the compiler
+  // keeps them in machine registers; the record is brought up to date before
+  // the hook runs (it may reset the processor or be looked at) and reloaded after.
+  TCpuState r = s;
+  for (;;) {
+    do {
+      cpu6502::ExecuteInstruction(r);
+    } while (r.Cycles > 0);
+    s = r;
+    const uint8_t code = EndSlice(s);
+    if (code == intStop) return s.PC;
+    if (code != intNone) CpuInterrupt(s, code);
+    r = s;
+  }
+}
+
+uint16_t CpuStep(TCpuState& s) {
+  cpu6502::ExecuteInstruction(s);
+  return s.PC;
+}
+
+uint16_t DebugStep(TCpuState& s) {
+  const uint16_t pc = CpuStep(s);
+  if (s.Cycles > 0) return pc;
+  // Stepping goes on across a frame start: intStop reaches CpuInterrupt,
+  // which does nothing with it, and the address returned is the one after
+  // the instruction even when an interrupt has just been entered.
+  const uint8_t code = EndSlice(s);
+  if (code != intNone) CpuInterrupt(s, code);
+  return pc;
+}
