@@ -6,18 +6,33 @@
 
 #include "core/Machine.h"
 
+// --- Lifecycle.cpp ---------------------------------------------------------------
+
 // Loads the image at `path`, installs its mapper, resets and runs it. Returns
 // when the run loop stops; when a loop is already active it only prepares the
 // machine and sets Running, and the active loop carries on with the new cartridge.
 // File errors propagate as exceptions (RomLoadError or std::runtime_error).
 void LoadAndStart(Machine& m, const std::string& path);
+// Every step of LoadAndStart except entering the run loop: unload what is
+// loaded, load, map, reset, start sound, prepare the display, set Running.
+// True when the cartridge started (Running set); false when the image was
+// refused or its mapper is not supported (the reason is in the log).
+bool StartCartridge(Machine& m, const std::string& path);
 void ResetMachine(Machine& m);
 void UnloadCartridge(Machine& m);
-bool LoadBatteryAndMapper(Machine& m);
-// RomFolder + RomFileName up to and including its first "." + "sav".
-std::string BatteryFilePath(const Machine& m);
 // True while a CpuRun activation is on the stack.
 bool RunLoopActive(const Machine& m);
 // Sets Running and enters CpuRun unless a loop is already active (then the
-// active loop simply carries on). Used by resume, reset, debugger close.
+// active loop simply carries on). Used by start, resume, reset, debugger close.
 void RunOrContinue(Machine& m);
+
+// --- BatteryRam.cpp --------------------------------------------------------------
+
+bool LoadBatteryAndMapper(Machine& m);
+// RomFolder + BatteryFileName(m).
+std::string BatteryFilePath(const Machine& m);
+// RomFileName up to and including its first "." + "sav" (just "sav" without one).
+std::string BatteryFileName(const Machine& m);
+// Logs and writes the 8192 bytes of BatteryRam when a cartridge is loaded and
+// CartFlags has the battery bit now. Throws std::runtime_error on a failed write.
+void SaveBatteryRam(Machine& m);

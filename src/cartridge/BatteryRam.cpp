@@ -1,0 +1,49 @@
+// Battery-backed cartridge RAM: the 8 KB at $6000-$7FFF kept raw, in address
+// order, in a file named after the cartridge in the cartridge's own folder.
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "cartridge/Lifecycle.h"
+#include "cartridge/Mapper.h"
+#include "core/AtomicFile.h"
+
+namespace {
+
+constexpr int32_t kBatteryBit = 0x02;
+
+}  // namespace
+
+std::string BatteryFileName(const Machine& m) {
+  // Everything after the first full stop goes: a.b.nes and a.c.nes share a.sav.
+  const size_t dot = m.RomFileName.find('.');
+  const std::string stem = dot == std::string::npos ? std::string() : m.RomFileName.substr(0, dot + 1);
+  return stem + "sav";
+}
+
+std::string BatteryFilePath(const Machine& m) { return m.RomFolder + BatteryFileName(m); }
+
+bool LoadBatteryAndMapper(Machine& m) {
+  MapBatteryRam(m);
+  if (m.CartFlags & kBatteryBit) {
+    const std::string path = BatteryFilePath(m);
+    std::error_code error;
+    if (std::filesystem::exists(Utf8Path(path), error)) {
+      m.Log("Carregando arquivo de bateria \"" + BatteryFileName(m) + "\".");
+      // A shorter file fills only the start; the rest keeps its zeros.
+      const std::vector<uint8_t> bytes = ReadFilePrefix(path, m.BatteryRam.size());
+      std::copy(bytes.begin(), bytes.end(), m.BatteryRam.begin());
+    } else {
+      m.Log("Arquivo de bateria não achado.");
+    }
+  }
+  MapRam(m);
+  return MapperInit(m, m.MapperNumber);
+}
+
+void SaveBatteryRam(Machine& m) {
+  // The bit is tested now, not as the header had it: the MMC3 can switch it.
+  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit)) return;
+  m.Log("Salvando arquivo de bateria \"" + BatteryFileName(m) + "\".");
+  WriteFileAtomically(BatteryFilePath(m), m.BatteryRam);
+}

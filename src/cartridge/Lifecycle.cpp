@@ -1,0 +1,107 @@
+// Loading and starting a cartridge, resetting the console and unloading it.
+// The front-end steps of these sequences (menus, display, status text, the
+// sound setting) are asked of the host; everything else happens here, so the
+// main window, the headless runner and the tests run the very same sequence.
+#include "cartridge/Lifecycle.h"
+
+#include <algorithm>
+
+#include "cartridge/Mapper.h"
+#include "cartridge/RomLoader.h"
+#include "cpu/MF6502.h"
+#include "sound/Sound.h"
+
+namespace {
+
+// The status bar shows the file name with a-z raised and nothing else
+// touched, so accented letters and digits stay as they are.
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+}  // namespace
+
+bool StartCartridge(Machine& m, const std::string& path) {
+  MachineScope current(m);
+  if (m.CartridgeLoaded()) {
+    m.host->SetCartridgeItemsEnabled(false);
+    UnloadCartridge(m);
+  }
+  if (!LoadRomFile(m, path)) return false;
+  // An unsupported mapper leaves the images loaded but nothing started.
+  if (!LoadBatteryAndMapper(m)) return false;
+  m.host->SetCartridgeItemsEnabled(true);
+  ResetMachine(m);
+  m.Log("6502 iniciado.");
+  const bool sound = m.host->SoundEnabled();
+  if (sound) SoundStart(nullptr, m.host->SoundRate(), 255);
+  m.SoundOn = sound;
+  m.host->PrepareDisplay();
+  m.Running = true;
+  m.host->SetStatusText(UpperAscii(m.RomFileName));
+  return true;
+}
+
+void LoadAndStart(Machine& m, const std::string& path) {
+  if (StartCartridge(m, path)) RunOrContinue(m);
+}
+
+void ResetMachine(Machine& m) {
+  MachineScope current(m);
+  m.SkipCounter = 0;
+  std::fill_n(m.IoRegs.begin(), 15, 0);  // $4000-$400E; the rest keep their images
+  m.PadState = {};
+  m.PadBit = {};
+  m.PpuCtrl = 0;
+  m.PpuMask = 0;
+  m.PpuStatus = 0;
+  m.OamAddr = 0;
+  m.VramAddr = 0;
+  m.ScrollX = 0;
+  m.ScrollY = 0;
+  m.ScrollXWritten = 0;
+  m.ScrollYWritten = 0;
+  // The first $2007 read after a reset is the dummy one.
+  m.ReadPending = true;
+  m.ScrollToggle = 0;
+  m.ScanlineCounter = 0;
+  m.Log("resetando 6502...");
+  // The reset vector is read through the banks the mapper has just set up.
+  CpuReset(m.Cpu);
+}
+
+void UnloadCartridge(Machine& m) {
+  m.Running = false;
+  m.Log("6502 terminado.");
+  // A failed battery write throws from here: emulation has stopped, but the
+  // memories and images stay so that nothing more is lost.
+  SaveBatteryRam(m);
+  m.Vram.fill(0);
+  m.Oam.fill(0);
+  m.BatteryRam.fill(0);
+  m.Ram.fill(0);
+  ClearBankTables(m);
+  m.PrgRom = {};
+  m.ChrRom = {};
+  m.RomFileName.clear();
+  m.RomFolder.clear();
+  // With sound on the device stays open; the hook silenced every channel
+  // when it stopped the run loop.
+  if (!m.SoundOn) SoundStop();
+  m.host->LeaveDisplay();
+  m.Log("Cartucho Descarregado.");
+  m.host->SetStatusText("");
+}
+
+bool RunLoopActive(const Machine& m) { return m.RunLoopDepth > 0; }
+
+void RunOrContinue(Machine& m) {
+  m.Running = true;
+  // Loops never nest: a command given from inside the active loop's message
+  // processing only sets Running, and that loop carries on at its level.
+  if (RunLoopActive(m)) return;
+  MachineScope current(m);
+  CpuRun(m.Cpu);
+}

@@ -1,0 +1,61 @@
+#include "cartridge/SaveState.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "core/AtomicFile.h"
+
+namespace {
+
+// Where each memory lies in the file: work RAM, sprite memory, video memory,
+// each with its spare trailing byte.
+constexpr size_t kOamOffset = 2049;
+constexpr size_t kVramOffset = 2049 + 257;
+static_assert(kStateFileSize == 18691);
+
+}  // namespace
+
+std::string StateFileName(const Machine& m) {
+  const size_t dot = m.RomFileName.find('.');
+  const std::string stem = dot == std::string::npos ? std::string() : m.RomFileName.substr(0, dot + 1);
+  return stem + "wb";
+}
+
+void SaveState(Machine& m) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(kStateFileSize);
+  bytes.insert(bytes.end(), m.Ram.begin(), m.Ram.end());
+  bytes.insert(bytes.end(), m.Oam.begin(), m.Oam.end());
+  bytes.insert(bytes.end(), m.Vram.begin(), m.Vram.end());
+  // A failed write throws before the log line: the caller shows the error.
+  WriteFileAtomically(StateFileName(m), bytes);
+  m.Log("Arquivo gravado com sucesso.");
+}
+
+void LoadState(Machine& m) {
+  const std::string name = StateFileName(m);
+  // Only a complete state is taken: a truncated or foreign file would leave
+  // the memories half old and half new, which no game survives.
+  std::vector<uint8_t> bytes;
+  try {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(Utf8Path(name), error);
+    if (!error && size == kStateFileSize) bytes = ReadFilePrefix(name, kStateFileSize);
+  } catch (const std::runtime_error&) {
+    bytes.clear();
+  }
+  if (bytes.size() != kStateFileSize) {
+    m.Log("Erro ao carregar arquivo: " + name);
+    return;
+  }
+  std::copy_n(bytes.begin(), m.Ram.size(), m.Ram.begin());
+  std::copy_n(bytes.begin() + kOamOffset, m.Oam.size(), m.Oam.begin());
+  std::copy_n(bytes.begin() + kVramOffset, m.Vram.size(), m.Vram.begin());
+  // Palette memory came from the file: the colour table is rebuilt from it
+  // at the next presentation, not left showing the colours from before.
+  m.PaletteChanged = true;
+  m.Log("Arquivo carregado com sucesso.");
+}
