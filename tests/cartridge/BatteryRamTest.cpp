@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cartridge/Lifecycle.h"
-#include "support/TempDir.h"
+#include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 #include "video/MemoryMap.h"
 
@@ -36,7 +36,7 @@ TEST(BatteryFile, NameEndsAtTheFirstFullStopOfTheFileName) {
 }
 
 TEST(BatteryFile, AShortFileFillsOnlyTheStartOfBatteryRam) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<uint8_t> bytes(100);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i + 1);
   WriteAll(dir.path() / "jogo.sav", bytes);
@@ -52,7 +52,7 @@ TEST(BatteryFile, AShortFileFillsOnlyTheStartOfBatteryRam) {
 }
 
 TEST(BatteryFile, MissingFileIsLoggedAndWithoutTheBitNothingIsRead) {
-  TempDir dir;
+  ScratchFolder dir;
   TestMachine missing;
   PutImage(missing.m, dir.folder(), "jogo.nes", kBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(missing.m));
@@ -70,7 +70,7 @@ TEST(BatteryFile, MissingFileIsLoggedAndWithoutTheBitNothingIsRead) {
 }
 
 TEST(BatteryFile, SavedRamComesBackForEveryImageSharingTheName) {
-  TempDir dir;
+  ScratchFolder dir;
   TestMachine first;
   PutImage(first.m, dir.folder(), "a.b.nes", kBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(first.m));
@@ -86,7 +86,7 @@ TEST(BatteryFile, SavedRamComesBackForEveryImageSharingTheName) {
 }
 
 TEST(BatteryFile, NoFileIsWrittenOnceTheBitIsCleared) {
-  TempDir dir;
+  ScratchFolder dir;
   TestMachine t;
   PutImage(t.m, dir.folder(), "jogo.nes", kBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(t.m));
@@ -98,7 +98,7 @@ TEST(BatteryFile, NoFileIsWrittenOnceTheBitIsCleared) {
 }
 
 TEST(BatteryFile, AnUnsupportedMapperIsReportedAsFalse) {
-  TempDir dir;
+  ScratchFolder dir;
   TestMachine t;
   PutImage(t.m, dir.folder(), "jogo.nes", 0x01);
   t.m.MapperNumber = 250;

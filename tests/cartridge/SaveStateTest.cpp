@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
+#include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -27,7 +27,7 @@ TEST(StateFileName, CutsAtTheFirstFullStop) {
 }
 
 TEST(SaveState, WritesTheThreeMemoriesInOrderWithTheirSpareBytes) {
-  TempDir dir;
+  ScratchFolder dir;
   WorkingDirectory cwd(dir.path());
   TestMachine t;
   t.m.RomFileName = "jogo.nes";
@@ -42,7 +42,7 @@ TEST(SaveState, WritesTheThreeMemoriesInOrderWithTheirSpareBytes) {
 }
 
 TEST(SaveState, LoadRestoresOnlyTheMemories) {
-  TempDir dir;
+  ScratchFolder dir;
   WorkingDirectory cwd(dir.path());
   TestMachine t;
   t.m.RomFileName = "jogo.nes";
@@ -69,7 +69,7 @@ TEST(SaveState, LoadRestoresOnlyTheMemories) {
 }
 
 TEST(SaveState, MissingShortAndLongFilesChangeNothing) {
-  TempDir dir;
+  ScratchFolder dir;
   WorkingDirectory cwd(dir.path());
   const std::pair<const char*, size_t> cases[] = {
       {"missing", 0}, {"empty", 0}, {"short", 18690}, {"ram only", 2049}, {"long", 18692}};
@@ -90,7 +90,7 @@ TEST(SaveState, MissingShortAndLongFilesChangeNothing) {
 }
 
 TEST(SaveState, AFailedSaveThrowsLogsNothingAndKeepsTheOldState) {
-  TempDir dir;
+  ScratchFolder dir;
   WorkingDirectory cwd(dir.path());
   TestMachine t;
   t.m.RomFileName = "jogo.nes";

@@ -4,10 +4,10 @@
 
 #include <stdexcept>
 
-#include "support/TempDir.h"
+#include "support/ScratchFolder.h"
 
 TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("slot.sav");
   WriteAll(path, std::vector<uint8_t>(100, 0xEE));
   const std::vector<uint8_t> fresh = {1, 2, 3};
@@ -19,7 +19,7 @@ TEST(AtomicFile, ReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
 }
 
 TEST(AtomicFile, AFailedWriteKeepsTheOldContents) {
-  TempDir dir;
+  ScratchFolder dir;
   const std::string path = dir.file("slot.sav");
   const std::vector<uint8_t> old(64, 0x42);
   WriteAll(path, old);
@@ -36,7 +36,7 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldContents) {
 }
 
 TEST(AtomicFile, MissingFolderAndMissingFileThrowWithThePath) {
-  TempDir dir;
+  ScratchFolder dir;
   try {
     WriteFileAtomically(dir.file("nowhere/x.sav"), std::vector<uint8_t>(1, 0));
     FAIL() << "no exception";
@@ -47,7 +47,7 @@ TEST(AtomicFile, MissingFolderAndMissingFileThrowWithThePath) {
 }
 
 TEST(AtomicFile, ReadFilePrefixStopsAtTheLimitOrTheEnd) {
-  TempDir dir;
+  ScratchFolder dir;
   std::vector<uint8_t> bytes(300);
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i);
   WriteAll(dir.file("f"), bytes);

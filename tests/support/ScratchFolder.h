@@ -11,22 +11,22 @@
 #include <string>
 #include <vector>
 
-class TempDir {
+class ScratchFolder {
  public:
-  TempDir() {
+  ScratchFolder() {
     static std::atomic<int> serial{0};
     std::random_device seed;
     path_ = std::filesystem::temp_directory_path() /
             ("virel-test-" + std::to_string(seed()) + "-" + std::to_string(serial++));
     std::filesystem::create_directories(path_);
   }
-  ~TempDir() {
+  ~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
   // The folder with its trailing separator, as RomFolder holds it.
