@@ -1,0 +1,159 @@
+#include "cartridge/RomLoader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "cartridge/Mapper.h"
+#include "cartridge/ZipImage.h"
+#include "core/Text.h"
+
+namespace {
+
+constexpr size_t kHeaderSize = 16;
+constexpr size_t kPrgBankSize = 16384;
+constexpr size_t kChrBankSize = 8192;
+// The largest image a header can describe. Bytes past the last pattern bank
+// are never looked at, so a plain file is read no further than this.
+constexpr size_t kMaxImageSize = kHeaderSize + 255 * kPrgBankSize + 255 * kChrBankSize;
+
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+std::string Quoted(std::string_view text) { return "\"" + SanitizeUtf8(text) + "\""; }
+
+// The file name's extension from its last full stop, as typed ("" without one).
+std::string_view Extension(std::string_view fileName) {
+  const size_t dot = fileName.rfind('.');
+  return dot == std::string_view::npos ? std::string_view{} : fileName.substr(dot);
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+#ifdef _WIN32
+  // Paths travel as UTF-8; the wide API is the one that takes any name.
+  return _wfopen(std::filesystem::path(std::u8string(path.begin(), path.end())).c_str(), L"rb");
+#else
+  return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+std::vector<uint8_t> ReadPlainImage(const std::string& path) {
+  errno = 0;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
+  if (!file) throw RomLoadError("Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
+  std::vector<uint8_t> image(kMaxImageSize);
+  const size_t got = std::fread(image.data(), 1, image.size(), file.get());
+  // A folder opens on some systems and only fails when read.
+  if (std::ferror(file.get()))
+    throw RomLoadError("Cannot read file " + Quoted(path) + ". " + std::strerror(errno ? errno : EIO));
+  image.resize(got);
+  return image;
+}
+
+// Frees both images and empties the bank tables that pointed into them: the
+// machine then holds no cartridge (PrgRom empty).
+void ReleaseImages(Machine& m) {
+  ClearBankTables(m);
+  std::vector<uint8_t>().swap(m.PrgRom);
+  std::vector<uint8_t>().swap(m.ChrRom);
+}
+
+// Leaves no half-loaded cartridge behind: unless the load is accepted, the
+// images go, whether it returns false or ends with an error.
+class ReleaseUnlessAccepted {
+ public:
+  explicit ReleaseUnlessAccepted(Machine& m) : m_(m) {}
+  ~ReleaseUnlessAccepted() {
+    if (!accepted_) ReleaseImages(m_);
+  }
+  ReleaseUnlessAccepted(const ReleaseUnlessAccepted&) = delete;
+  ReleaseUnlessAccepted& operator=(const ReleaseUnlessAccepted&) = delete;
+  void Accept() { accepted_ = true; }
+
+ private:
+  Machine& m_;
+  bool accepted_ = false;
+};
+
+}  // namespace
+
+bool LoadRomFile(Machine& m, const std::string& path) {
+  ReleaseUnlessAccepted guard(m);
+  ReleaseImages(m);
+
+  m.Log("");
+  const auto cut = std::find_if(path.rbegin(), path.rend(), IsSeparator).base();
+  m.RomFileName.assign(cut, path.end());
+  m.RomFolder.assign(path.begin(), cut);
+  m.Log("Carregando Arquivo: \"" + SanitizeUtf8(m.RomFileName) + "\"...");
+
+  // Only the exact lower-case extension opens an archive: "game.ZIP" is read
+  // as an image and fails the magic test with "PK".
+  std::vector<uint8_t> image;
+  std::string source = Quoted(path);
+  if (Extension(m.RomFileName) == ".zip") {
+    std::string member;
+    image = ReadZipImage(path, member);
+    source = Quoted(member) + " in archive " + Quoted(path);
+  } else {
+    image = ReadPlainImage(path);
+  }
+
+  if (image.size() < kHeaderSize)
+    throw RomLoadError("Stream read error: " + source + " holds only " + std::to_string(image.size()) +
+                       " bytes, too few for the 16-byte iNES header.");
+  std::copy_n(image.begin(), kHeaderSize, m.RomHeader.begin());
+  const auto& h = m.RomHeader;
+  if (h[0] != 'N' || h[1] != 'E' || h[2] != 'S') {
+    m.Log("Arquivo não suportado: " +
+          Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(h.data()), 3)));
+    return false;
+  }
+
+  m.PrgCount = h[4];
+  m.ChrCount = h[5];
+  m.CartFlags = h[6];
+  m.MapperNumber = h[6] >> 4;
+  // Headers that carry text in bytes 7-15 ("DiskDude!") give a byte 8 that is
+  // not zero; their byte 7 is no mapper number.
+  if (h[8] == 0) m.MapperNumber |= h[7] & 0xF0;
+
+  m.Log("[" + std::to_string(m.PrgCount) + "] of PRG Rom");
+  m.Log("[" + std::to_string(m.ChrCount) + "] of CHR Ram");
+  m.Log("Tamanho do cartucho : [" + std::to_string(16 * m.PrgCount + 8 * m.ChrCount) + " Kb]");
+  // The initial layout maps the last program bank at $C000; there is none.
+  if (m.PrgCount == 0) {
+    m.Log("Arquivo não suportado: nenhum banco de PRG Rom.");
+    return false;
+  }
+
+  SetMirroring(m, (h[6] & 1) ? 0 : 1);
+
+  // The trainer bit is not honoured: program data always starts at offset 16.
+  const size_t prgBytes = m.PrgCount * kPrgBankSize;
+  const size_t chrBytes = m.ChrCount * kChrBankSize;
+  if (image.size() < kHeaderSize + prgBytes + chrBytes)
+    throw RomLoadError("Stream read error: " + source + " holds " + std::to_string(image.size()) +
+                       " bytes, but its header announces " +
+                       std::to_string(kHeaderSize + prgBytes + chrBytes) + " (" + std::to_string(m.PrgCount) +
+                       " program banks of 16 KB and " + std::to_string(m.ChrCount) +
+                       " pattern banks of 8 KB).");
+
+  // Each image keeps one spare byte past its banks.
+  const auto body = image.begin() + kHeaderSize;
+  m.PrgRom.assign(prgBytes + 1, 0);
+  std::copy_n(body, prgBytes, m.PrgRom.begin());
+  m.ChrRom.assign(chrBytes + 1, 0);
+  std::copy_n(body + static_cast<std::ptrdiff_t>(prgBytes), chrBytes, m.ChrRom.begin());
+  guard.Accept();
+  return true;
+}

@@ -1,0 +1,103 @@
+#include "cartridge/ZipImage.h"
+
+#include <zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "cartridge/RomLoader.h"
+#include "core/Text.h"
+
+namespace {
+
+struct ArchiveCloser {
+  // The archive is opened read-only: discarding it never writes anything.
+  void operator()(zip_t* archive) const { zip_discard(archive); }
+};
+struct MemberCloser {
+  void operator()(zip_file_t* file) const { zip_fclose(file); }
+};
+using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
+using Member = std::unique_ptr<zip_file_t, MemberCloser>;
+
+// libzip's own wording, with the system's reason when the failure came from
+// the file system ("No such file or directory" rather than "Can't open file").
+std::string Reason(zip_error_t* error) {
+  if (zip_error_code_zip(error) == ZIP_ER_NOENT) return std::strerror(ENOENT);
+  if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
+    return std::strerror(zip_error_code_system(error));
+  return zip_error_strerror(error);
+}
+
+std::string Quoted(std::string_view text) { return "\"" + SanitizeUtf8(text) + "\""; }
+
+Archive OpenArchive(const std::string& path) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+  zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+  if (!archive) {
+    if (source) zip_source_free(source);
+    std::string message = "Cannot open file " + Quoted(path) + ". " + Reason(&error);
+    zip_error_fini(&error);
+    throw RomLoadError(message);
+  }
+  zip_error_fini(&error);
+  return Archive(archive);
+}
+
+}  // namespace
+
+bool MatchesNesMask(std::string_view name) {
+  if (name.size() < 4) return false;
+  const std::string_view ext = name.substr(name.size() - 4);
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return ext[0] == '.' && lower(ext[1]) == 'n' && lower(ext[2]) == 'e' && lower(ext[3]) == 's';
+}
+
+std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberName) {
+  Archive archive = OpenArchive(path);
+
+  // The first match in directory order stands for the image, even when a
+  // later member would also match.
+  const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+  zip_int64_t index = -1;
+  for (zip_int64_t i = 0; i < count && index < 0; ++i) {
+    const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
+    if (name && MatchesNesMask(name)) index = i;
+  }
+  if (index < 0)
+    throw RomLoadError("The archive " + Quoted(path) + " holds no cartridge image (no \"*.nes\" file).");
+  const auto at = static_cast<zip_uint64_t>(index);
+  memberName = zip_get_name(archive.get(), at, 0);
+  const std::string where = Quoted(memberName) + " in archive " + Quoted(path);
+
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive.get(), at, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    throw RomLoadError("Cannot read " + where + ". " + zip_strerror(archive.get()));
+  // Decided on the size the directory announces, before anything is inflated.
+  if (stat.size > kMaxZipMemberSize)
+    throw RomLoadError("The file " + where + " is too large for a cartridge image (" +
+                       std::to_string(stat.size) + " bytes; the limit is 8 MiB).");
+
+  Member member(zip_fopen_index(archive.get(), at, 0));
+  if (!member) throw RomLoadError("Cannot read " + where + ". " + zip_strerror(archive.get()));
+  std::vector<uint8_t> image(stat.size);
+  size_t done = 0;
+  while (done < image.size()) {
+    const zip_int64_t n = zip_fread(member.get(), image.data() + done, image.size() - done);
+    if (n < 0) throw RomLoadError("Cannot read " + where + ". " + zip_file_strerror(member.get()));
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  // One read past the announced size lets libzip check the member's CRC and
+  // shows a member that is longer or shorter than its directory entry says.
+  uint8_t extra;
+  const zip_int64_t tail = zip_fread(member.get(), &extra, 1);
+  if (tail < 0) throw RomLoadError("Cannot read " + where + ". " + zip_file_strerror(member.get()));
+  if (done != image.size() || tail != 0)
+    throw RomLoadError("Cannot read " + where + ". Its size does not match the archive's directory.");
+  return image;
+}
