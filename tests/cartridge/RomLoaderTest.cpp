@@ -8,6 +8,7 @@
 #include "cartridge/Mapper.h"
 #include "cartridge/ZipImage.h"
 #include "support/RomFiles.h"
+#include "support/TempDir.h"
 #include "support/TestMachine.h"
 #include "video/MemoryMap.h"
 #include "video/PpuRegisters.h"
@@ -22,8 +23,8 @@ struct LoaderTest : ::testing::Test {
   TempDir dir;
 
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const std::string path = dir.File(name);
-    WriteBytes(path, bytes);
+    const std::string path = dir.file(name);
+    WriteAll(path, bytes);
     return path;
   }
   // The message of the RomLoadError that loading `path` ends with.
@@ -161,7 +162,7 @@ TEST_F(LoaderTest, FileNameWithoutFolderAndInvalidUtf8ShowsReadably) {
 TEST_F(LoaderTest, ArchiveGivesItsFirstNesMemberInDirectoryOrder) {
   const auto first = MakeInesImage(2, 1, 0x00);
   const auto second = MakeInesImage(1, 1, 0x01);
-  const std::string path = dir.File("pack.zip");
+  const std::string path = dir.file("pack.zip");
   WriteZip(path, {{"leia-me.txt", {'o', 'i'}}, {"nes/", {}}, {"Jogo.NeS", first}, {"outro.nes", second}});
   t.host.log.clear();
 
@@ -176,16 +177,16 @@ TEST_F(LoaderTest, ArchiveGivesItsFirstNesMemberInDirectoryOrder) {
 }
 
 TEST_F(LoaderTest, StoredMembersAndMembersInFoldersLoad) {
-  const std::string path = dir.File("stored.zip");
+  const std::string path = dir.file("stored.zip");
   WriteZip(path, {{"roms/x.NES", MakeInesImage(1, 1)}}, /*stored=*/true);
   ASSERT_TRUE(LoadRomFile(t.m, path));
   EXPECT_EQ(t.m.PrgRom[0], PrgFill(0));
 }
 
 TEST_F(LoaderTest, OnlyTheExactLowerCaseExtensionOpensAnArchive) {
-  const std::string zipped = dir.File("a.zip");
+  const std::string zipped = dir.file("a.zip");
   WriteZip(zipped, {{"a.nes", MakeInesImage(1, 1)}});
-  const std::string upper = dir.File("game.ZIP");
+  const std::string upper = dir.file("game.ZIP");
   std::filesystem::copy_file(zipped, upper);
   t.host.log.clear();
 
@@ -230,7 +231,7 @@ TEST_F(LoaderTest, NoProgramBanksIsRefusedWithALogLine) {
 }
 
 TEST_F(LoaderTest, FileErrorsEndTheLoadWithAPlainMessage) {
-  const std::string missing = dir.File("nao-existe.nes");
+  const std::string missing = dir.file("nao-existe.nes");
   EXPECT_EQ(FailureOf(missing), "Cannot open file \"" + missing + "\". No such file or directory");
 
   EXPECT_THAT(FailureOf(dir.path().string()), HasSubstr("Cannot read file"));
@@ -249,7 +250,7 @@ TEST_F(LoaderTest, FileErrorsEndTheLoadWithAPlainMessage) {
 }
 
 TEST_F(LoaderTest, ArchiveErrorsEndTheLoadWithAPlainMessage) {
-  const std::string missing = dir.File("sumiu.zip");
+  const std::string missing = dir.file("sumiu.zip");
   EXPECT_EQ(FailureOf(missing), "Cannot open file \"" + missing + "\". No such file or directory");
   EXPECT_FALSE(std::filesystem::exists(missing)) << "opening must not create the archive";
 
@@ -257,18 +258,18 @@ TEST_F(LoaderTest, ArchiveErrorsEndTheLoadWithAPlainMessage) {
   EXPECT_EQ(FailureOf(notZip), "Cannot open file \"" + notZip + "\". Not a zip archive");
   EXPECT_EQ(std::filesystem::file_size(notZip), MakeInesImage(1, 1).size());
 
-  const std::string noNes = dir.File("docs.zip");
+  const std::string noNes = dir.file("docs.zip");
   WriteZip(noNes, {{"leia-me.txt", {'o', 'i'}}, {"jogo.nes.bak", MakeInesImage(1, 1)}});
   EXPECT_EQ(FailureOf(noNes), "The archive \"" + noNes + "\" holds no cartridge image (no \"*.nes\" file).");
 
-  const std::string shortMember = dir.File("curto.zip");
+  const std::string shortMember = dir.file("curto.zip");
   WriteZip(shortMember, {{"c.nes", {'N', 'E', 'S'}}});
   EXPECT_EQ(FailureOf(shortMember), "Stream read error: \"c.nes\" in archive \"" + shortMember +
                                         "\" holds only 3 bytes, too few for the 16-byte iNES header.");
 }
 
 TEST_F(LoaderTest, OversizedArchiveMemberIsRefusedBeforeInflating) {
-  const std::string path = dir.File("bomba.zip");
+  const std::string path = dir.file("bomba.zip");
   std::vector<uint8_t> huge = MakeInesImage(1, 1);
   huge.resize(kMaxZipMemberSize + 1, 0);
   WriteZip(path, {{"bomba.nes", huge}});
@@ -287,14 +288,14 @@ TEST_F(LoaderTest, EveryFailedLoadLeavesNoCartridge) {
   const std::string good = Write("bom.nes", MakeInesImage(2, 1));
   auto cut = MakeInesImage(2, 1);
   cut.resize(1000);
-  const std::string noNes = dir.File("vazio.zip");
+  const std::string noNes = dir.file("vazio.zip");
   WriteZip(noNes, {{"x.txt", {1}}});
   const std::string failing[] = {
       Write("exe.nes", {'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
       Write("zero.nes", MakeInesImage(0, 0)),
       Write("cut.nes", cut),
       Write("tiny.nes", {'N', 'E'}),
-      dir.File("missing.nes"),
+      dir.file("missing.nes"),
       noNes,
   };
   for (const std::string& path : failing) {

@@ -2,24 +2,7 @@
 
 #include <zip.h>
 
-#include <fstream>
-#include <random>
 #include <stdexcept>
-
-TempDir::TempDir() {
-  std::random_device random;
-  const auto base = std::filesystem::temp_directory_path();
-  do {
-    path_ = base / ("virel-test-" + std::to_string(random()));
-  } while (!std::filesystem::create_directory(path_));
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::File(const std::string& name) const { return (path_ / name).string(); }
 
 std::vector<uint8_t> MakeInesImage(int prgBanks, int chrBanks, uint8_t flags6, uint8_t flags7,
                                    uint8_t byte8) {
@@ -42,12 +25,6 @@ std::vector<uint8_t> MakeInesImage(int prgBanks, int chrBanks, uint8_t flags6, u
   for (int b = 0; b < prgBanks; ++b) image.insert(image.end(), 0x4000, PrgFill(b));
   for (int b = 0; b < chrBanks; ++b) image.insert(image.end(), 0x2000, ChrFill(b));
   return image;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 void WriteZip(const std::string& path,

@@ -1,29 +1,11 @@
-// Test support: cartridge images and ZIP archives written to a temporary
-// folder, for tests that go through the real loader and file system.
+// Test support: iNES images and ZIP archives built in memory and written to
+// a TempDir, for tests that go through the real loader and file system.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
-
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  // Full UTF-8 path of `name` inside the folder.
-  std::string File(const std::string& name) const;
-
- private:
-  std::filesystem::path path_;
-};
 
 // Program bank n is filled with $80 + n and pattern bank n with $40 + n, so a
 // byte seen through a bank table tells which bank is mapped there.
@@ -34,8 +16,6 @@ constexpr uint8_t ChrFill(int bank) { return static_cast<uint8_t>(0x40 + bank); 
 // given, then `prgBanks` x 16 KB and `chrBanks` x 8 KB filled as above.
 std::vector<uint8_t> MakeInesImage(int prgBanks, int chrBanks, uint8_t flags6 = 0x01, uint8_t flags7 = 0,
                                    uint8_t byte8 = 0);
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // Writes a ZIP archive holding `members` (name, content) in that order,
 // deflated unless `stored` is set.
