@@ -8,7 +8,7 @@
 #include "cartridge/Mapper.h"
 #include "cartridge/ZipImage.h"
 #include "support/RomFiles.h"
-#include "support/TempDir.h"
+#include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 #include "video/MemoryMap.h"
 #include "video/PpuRegisters.h"
@@ -20,7 +20,7 @@ namespace {
 
 struct LoaderTest : ::testing::Test {
   TestMachine t;
-  TempDir dir;
+  ScratchFolder dir;
 
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = dir.file(name);

@@ -1,5 +1,5 @@
 // Test support: iNES images and ZIP archives built in memory and written to
-// a TempDir, for tests that go through the real loader and file system.
+// a ScratchFolder, for tests that go through the real loader and file system.
 #pragma once
 
 #include <cstdint>
