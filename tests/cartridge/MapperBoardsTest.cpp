@@ -100,8 +100,8 @@ const std::vector<BoardCase> kCases = {
     {"Mapper23MaskedRegisters",          23, 16, 16, {{0x9000, 5}, {0xD000, 2}, {0xB001, 1}},              {10, 11, 4, 5},  Chr8(0), H, Horz},
     {"Mapper23IgnoresUnlistedRegisters", 23, 16, 16, {{0x8001, 5}, {0xA003, 1}, {0xC001, 3}, {0xE000, 3}}, {0, 1, 30, 31}, Chr8(0), V, Vert},
 
-    {"Mapper33Registers", 33, 16, 16, {{0x8000, 0x45}, {0x8001, 0x27}, {0x8002, 3}, {0x8003, 0x80}, {0xA000, 10}, {0xA003, 13}},
-     {5, 7, 30, 31}, {6, 7, 0, 1, 10, 5, 6, 13}, H, Horz},
+    {"Mapper33Registers", 33, 16, 16, {{0x8000, 0x44}, {0x8001, 0x27}, {0x8002, 3}, {0x8003, 0x80}, {0xA000, 10}, {0xA003, 13}},
+     {4, 7, 30, 31}, {6, 7, 0, 1, 10, 5, 6, 13}, H, Horz},
     {"Mapper33MirroringRegister", 33, 16, 16, {{0x8000, 0x40}, {0xE000, 0}}, {0, 1, 30, 31}, Chr8(0), V, Vert},
     {"Mapper33OnlyExactAddresses", 33, 16, 16, {{0x9000, 3}, {0x8004, 3}, {0xA004, 3}, {0xC000, 3}, {0xE001, 1}, {0xE002, 1}},
      {0, 1, 30, 31}, Chr8(0), V, Vert},

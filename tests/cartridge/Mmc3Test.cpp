@@ -137,8 +137,11 @@ TEST_F(Mmc3, CounterFiresOnTheNthLine) {
 }
 
 TEST_F(Mmc3, CounterSetToZeroWrapsInsteadOfFiring) {
-  MemWrite(t.m, 0xE000, 0);  // latch 0, counter 0, off
+  // A zero reloads from the latch only while the counter runs; stopped, it is taken as is.
+  MemWrite(t.m, 0xC001, 50);
+  MemWrite(t.m, 0xE000, 0);
   MemWrite(t.m, 0xC000, 0);
+  EXPECT_EQ(t.m.IrqCounter, 0);
   MemWrite(t.m, 0xE001, 0x80);
   EXPECT_EQ(ClockUntilIrq(240), 0);
   EXPECT_EQ(t.m.IrqCounter, 65535 - 239);
