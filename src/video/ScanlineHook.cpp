@@ -1,13 +1,93 @@
 #include "video/ScanlineHook.h"
 
-// Minimal frame pacing until the renderer and the full hook land: counts
-// lines, lets the host work at line 0 and stops there when Running is clear.
-uint8_t ScanlineHook(Machine& m) {
-  m.ScanlineCounter = (m.ScanlineCounter + 1) % 244;
-  if (m.ScanlineCounter != 0) return intNone;
+#include "cartridge/Mapper.h"
+#include "sound/Sound.h"
+#include "sound/SoundChannels.h"
+#include "video/PpuRegisters.h"
+#include "video/Renderer.h"
+
+namespace {
+
+constexpr int kLinesPerFrame = 244;
+constexpr int kLastVisibleLine = 239;
+
+constexpr uint8_t kStatusVblank = 0x80;
+constexpr uint8_t kStatusSprite0 = 0x40;
+
+// Line 0: the frame boundary where the front end gets its turn. Returns
+// intStop when a command processed here cleared Running.
+uint8_t FrameStart(Machine& m) {
   m.host->PollControllers();
+  ComputeSprite0Line(m);
+  // Menu commands, keys and repaints all run inside this call.
   m.host->ProcessMessages();
-  return m.Running ? intNone : intStop;
+  if (m.Running) return intNone;
+  for (int channel = 0; channel < 5; ++channel) SoundSetVolume(channel, 0);
+  return intStop;
 }
 
-void ComputeSprite0Line(Machine&) {}
+}  // namespace
+
+uint8_t ScanlineHook(Machine& m) {
+  SoundFrameTick(m);
+  const int line = m.ScanlineCounter = (m.ScanlineCounter + 1) % kLinesPerFrame;
+  uint8_t code = intNone;
+
+  if (m.SkipCounter == 0 && line <= kLastVisibleLine) RenderLine(m, line);
+  if (line == 0) {
+    // Line 0 is drawn before the picture goes out, so the shown frame carries
+    // the new frame's top line above the previous frame's other 239.
+    m.host->RefreshColorTable();
+    m.PpuStatus &= ~kStatusVblank;
+    if (m.SkipCounter == 0) m.host->PresentFrame();
+  }
+
+  if (line == kLastVisibleLine) {
+    // A rate outside 1-10 never reaches here from the settings; a zero must
+    // still not divide, so it counts as "show every frame".
+    const int rate = m.FrameRate > 0 ? m.FrameRate : 1;
+    m.SkipCounter = (m.SkipCounter + 1) % rate;
+    if ((m.PpuMask & 0x10) && m.SkipCounter == 0) RenderSprites(m);
+    m.PpuStatus = static_cast<uint8_t>((m.PpuStatus | kStatusVblank) & ~kStatusSprite0);
+    m.ScrollToggle = 0;
+    // The vertical-blank interrupt goes out at once: no mapper clock, no
+    // scroll latch on this line.
+    if (m.PpuCtrl & 0x80) return intNMI;
+  } else if (line == 0) {
+    if (FrameStart(m) == intStop) return intStop;
+  }
+
+  if (line <= kLastVisibleLine) {
+    MapperScanline(m, code);
+    if (code != intNone) return code;
+    // Scroll written during this line's slice governs the lines drawn next.
+    if (m.ScrollChanged) {
+      m.ScrollX = m.ScrollXWritten;
+      m.ScrollY = m.ScrollYWritten;
+      m.ScrollChanged = false;
+    }
+    if ((m.PpuMask & 0x10) && line == m.Sprite0Line) {
+      m.PpuStatus |= kStatusSprite0;
+      if (m.PpuCtrl & 0x40) code = intNMI;
+    }
+  }
+  return code;
+}
+
+void ComputeSprite0Line(Machine& m) {
+  const int y = m.Oam[0];
+  const int tile = m.Oam[1];
+  const bool tall = m.PpuCtrl & 0x20;
+  const int base =
+      tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  // The hit is predicted one line below the last row of sprite 0 with any
+  // opaque pixel; flips, position and the background play no part. A fully
+  // transparent sprite is hit on its own top line.
+  m.Sprite0Line = y;
+  const int rows = tall ? 16 : 8;
+  for (int row = 0; row < rows; ++row) {
+    const int address = base + row + (row >= 8 ? 8 : 0);
+    if (PatternByte(m, static_cast<uint16_t>(address)) | PatternByte(m, static_cast<uint16_t>(address + 8)))
+      m.Sprite0Line = y + row + 1;
+  }
+}
