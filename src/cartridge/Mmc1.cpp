@@ -65,7 +65,7 @@ void Mmc1Init(Machine& m) {
 }
 
 void Mmc1Write(Machine& m, uint16_t address, uint8_t value) {
-  const unsigned reg = (address >> 13) - 4;
+  const unsigned reg = ((address >> 13) - 4) & 3;  // $8000, $A000, $C000, $E000 pages
   // A write with bit 7 set abandons the bits collected so far and forces
   // 16 KB mode with the switchable bank at $8000 for the next program write.
   if (value & 0x80) {
