@@ -53,7 +53,12 @@ void IoWrite(Machine& m, uint16_t address, uint8_t value) {
       if ((m.IoRegs[0x16] & 1) && !(value & 1)) m.PadBit = {0, 0};
       m.IoRegs[0x16] = value;
       return;
-    case 0x4017: m.IoRegs[0x17] = value; return;
+    case 0x4017:
+      // Stored like the other sound registers; the channel model has no use
+      // for it, but it is the one that decides.
+      m.IoRegs[0x17] = value;
+      SoundRegisterWrite(m, address, value);
+      return;
     default:
       if (address >= 0x4000 && address <= 0x4013) {
         m.IoRegs[address - 0x4000] = value;
