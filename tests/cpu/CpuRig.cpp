@@ -8,9 +8,10 @@ CpuRig* gRig = nullptr;
 
 uint8_t ScriptedHook(Machine&) {
   CpuRig& rig = *gRig;
-  rig.cyclesAtHook.push_back(rig.cpu.Cycles);
+  rig.atHook.push_back(rig.cpu);
   rig.depthInHook = rig.m.RunLoopDepth;
   const size_t call = static_cast<size_t>(rig.hookCalls++);
+  if (call == 0 && rig.onFirstHook) rig.onFirstHook(rig);
   if (call < rig.hookCodes.size()) return rig.hookCodes[call];
   if (rig.stopAfter >= 0 && rig.hookCalls >= rig.stopAfter) return intStop;
   return intNone;
@@ -63,6 +64,7 @@ void CpuRig::SetVector(uint16_t vector, uint16_t target) {
 }
 
 void CpuRig::UnmapRamForPeeks() { m.CpuBankTable[0] = {}; }
+void CpuRig::ShadowRamForPeeks() { m.CpuBankTable[0] = {shadow.data(), 0x7FF}; }
 
 std::vector<std::string> CpuRig::TakeTrace() {
   std::vector<std::string> trace;

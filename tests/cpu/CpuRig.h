@@ -4,6 +4,7 @@
 // programs, vectors and data can be poked anywhere. The hook is scripted.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -31,6 +32,10 @@ struct CpuRig {
   // zero or the stack leaves its "erro ao ler memória:" line while full reads
   // and writes still reach m.Ram unlogged.
   void UnmapRamForPeeks();
+  // Points the bank-table entry of $0000-$1FFF at `shadow` instead of m.Ram:
+  // peeks (pointers, pulls) then see the shadow, full reads and writes m.Ram.
+  void ShadowRamForPeeks();
+  std::array<uint8_t, 0x800> shadow{};
   // The bus traffic visible in the log since the last call, one entry per
   // logged access: "P5000" a peek of an empty window, "R5000" a full read of
   // an undecoded I/O address, "W5000" a write to one.
@@ -41,8 +46,11 @@ struct CpuRig {
   std::vector<uint8_t> hookCodes;
   int hookCalls = 0;
   int stopAfter = -1;
-  // Cycles seen by the hook at each call (the overrun before the refill).
-  std::vector<int32_t> cyclesAtHook;
+  // The processor record as the hook found it at each call (Cycles holds the
+  // overrun before the refill).
+  std::vector<TCpuState> atHook;
+  // Called from inside the hook on its first call, when set.
+  void (*onFirstHook)(CpuRig&) = nullptr;
   // What CpuRun's loop depth was inside the hook.
   int depthInHook = -1;
 
