@@ -16,10 +16,15 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <algorithm>
+#include <memory>
+#include <ostream>
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
 #include "support/TestMachine.h"
+
+// Readable failure messages for the captions and texts compared below.
+static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
@@ -285,6 +290,8 @@ TEST_F(DebugFormFixture, FlagBoxesFollowAndSetTheStatusBits) {
 TEST_F(DebugFormFixture, DoubleClickSetsPcWithoutExecuting) {
   QTreeWidgetItem* row = Row(0xC010);
   const QRect rect = Listing()->visualItemRect(row);
+  // A double-click is a click followed by the second press, as a user makes it.
+  QTest::mouseClick(Listing()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
   QTest::mouseDClick(Listing()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
   EXPECT_EQ(t.m.Cpu.PC, 0xC010);
   EXPECT_EQ(Field("edtPC")->text(), "C010");
