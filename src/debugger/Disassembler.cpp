@@ -105,3 +105,15 @@ std::string Disassemble(Machine& m, uint16_t& address) {
   out.append(t.substr(pos + field.size()));
   return out;
 }
+
+std::string DisassemblyListing(Machine& m, uint16_t from, int count) {
+  std::string out;
+  uint16_t a = from;
+  for (int i = 0; i < count; ++i) {
+    AppendHex(out, a, 4);
+    out += "  ";
+    out += Disassemble(m, a);
+    out += '\n';
+  }
+  return out;
+}

@@ -20,3 +20,7 @@ int InstructionLength(uint8_t opcode);
 // wrapping at $FFFF. The opcode and byte operands are peeked (no side effect);
 // a word operand is read with the processor's data read, as the console would.
 std::string Disassemble(Machine& m, uint16_t& address);
+
+// `count` consecutive instructions from `from`, one line each: the address in
+// four upper-case hex digits, two blanks and the text, ending in a newline.
+std::string DisassemblyListing(Machine& m, uint16_t from, int count);

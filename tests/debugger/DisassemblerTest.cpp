@@ -200,4 +200,11 @@ TEST_F(DisasmFixture, AddressesWrapPastFFFF) {
   EXPECT_EQ(a, 0x0001);
 }
 
+TEST_F(DisasmFixture, ListingLinesCarryTheAddressAndFollowTheStream) {
+  Poke(0xFFFC, {0xA9, 0x07, 0x8D, 0x00});
+  Poke(0x0000, {0x02, 0x60});
+  EXPECT_EQ(DisassemblyListing(t.m, 0xFFFC, 3), "FFFC  LDA #07\nFFFE  STA $0200\n0001  RTS\n");
+  EXPECT_EQ(DisassemblyListing(t.m, 0xFFFC, 0), "");
+}
+
 }  // namespace
