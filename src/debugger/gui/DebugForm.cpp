@@ -338,9 +338,13 @@ void TfrmDebug::RefreshRegisters() {
 void TfrmDebug::OneStep() {
   previousRow = RowOf(m.Cpu.PC);
   {
-    // The processor's bus routines work on the current machine.
+    // The processor's bus routines work on the current machine. The address
+    // DebugStep returns is the one after the instruction even when the slice
+    // end has just entered an interrupt; the record's PC is the truth, so a
+    // step across the vertical blank lands in the NMI handler instead of
+    // dropping the interrupt while its return frame stays on the stack.
     MachineScope scope(m);
-    m.Cpu.PC = DebugStep(m.Cpu);
+    DebugStep(m.Cpu);
   }
   ShowAddress(m.Cpu.PC);
   RefreshRegisters();

@@ -316,4 +316,22 @@ TEST_F(DebugFormFixture, ReiniciarLeavesPcOnTheSecondInstructionOfTheResetRoutin
   EXPECT_TRUE(form->StopRequested());
 }
 
+TEST_F(DebugFormFixture, SteppingAcrossTheVerticalBlankEntersTheNmiHandler) {
+  Steps(12);  // past the stack set-up, into the loop
+  t.m.PpuCtrl |= 0x80;
+  const uint16_t handler = static_cast<uint16_t>(t.m.PrgRom[0x7FFA] | t.m.PrgRom[0x7FFB] << 8);
+  // A frame is 29,768 cycles; the loop's instructions take at least two each.
+  for (int i = 0; i < 20000 && t.m.Cpu.PC != handler; ++i) form->StepOverClick();
+  ASSERT_EQ(t.m.Cpu.PC, handler);
+  // The return frame on the stack leads back into the loop or its subroutine.
+  const uint16_t back = static_cast<uint16_t>(t.m.Ram[0x100 + uint8_t(t.m.Cpu.S + 2)] |
+                                              t.m.Ram[0x100 + uint8_t(t.m.Cpu.S + 3)] << 8);
+  EXPECT_TRUE((back >= 0xC010 && back <= 0xC017) || (back >= 0xD000 && back <= 0xD01A)) << std::hex << back;
+  EXPECT_EQ(MarkedRows(), QStringList{QStringLiteral("%1").arg(handler, 4, 16).toUpper()});
+  const uint8_t inHandler = t.m.Cpu.S;
+  form->StepOverClick();  // RTI: back where the interrupt came in
+  EXPECT_EQ(t.m.Cpu.S, uint8_t(inHandler + 3));
+  EXPECT_EQ(t.m.Cpu.PC, back);
+}
+
 }  // namespace
