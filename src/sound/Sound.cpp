@@ -1,10 +1,141 @@
+// The device layer: the module-wide state, starting and stopping output, and
+// the MIDI back end, which plays each channel as a held note on its own MIDI
+// channel. A pitch change within a note becomes a pitch bend, so a sweep or
+// vibrato glides instead of re-striking; only changed values are sent, since
+// the channel model re-sends everything on every write and every frame.
 #include "sound/Sound.h"
 
-// Placeholder until the device layer lands: no device is ever open, so every
-// call does what the layer does with no device: nothing.
-void SoundStart(void*, int, int) {}
-void SoundStop() {}
-void SoundReset() {}
-void SoundSetChannels(int) {}
-void SoundSetFrequency(int, int) {}
-void SoundSetVolume(int, int) {}
+#include "sound/NoteTable.h"
+#include "sound/SoundLayerState.h"
+
+SoundLayer gSound;
+
+namespace {
+
+constexpr int32_t kWaveModeMin = 8192;
+// General MIDI program 80 (from 0) is the square-wave lead.
+constexpr uint32_t kSquareLeadProgram = 80;
+
+void Send(uint32_t status, uint32_t data1, uint32_t data2 = 0) {
+  // A device that could not be opened leaves no handle: messages go nowhere.
+  if (gSound.midi) gSound.midi->ShortMessage(status | (data1 << 8) | (data2 << 16));
+}
+
+void NoteOff(int channel, int note) { Send(0x80 + channel, note & 0x7F, 127); }
+
+void OpenMidiBackEnd() {
+  gSound.mode = 0;
+  if (gSound.factory.midi) gSound.midi = gSound.factory.midi();
+  if (gSound.midi && !gSound.midi->Open()) gSound.midi.reset();
+  // The back end counts as open whether or not a device answered.
+  gSound.mode = 1;
+  if (gSound.midi) gSound.midi->Reset();
+  // Channel 4 keeps the synthesiser's default program.
+  for (int channel = 0; channel < 4; ++channel) Send(0xC0 + channel, kSquareLeadProgram);
+}
+
+bool ValidChannel(int channel) { return channel >= 0 && channel < kSoundChannels; }
+
+}  // namespace
+
+void SetSoundDevices(SoundDeviceFactory factory) { gSound.factory = std::move(factory); }
+
+void SoundStart(void* /*instance*/, int rate, int bufferCount) {
+  SoundStop();
+  gSound.channelMask = 255;
+  gSound.mode = 0;
+  // Only channels 0-3 start afresh; channel 4 keeps its cached note, bend and
+  // volume across restarts.
+  for (int channel = 0; channel < 4; ++channel) gSound.channels[channel] = SoundChannelCache{};
+  if (rate > kWaveModeMin) {
+    OpenWaveBackEnd(rate, bufferCount);
+  } else {
+    OpenMidiBackEnd();
+  }
+}
+
+void SoundStop() {
+  gSound.mode = 0;
+  // The worker is ended before its device is closed, so the two never race.
+  gSound.StopWorker();
+  if (gSound.wave) {
+    // Closing fails while buffers are still queued: hand them back and retry.
+    while (!gSound.wave->Close()) gSound.wave->Reset();
+    gSound.wave.reset();
+  }
+  gSound.queue.reset();
+  if (gSound.midi) {
+    gSound.midi->Reset();
+    gSound.midi->Close();
+    gSound.midi.reset();
+  }
+}
+
+void SoundReset() {
+  if (gSound.wave) gSound.wave->Reset();
+  if (gSound.midi) gSound.midi->Reset();
+}
+
+void SoundSetChannels(int count) {
+  // The held count starts at 0, so in practice it never changes; the wave
+  // back end then opens with one channel.
+  if (gSound.waveChannels > 0) gSound.waveChannels = static_cast<uint16_t>(count);
+  SoundReset();
+}
+
+void SoundSetFrequency(int channel, int hertz) {
+  const int32_t mode = gSound.mode;
+  if (mode == 0 || !ValidChannel(channel)) return;
+  if (mode >= kWaveModeMin) {
+    gSound.queue->Post(SoundMsg::SetFrequency, channel, hertz);
+  } else {
+    SoundUpdateChannel(channel, hertz, gSound.channels[channel].volume);
+  }
+}
+
+void SoundSetVolume(int channel, int volume) {
+  const int32_t mode = gSound.mode;
+  if (mode == 0 || !ValidChannel(channel)) return;
+  if (mode >= kWaveModeMin) {
+    gSound.queue->Post(SoundMsg::SetVolume, channel, volume);
+  } else {
+    SoundUpdateChannel(channel, gSound.channels[channel].frequency, volume);
+  }
+}
+
+void SoundUpdateChannel(int channel, int hertz, int volume) {
+  if (gSound.mode == 0 || !ValidChannel(channel)) return;
+  volume &= 255;
+  // The table covers 1..12287 Hz; below 9 Hz nothing is heard anyway.
+  if (hertz < 9 || hertz >= 12288) hertz = 0;
+  SoundChannelCache& c = gSound.channels[channel];
+  c.frequency = hertz;
+  c.volume = volume;
+  if (!(gSound.channelMask & (1u << channel))) return;
+
+  const int32_t m = volume / 2;
+  const int k = hertz / 3;
+  if (m == 0 || k == 0) {
+    if (c.note != 0) NoteOff(channel, c.note);
+    c.note = 0;
+    return;
+  }
+  const NoteEntry& entry = NoteTable()[k];
+  if (c.note != 0 && c.note != entry.note) {
+    NoteOff(channel, c.note);
+    c.note = 0;
+  }
+  if (m != c.midiVolume) {
+    Send(0xB0 + channel, 7, m);
+    c.midiVolume = m;
+  }
+  // The bend goes before the note on, so a new note starts at its pitch.
+  if (entry.bend != c.bend) {
+    Send(0xE0 + channel, entry.bend & 0x7F, (entry.bend >> 7) & 0x7F);
+    c.bend = entry.bend;
+  }
+  if (entry.note != c.note) {
+    if (entry.note != 0) Send(0x90 + channel, entry.note & 0x7F, 127);
+    c.note = entry.note;
+  }
+}

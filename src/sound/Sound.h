@@ -1,13 +1,20 @@
 // The sound device layer: per channel a frequency and a volume, played as held
 // notes on a MIDI synthesiser (or, for rates above 8192, as a wave stream).
-// One module-wide instance; the devices themselves are installed by the host.
+// One module-wide instance; the devices themselves are installed by the host
+// (SoundDevices.h). Everything here is called on the emulation thread.
 #pragma once
 
 #include <cstdint>
 
+// Opens output: a rate above 8192 selects the wave back end at that rate with
+// up to 31 buffers, any other rate the MIDI back end. Stops any output first.
 void SoundStart(void* instance, int rate, int bufferCount);
 void SoundStop();
+// Cuts everything sounding on the open devices; the channel caches stay.
 void SoundReset();
+// "Estéreo" passes 1, "Mono" 0; takes effect at the next SoundStart.
 void SoundSetChannels(int count);
 void SoundSetFrequency(int channel, int hertz);
 void SoundSetVolume(int channel, int volume);
+// The MIDI back end's rendering of one channel: sends only what changed.
+void SoundUpdateChannel(int channel, int hertz, int volume);

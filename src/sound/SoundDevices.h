@@ -1,0 +1,50 @@
+// The sound devices the device layer plays on, as the host provides them: a
+// MIDI output taking short messages and an 8-bit PCM wave output. The core
+// knows only these interfaces; the host installs the real ones (FluidSynth,
+// SDL2) or recording ones (tests, the headless runner).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// A MIDI output device. Short messages are packed lowest byte first: status,
+// first data byte, second data byte.
+class MidiOut {
+ public:
+  virtual ~MidiOut() = default;
+  // Opens the device; false when there is none (the layer then sends to nothing).
+  virtual bool Open() = 0;
+  // Cuts every sounding note on every channel; programs and controllers stay.
+  virtual void Reset() = 0;
+  virtual void ShortMessage(uint32_t message) = 0;
+  virtual void Close() = 0;
+};
+
+// What a wave device tells its owner, from whatever thread it runs on.
+enum class WaveNotice : uint8_t { BufferDone, Closed };
+using WaveNotify = std::function<void(WaveNotice notice, int buffer)>;
+
+// An 8-bit unsigned PCM output device playing numbered buffers in the order
+// they are written, handing each back through the notify function once played.
+class WaveOut {
+ public:
+  virtual ~WaveOut() = default;
+  virtual bool Open(int rate, int channels, WaveNotify notify) = 0;
+  // Queues buffer `index` (its bytes are copied); false when it cannot be played.
+  virtual bool Write(int index, const uint8_t* data, int length) = 0;
+  // Stops playback and hands back every queued buffer as done.
+  virtual void Reset() = 0;
+  // Closes the device; false while buffers are still queued (nothing closed).
+  virtual bool Close() = 0;
+};
+
+// How the host supplies devices: each open of a back end asks for a new one.
+// Either function may be empty or return null: that back end then has no device.
+struct SoundDeviceFactory {
+  std::function<std::unique_ptr<MidiOut>()> midi;
+  std::function<std::unique_ptr<WaveOut>()> wave;
+};
+
+// Installs the devices used from the next SoundStart on.
+void SetSoundDevices(SoundDeviceFactory factory);

@@ -1,0 +1,60 @@
+// The device layer's module-wide state, shared by its two halves: Sound.cpp
+// (start, stop, the MIDI back end) and SoundWave.cpp (the wave back end).
+// One instance; nothing outside the layer includes this header.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "sound/SoundDevices.h"
+#include "sound/SoundQueue.h"
+
+constexpr int kSoundChannels = 5;
+constexpr int kWaveBuffers = 31;
+constexpr int kWaveBufferSamples = 255;
+
+struct SoundChannelCache {
+  int32_t frequency = 0;   // Hz, as last accepted
+  int32_t volume = 0;      // 0-255
+  int32_t note = 0;        // sounding MIDI note, 0 = none
+  int32_t bend = 0;        // last pitch bend sent
+  int32_t midiVolume = 0;  // last channel volume sent
+  int32_t waveKind = 0;    // wave back end: 0 = square, the only kind
+  uint32_t phase = 0;      // wave back end: bit 15 is the square's level
+};
+
+struct SoundLayer {
+  // 0 no device, 1 MIDI, 8192 and up the wave back end at that rate. The one
+  // field both the emulation thread and the worker read.
+  std::atomic<int32_t> mode{0};
+  uint32_t channelMask = 0;
+  SoundDeviceFactory factory;
+  std::unique_ptr<MidiOut> midi;  // null: closed, or no device to open
+  std::unique_ptr<WaveOut> wave;
+  std::thread worker;
+  std::shared_ptr<SoundQueue> queue;  // the worker's; the device posts to it too
+  uint16_t waveChannels = 0;
+  std::array<SoundChannelCache, kSoundChannels> channels{};
+  std::array<std::array<uint8_t, 256>, kWaveBuffers> waveBuffers{};
+  std::array<int32_t, kWaveBufferSamples> mixing{};
+
+  SoundLayer() = default;
+  SoundLayer(const SoundLayer&) = delete;
+  SoundLayer& operator=(const SoundLayer&) = delete;
+  // A host that exits without stopping sound must not leave a running thread.
+  ~SoundLayer() { StopWorker(); }
+
+  void StopWorker() {
+    if (!worker.joinable()) return;
+    queue->Post(SoundMsg::Quit);
+    worker.join();
+  }
+};
+
+extern SoundLayer gSound;
+
+// SoundWave.cpp: opening the wave back end, run by SoundStart.
+void OpenWaveBackEnd(int rate, int bufferCount);

@@ -1,0 +1,191 @@
+// The device layer's MIDI back end, seen through the messages it sends.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "support/MidiTestSupport.h"
+#include "support/RecordingWaveOut.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Kind = MidiEvent::Kind;
+
+TEST(NoteTable, FollowsTheEqualTemperedScaleFromA440) {
+  const auto& table = NoteTable();
+  EXPECT_EQ(table[0].note, -36);
+  EXPECT_EQ(table[4095].note, 127);
+  // 439 Hz: a hair under A; 262 Hz: a little over middle C; 10 Hz: note 3.
+  EXPECT_EQ(table[146].note, 69);
+  EXPECT_EQ(table[146].bend, 8178);
+  EXPECT_EQ(table[87].note, 60);
+  EXPECT_EQ(table[87].bend, 8200);
+  EXPECT_EQ(table[3].note, 3);
+  int previous = table[0].note;
+  for (const NoteEntry& e : table) {
+    EXPECT_GE(e.bend, 8021);
+    EXPECT_LE(e.bend, 8362);
+    EXPECT_GE(e.note, previous);  // low entries skip notes, none go back
+    previous = e.note;
+  }
+}
+
+TEST_F(MidiLayerTest, OpeningSetsTheSquareLeadOnChannelsZeroToThree) {
+  ASSERT_GE(recording->events.size(), 2u);
+  EXPECT_EQ(recording->events[0].kind, Kind::Open);
+  EXPECT_EQ(recording->events[1].kind, Kind::Reset);
+  EXPECT_THAT(recording->Messages(),
+              ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80)));
+}
+
+TEST_F(MidiLayerTest, NoteBendAnotherNoteAndVolume) {
+  // A frequency on a silent channel is only stored...
+  SoundSetFrequency(1, 440);
+  EXPECT_THAT(Sent(), IsEmpty());
+  // ...and the first volume starts the note at it: volume, bend, note on.
+  SoundSetVolume(1, 255);
+  EXPECT_THAT(Sent(), ElementsAre(Volume(1, 127), Bend(1, 8178), NoteOn(1, 69)));
+  // Same 3-Hz entry: nothing. Same note, other entry: a bend on the held note.
+  SoundSetFrequency(1, 438);
+  EXPECT_THAT(Sent(), IsEmpty());
+  SoundSetFrequency(1, 446);
+  EXPECT_THAT(Sent(), ElementsAre(Bend(1, NoteFor(446).bend)));
+  ASSERT_EQ(NoteFor(446).note, 69);
+  // Another note: note off, bend, note on (the volume is unchanged).
+  SoundSetFrequency(1, 494);
+  EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(1, 69), Bend(1, NoteFor(494).bend), NoteOn(1, 71)));
+  // A volume change alone is one controller message.
+  SoundSetVolume(1, 100);
+  EXPECT_THAT(Sent(), ElementsAre(Volume(1, 50)));
+  // Volume 1 halves to 0: the note stops; volume back on restarts it.
+  SoundSetVolume(1, 1);
+  EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(1, 71)));
+  SoundSetVolume(1, 0);
+  EXPECT_THAT(Sent(), IsEmpty());
+  SoundSetVolume(1, 0x1FE);  // only the low byte counts
+  EXPECT_THAT(Sent(), ElementsAre(Volume(1, 127), NoteOn(1, 71)));
+}
+
+TEST_F(MidiLayerTest, OnlyNineToTwelveThousandTwoHundredEightySevenHertzSound) {
+  SoundSetVolume(0, 200);
+  struct Case {
+    int hertz;
+    bool sounds;
+  };
+  for (const Case& c : {Case{8, false}, Case{9, true}, Case{12287, true}, Case{12288, false},
+                        Case{46324, false}, Case{0, false}, Case{-5, false}}) {
+    SoundSetFrequency(0, 9000);  // a known sounding note in between
+    Sent();
+    SoundSetFrequency(0, c.hertz);
+    const std::vector<uint32_t> sent = Sent();
+    ASSERT_FALSE(sent.empty()) << c.hertz;
+    EXPECT_EQ(sent.front(), NoteOffMsg(0, NoteFor(9000).note)) << c.hertz;
+    if (c.sounds) {
+      EXPECT_EQ(sent.back(), NoteOn(0, NoteFor(c.hertz).note)) << c.hertz;
+    } else {
+      EXPECT_EQ(sent.size(), 1u) << c.hertz;
+    }
+  }
+  EXPECT_EQ(NoteFor(9).note, 3);
+  EXPECT_EQ(NoteFor(12287).note, 127);
+}
+
+TEST_F(MidiLayerTest, ChannelsKeepTheirOwnCaches) {
+  SoundSetFrequency(0, 440);
+  SoundSetFrequency(2, 220);
+  SoundSetVolume(2, 128);
+  SoundSetVolume(0, 128);
+  EXPECT_THAT(Sent(), ElementsAre(Volume(2, 64), Bend(2, NoteFor(220).bend), NoteOn(2, 57), Volume(0, 64),
+                                  Bend(0, 8178), NoteOn(0, 69)));
+  SoundSetVolume(5, 255);  // no such channel
+  SoundSetFrequency(-1, 440);
+  EXPECT_THAT(Sent(), IsEmpty());
+}
+
+TEST_F(MidiLayerTest, RestartClearsChannelsZeroToThreeButChannelFourKeepsItsCache) {
+  SoundSetFrequency(4, 330);
+  SoundSetVolume(4, 254);
+  SoundSetFrequency(0, 330);
+  SoundSetVolume(0, 254);
+  Sent();
+  SoundStart(nullptr, 11, 255);
+  // The restart resets the device (every note cut) and reopens it.
+  std::vector<uint32_t> sent = Sent();
+  EXPECT_EQ(sent.size(), 4u);  // the four program changes
+  SoundSetFrequency(0, 330);
+  SoundSetVolume(0, 254);
+  SoundSetFrequency(4, 330);
+  SoundSetVolume(4, 254);
+  // Channel 0 starts over; channel 4 still believes its note sounds.
+  EXPECT_THAT(Sent(), ElementsAre(Volume(0, 127), Bend(0, NoteFor(330).bend), NoteOn(0, NoteFor(330).note)));
+  SoundSetFrequency(4, 660);
+  EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(4, NoteFor(330).note), Bend(4, NoteFor(660).bend),
+                                  NoteOn(4, NoteFor(660).note)));
+}
+
+TEST_F(MidiLayerTest, StereoAndMonoCutNotesAndChangeNothingElse) {
+  SoundSetFrequency(3, 440);
+  SoundSetVolume(3, 255);
+  Sent();
+  for (int count : {1, 0}) {
+    const size_t before = recording->events.size();
+    SoundSetChannels(count);
+    ASSERT_EQ(recording->events.size(), before + 1);
+    EXPECT_EQ(recording->events.back().kind, Kind::Reset);
+  }
+  // The cut note is not re-sent: the cache still holds it.
+  SoundSetFrequency(3, 440);
+  SoundSetVolume(3, 255);
+  EXPECT_THAT(Sent(), IsEmpty());
+}
+
+TEST_F(MidiLayerTest, StopSilencesTheDeviceAndLaterCallsDoNothing) {
+  SoundSetFrequency(0, 440);
+  SoundSetVolume(0, 255);
+  SoundStop();
+  ASSERT_GE(recording->events.size(), 2u);
+  EXPECT_EQ(recording->events[recording->events.size() - 2].kind, Kind::Reset);
+  EXPECT_EQ(recording->events.back().kind, Kind::Close);
+  const size_t after = recording->events.size();
+  SoundSetFrequency(0, 880);
+  SoundSetVolume(0, 10);
+  SoundUpdateChannel(0, 880, 10);
+  SoundReset();
+  EXPECT_EQ(recording->events.size(), after);
+  SoundStop();
+  EXPECT_EQ(recording->events.size(), after);
+}
+
+TEST(SoundStart, RateAboveEightThousandOneHundredNinetyTwoSelectsTheWaveBackEnd) {
+  auto midi = std::make_shared<MidiRecording>();
+  auto wave = std::make_shared<WaveRecording>();
+  SoundDeviceFactory factory = RecordingMidiFactory(midi);
+  factory.wave = [wave] { return std::make_unique<RecordingWaveOut>(wave); };
+  SetSoundDevices(factory);
+
+  SoundStart(nullptr, 8192, 255);
+  EXPECT_EQ(midi->events.size(), 6u);  // open, reset and four program changes
+  EXPECT_EQ(wave->opens, 0);
+  SoundStart(nullptr, 8193, 255);
+  EXPECT_EQ(midi->events.back().kind, Kind::Close);
+  EXPECT_EQ(wave->opens, 1);
+  EXPECT_EQ(wave->rate, 8193);
+  SoundStop();
+  SetSoundDevices({});
+}
+
+TEST(SoundStart, MissingSynthesiserStillRunsTheBackEnd) {
+  auto midi = std::make_shared<MidiRecording>();
+  SoundDeviceFactory factory;
+  factory.midi = [midi] { return std::make_unique<RecordingMidiOut>(midi, /*opens=*/false); };
+  SetSoundDevices(factory);
+  SoundStart(nullptr, 22, 255);
+  SoundSetFrequency(0, 440);
+  SoundSetVolume(0, 255);
+  SoundStop();
+  EXPECT_THAT(midi->events, IsEmpty());
+
+  // No factory at all is the same: nothing to open, nothing sent, no fault.
+  SetSoundDevices({});
+  SoundStart(nullptr, 22, 255);
+  SoundSetVolume(0, 255);
+  SoundStop();
+}
