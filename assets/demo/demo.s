@@ -105,22 +105,23 @@ reset:
     jsr copy_vram
 
     ; Name table 1 only feeds the tiles scrolled in from the right: blank
-    ; above the landscape, the same landscape and attributes below.
+    ; above the divider, then the same divider, landscape and attributes
+    ; (the divider too, since the split lands inside it).
     lda #$24
     sta PPUADDR
     lda #$00
     sta PPUADDR
     lda #0
-    ldx #<(14 * 32)
-    ldy #>(14 * 32)
+    ldx #<(13 * 32)
+    ldy #>(13 * 32)
     jsr fill_vram
-    lda #<landscape
+    lda #<divider
     sta ptr
-    lda #>landscape
+    lda #>divider
     sta ptr+1
-    lda #<(16 * 32 + 64)
+    lda #<(17 * 32 + 64)
     sta count
-    lda #>(16 * 32 + 64)
+    lda #>(17 * 32 + 64)
     sta count+1
     jsr copy_vram
 
@@ -682,37 +683,37 @@ bass_end:
 .endmacro
 
 screen:
-  ROW "                                "
-  ROW "  ,     *      ,        ,   *   "
-  ROW "                                "
-  ROW "    @   @ @@@ @@@  @@@@ @       "
-  ROW "    @   @  @  @  @ @    @       "
-  ROW "     @ @   @  @@@  @@@  @       "
-  ROW "     @ @   @  @ @  @    @       "
-  ROW "      @   @@@ @  @ @@@@ @@@@    "
-  ROW "   ,                       *    "
-  ROW "       UM EMULADOR DE NES       "
-  ROW "      ,              ,          "
-  ROW "  MOVA A NAVE COM O CONTROLE 1  "
-  ROW "                                "
-  ROW "________________________________"
-landscape:
-  ROW "  *          ,             ,    "
-  ROW "        ,          *            "
-  ROW " ,                        ,     "
-  ROW "            ,     ,      *      "
-  ROW "                     []         "
-  ROW "    []              <#+>        "
-  ROW "   <#+>            <##++>       "
-  ROW "  <##++>    []    <###+++>      "
-  ROW " <###+++>  <#+>  <####++++>  [] "
-  ROW "<####++++><##++><#####+++++><#+>"
-  ROW "   {~~}   $     {~~~~}   $  $   "
-  ROW "&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&"
-  ROW "================================"
-  ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
-  ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
-  ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
+    ROW "                                "
+    ROW "  ,     *      ,        ,   *   "
+    ROW "                                "
+    ROW "    @   @ @@@ @@@  @@@@ @       "
+    ROW "    @   @  @  @  @ @    @       "
+    ROW "     @ @   @  @@@  @@@  @       "
+    ROW "     @ @   @  @ @  @    @       "
+    ROW "      @   @@@ @  @ @@@@ @@@@    "
+    ROW "   ,                       *    "
+    ROW "       UM EMULADOR DE NES       "
+    ROW "      ,              ,          "
+    ROW "  MOVA A NAVE COM O CONTROLE 1  "
+    ROW "                                "
+divider:
+    ROW "________________________________"
+    ROW "  *          ,             ,    "
+    ROW "        ,          *            "
+    ROW " ,                        ,     "
+    ROW "            ,     ,      *      "
+    ROW "                     []         "
+    ROW "    []              <#+>        "
+    ROW "   <#+>            <##++>       "
+    ROW "  <##++>    []    <###+++>      "
+    ROW " <###+++>  <#+>  <####++++>  [] "
+    ROW "<####++++><##++><#####+++++><#+>"
+    ROW "   {~~}   $     {~~~~}   $  $   "
+    ROW "&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&&"
+    ROW "================================"
+    ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
+    ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
+    ROW "%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%%"
 attributes:                     ; palettes by pairs of tile rows
     .res 8, $50                 ; rows 0-1 text, 2-3 title
     .res 8, $55                 ; rows 4-7 title

@@ -1,0 +1,294 @@
+// The life of a cartridge end to end: real images through the loader, the
+// run loop and the scanline hook, with a host that records what the front
+// end is asked to do and stops after a number of frames.
+#include "cartridge/Lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "cartridge/RomLoader.h"
+#include "cartridge/SaveState.h"
+#include "support/RomFiles.h"
+#include "support/ScratchFolder.h"
+#include "support/TestMachine.h"
+#include "video/MemoryMap.h"
+
+namespace {
+
+const std::string kBatteryRom = VIREL_ROM_DIR "/battery.nes";
+
+// Log lines and front-end calls in one sequence, so their order is checked.
+class LifecycleHost : public RecordingHost {
+ public:
+  Machine* machine = nullptr;
+  std::vector<std::string> events;
+  int frames = 0;
+  int budget = 2;
+  int deepestLoop = 0;
+  bool sound = false;
+  std::function<void(int)> atFrame;
+
+  void AppendLog(std::string_view line) override {
+    RecordingHost::AppendLog(line);
+    events.emplace_back(line);
+  }
+  void PrepareDisplay() override { events.push_back("<prepare display>"); }
+  void LeaveDisplay() override { events.push_back("<leave display>"); }
+  void SetCartridgeItemsEnabled(bool on) override { events.push_back(on ? "<items on>" : "<items off>"); }
+  void SetStatusText(std::string_view text) override {
+    events.push_back("<status " + std::string(text) + ">");
+  }
+  bool SoundEnabled() const override { return sound; }
+  void ProcessMessages() override {
+    ++frames;
+    deepestLoop = std::max(deepestLoop, machine->RunLoopDepth);
+    if (atFrame) atFrame(frames);
+    if (frames >= budget) machine->Running = false;
+  }
+};
+
+struct Rig {
+  LifecycleHost host;
+  Machine m;
+  MachineScope scope{m};
+  Rig() {
+    m.host = &host;
+    host.machine = &m;
+  }
+};
+
+std::string CopyRom(const std::string& from, const ScratchFolder& dir, const std::string& name) {
+  std::filesystem::copy_file(from, dir.path() / name);
+  return (dir.path() / name).string();
+}
+
+std::vector<uint8_t> Counting(size_t n) {
+  std::vector<uint8_t> bytes(n);
+  for (size_t i = 0; i < n; ++i) bytes[i] = static_cast<uint8_t>(i);
+  return bytes;
+}
+
+}  // namespace
+
+TEST(Lifecycle, ALoadAndUnloadLogAndAskTheFrontEndInOrder) {
+  ScratchFolder dir;
+  const std::string rom = CopyRom(VIREL_DEMO_ROM, dir, "demo.nes");
+  Rig r;
+  LoadAndStart(r.m, rom);
+  EXPECT_EQ(r.host.frames, 2);
+  EXPECT_FALSE(r.m.Running);
+  UnloadCartridge(r.m);
+  const std::vector<std::string> expected = {"",
+                                             "Carregando Arquivo: \"demo.nes\"...",
+                                             "[2] of PRG Rom",
+                                             "[1] of CHR Ram",
+                                             "Tamanho do cartucho : [40 Kb]",
+                                             "Carregando Mapper #No Mapper...",
+                                             "<items on>",
+                                             "resetando 6502...",
+                                             "6502 iniciado.",
+                                             "<prepare display>",
+                                             "<status DEMO.NES>",
+                                             "6502 terminado.",
+                                             "<leave display>",
+                                             "Cartucho Descarregado.",
+                                             "<status >"};
+  EXPECT_EQ(r.host.events, expected);
+  // No battery bit: no file beside the cartridge.
+  EXPECT_FALSE(std::filesystem::exists(dir.path() / "demo.sav"));
+}
+
+TEST(Lifecycle, BatteryRamSurvivesAnUnloadAndComesBackAtTheNextStart) {
+  ScratchFolder dir;
+  const std::string rom = CopyRom(kBatteryRom, dir, "jogo.nes");
+  Rig r;
+  LoadAndStart(r.m, rom);
+  ASSERT_EQ(MemPeek(r.m, 0x6000), 1);  // the cartridge counts its starts
+  EXPECT_EQ(r.host.log[5], "Arquivo de bateria não achado.");
+  UnloadCartridge(r.m);
+  EXPECT_EQ(r.host.log[r.host.log.size() - 2], "Salvando arquivo de bateria \"jogo.sav\".");
+  const std::vector<uint8_t> saved = ReadAll(dir.path() / "jogo.sav");
+  ASSERT_EQ(saved.size(), 8192u);
+  EXPECT_EQ(saved[0], 1);
+  EXPECT_EQ(std::vector<uint8_t>(saved.begin() + 0x100, saved.begin() + 0x200), Counting(256));
+
+  // Unloading leaves nothing of the cartridge behind.
+  EXPECT_FALSE(r.m.CartridgeLoaded());
+  EXPECT_TRUE(r.m.ChrRom.empty());
+  EXPECT_EQ(r.m.RomFileName, "");
+  EXPECT_EQ(r.m.RomFolder, "");
+  EXPECT_EQ(r.m.BatteryRam, decltype(r.m.BatteryRam){});
+  EXPECT_EQ(r.m.CpuBankTable[3].Base, nullptr);
+
+  r.host.frames = 0;
+  r.host.log.clear();
+  LoadAndStart(r.m, rom);
+  EXPECT_EQ(r.host.log[5], "Carregando arquivo de bateria \"jogo.sav\".");
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 2);
+  EXPECT_EQ(MemPeek(r.m, 0x61FF), 0xFF);
+}
+
+TEST(Lifecycle, AShortBatteryFileFillsOnlyItsFirstBytes) {
+  ScratchFolder dir;
+  const std::string rom = CopyRom(kBatteryRom, dir, "jogo.nes");
+  std::vector<uint8_t> file(100, 0xC3);
+  file[0] = 41;
+  WriteAll(dir.path() / "jogo.sav", file);
+  Rig r;
+  LoadAndStart(r.m, rom);
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 42);
+  EXPECT_EQ(MemPeek(r.m, 0x6063), 0xC3);
+  for (uint16_t a = 0x6064; a < 0x6100; ++a) ASSERT_EQ(MemPeek(r.m, a), 0) << std::hex << a;
+  EXPECT_EQ(MemPeek(r.m, 0x7FFF), 0);
+}
+
+TEST(Lifecycle, ImagesNamedAlikeUpToTheFirstFullStopShareTheBatteryFile) {
+  ScratchFolder dir;
+  Rig r;
+  LoadAndStart(r.m, CopyRom(kBatteryRom, dir, "a.b.nes"));
+  UnloadCartridge(r.m);
+  ASSERT_TRUE(std::filesystem::exists(dir.path() / "a.sav"));
+  LoadAndStart(r.m, CopyRom(kBatteryRom, dir, "a.c.nes"));
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 2);
+}
+
+TEST(Lifecycle, UnloadWithNothingLoadedClearsTheMemoriesAndWritesNoFile) {
+  ScratchFolder dir;
+  WorkingDirectory cwd(dir.path());
+  Rig r;
+  r.m.Ram[5] = r.m.Vram[0x2000] = r.m.Oam[3] = r.m.BatteryRam[9] = 0x5A;
+  r.m.CartFlags = 0x02;  // a battery bit left from an earlier cartridge
+  UnloadCartridge(r.m);
+  EXPECT_EQ(r.host.log, (std::vector<std::string>{"6502 terminado.", "Cartucho Descarregado."}));
+  EXPECT_EQ(r.m.Ram[5] | r.m.Vram[0x2000] | r.m.Oam[3] | r.m.BatteryRam[9], 0);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(Lifecycle, StartingAnotherCartridgeFromInsideTheRunLoopDoesNotNestLoops) {
+  ScratchFolder dir;
+  const std::string first = CopyRom(kBatteryRom, dir, "um.nes");
+  const std::string second = CopyRom(VIREL_DEMO_ROM, dir, "dois.nes");
+  Rig r;
+  r.host.budget = 10;
+  r.host.atFrame = [&](int frame) {
+    if (frame == 3) LoadAndStart(r.m, second);  // as the open dialog does
+  };
+  LoadAndStart(r.m, first);
+  EXPECT_EQ(r.host.frames, 10);
+  EXPECT_EQ(r.host.deepestLoop, 1);
+  EXPECT_EQ(r.m.RomFileName, "dois.nes");
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 0);  // the second started on cleared memories
+  // The first was unloaded, battery written, before the second was read.
+  const auto& ev = r.host.events;
+  const auto saved = std::find(ev.begin(), ev.end(), "Salvando arquivo de bateria \"um.sav\".");
+  const auto read = std::find(ev.begin(), ev.end(), "Carregando Arquivo: \"dois.nes\"...");
+  ASSERT_NE(saved, ev.end());
+  ASSERT_NE(read, ev.end());
+  EXPECT_LT(saved, read);
+  EXPECT_EQ(std::count(ev.begin(), ev.end(), "<items off>"), 1);
+  EXPECT_EQ(ReadAll(dir.path() / "um.sav")[0], 1);
+}
+
+TEST(Lifecycle, AResetFromInsideTheRunLoopCarriesOnAtTheSameLevel) {
+  ScratchFolder dir;
+  Rig r;
+  r.host.budget = 6;
+  r.host.atFrame = [&](int frame) {
+    if (frame != 2) return;
+    // The reset command: stop, reset, run again.
+    r.m.Running = false;
+    ResetMachine(r.m);
+    RunOrContinue(r.m);
+  };
+  LoadAndStart(r.m, CopyRom(kBatteryRom, dir, "jogo.nes"));
+  EXPECT_EQ(r.host.frames, 6);
+  EXPECT_EQ(r.host.deepestLoop, 1);
+  EXPECT_EQ(std::count(r.host.log.begin(), r.host.log.end(), "resetando 6502..."), 2);
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 2);  // the program ran from its reset vector again
+}
+
+TEST(Lifecycle, RefusedImagesAndUnsupportedMappersStartNothing) {
+  ScratchFolder dir;
+  WriteAll(dir.path() / "bad.nes", std::vector<uint8_t>(64, 'M'));
+  std::vector<uint8_t> mapper250 = MakeInesImage(2, 1, 0xA1, 0xF0);
+  WriteAll(dir.path() / "exotic.nes", mapper250);
+  for (const char* name : {"bad.nes", "exotic.nes"}) {
+    Rig r;
+    LoadAndStart(r.m, (dir.path() / name).string());
+    EXPECT_EQ(r.host.frames, 0) << name;
+    EXPECT_FALSE(r.m.Running) << name;
+    EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "<items on>"), 0) << name;
+    EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "<prepare display>"), 0) << name;
+  }
+  // An unsupported mapper leaves the images loaded until the next unload.
+  Rig r;
+  LoadAndStart(r.m, (dir.path() / "exotic.nes").string());
+  EXPECT_TRUE(r.m.CartridgeLoaded());
+  EXPECT_EQ(r.host.log.back(), "* iNES mapper #250 não suportado.");
+}
+
+TEST(Lifecycle, FileErrorsPropagateAndAFailedBatteryWriteKeepsEverything) {
+  ScratchFolder dir;
+  Rig r;
+  EXPECT_THROW(LoadAndStart(r.m, (dir.path() / "absent.nes").string()), RomLoadError);
+
+  LoadAndStart(r.m, CopyRom(kBatteryRom, dir, "jogo.nes"));
+  // A folder in the temporary file's way makes the battery write fail.
+  std::filesystem::create_directories(dir.path() / "jogo.sav.tmp" / "x");
+  EXPECT_THROW(UnloadCartridge(r.m), std::runtime_error);
+  EXPECT_FALSE(r.m.Running);
+  EXPECT_TRUE(r.m.CartridgeLoaded());
+  EXPECT_EQ(MemPeek(r.m, 0x6000), 1);
+  EXPECT_NE(r.host.log.back(), "Cartucho Descarregado.");
+}
+
+TEST(Lifecycle, ResetClearsTheRegistersAndKeepsTheMemories) {
+  TestMachine t;
+  ASSERT_TRUE(InstallCartridge(t.m, 2, 1));
+  t.m.IoRegs.fill(0x11);
+  t.m.PadState = {0xFF, 0xFF};
+  t.m.PadBit = {3, 4};
+  t.m.PpuCtrl = t.m.PpuMask = t.m.PpuStatus = t.m.OamAddr = 0x80;
+  t.m.VramAddr = 0x2345;
+  t.m.ScrollX = t.m.ScrollY = t.m.ScrollXWritten = t.m.ScrollYWritten = 7;
+  t.m.ScrollToggle = 1;
+  t.m.ReadPending = false;
+  t.m.ScanlineCounter = 100;
+  t.m.SkipCounter = 2;
+  t.m.Ram[0] = t.m.Vram[0x3F00] = t.m.Oam[0] = t.m.BatteryRam[0] = 0x33;
+  ResetMachine(t.m);
+  for (int i = 0; i < 0x18; ++i) EXPECT_EQ(t.m.IoRegs[i], i < 15 ? 0 : 0x11) << "$40" << std::hex << i;
+  EXPECT_EQ(t.m.PadState[0] | t.m.PadState[1] | t.m.PadBit[0] | t.m.PadBit[1], 0);
+  EXPECT_EQ(t.m.PpuCtrl | t.m.PpuMask | t.m.PpuStatus | t.m.OamAddr | t.m.VramAddr, 0);
+  EXPECT_EQ(t.m.ScrollX | t.m.ScrollY | t.m.ScrollXWritten | t.m.ScrollYWritten | t.m.ScrollToggle, 0);
+  EXPECT_TRUE(t.m.ReadPending);
+  EXPECT_EQ(t.m.ScanlineCounter, 0);
+  EXPECT_EQ(t.m.SkipCounter, 0);
+  EXPECT_EQ(t.m.Ram[0] & t.m.Vram[0x3F00] & t.m.Oam[0] & t.m.BatteryRam[0], 0x33);
+  EXPECT_EQ(t.host.log.back(), "resetando 6502...");
+  // The program counter comes from the reset vector of the last bank (bank 1).
+  EXPECT_EQ(t.m.Cpu.PC, 0x0101);
+}
+
+TEST(Lifecycle, SavingAndLoadingAStateAtOnceChangesNothingThatFollows) {
+  ScratchFolder dir;
+  WorkingDirectory cwd(dir.path());
+  const std::string rom = CopyRom(VIREL_DEMO_ROM, dir, "demo.nes");
+  Rig straight, saved;
+  straight.host.budget = 90;
+  LoadAndStart(straight.m, rom);
+
+  saved.host.budget = 60;
+  LoadAndStart(saved.m, rom);
+  SaveState(saved.m);
+  LoadState(saved.m);
+  EXPECT_EQ(saved.host.log.back(), "Arquivo carregado com sucesso.");
+  saved.host.budget = 90;
+  RunOrContinue(saved.m);
+
+  EXPECT_EQ(saved.host.frames, 90);
+  EXPECT_EQ(saved.m.FrameBuffer, straight.m.FrameBuffer);
+  EXPECT_EQ(saved.m.FrameColors, straight.m.FrameColors);
+  EXPECT_EQ(saved.m.Ram, straight.m.Ram);
+}

@@ -1,0 +1,189 @@
+// The headless runner as automation uses it: a process with options, its
+// output, its exit status and the files it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "support/ScratchFolder.h"
+
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs virel-run with `args` in folder `cwd`, capturing both streams.
+Outcome RunVirel(const ScratchFolder& cwd, const std::string& args) {
+  const std::string out = cwd.file("stdout.txt"), err = cwd.file("stderr.txt");
+  const std::string command =
+      "cd '" + cwd.path().string() + "' && '" VIREL_RUN_EXE "' " + args + " >'" + out + "' 2>'" + err + "'";
+  const int raw = std::system(command.c_str());
+  Outcome o;
+  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  const auto text = [](const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadAll(path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  o.out = text(out);
+  o.err = text(err);
+  return o;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+const std::string kDemo = "'" VIREL_DEMO_ROM "'";
+
+}  // namespace
+
+// The demo's picture at frame 120. A change here means the demo, the
+// renderer, the hook or the processor now shows something else: look at
+// the screenshot before updating it.
+TEST(VirelRun, DemoFrame120MatchesItsGoldenHash) {
+  ScratchFolder dir;
+  const Outcome o = RunVirel(dir, "--frames 120 --hash " + kDemo);
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(o.out, "hash=ACF87D3837E760FF\n");
+}
+
+TEST(VirelRun, ScreenshotIsAn8BitBitmapOfTheDemo) {
+  ScratchFolder dir;
+  const Outcome o = RunVirel(dir, "--frames 120 --screenshot s.bmp --log log.txt " + kDemo);
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::vector<uint8_t> bmp = ReadAll(dir.path() / "s.bmp");
+  ASSERT_EQ(bmp.size(), 14u + 40 + 1024 + 256 * 240);
+  EXPECT_EQ(bmp[0], 'B');
+  EXPECT_EQ(bmp[1], 'M');
+  EXPECT_EQ(Le32(bmp, 10), 1078u);  // pixels after the headers and the colour table
+  EXPECT_EQ(Le32(bmp, 18), 256u);
+  EXPECT_EQ(Le32(bmp, 22), 240u);
+  EXPECT_EQ(bmp[28], 8);
+  // The demo shows its title: white text (palette entry 3 is $30) and at
+  // least a dozen distinct colours in use.
+  EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 54 + 3 * 4, bmp.begin() + 54 + 3 * 4 + 3),
+            (std::vector<uint8_t>{255, 255, 255}));
+  std::set<uint8_t> used(bmp.begin() + 1078, bmp.end());
+  EXPECT_GE(used.size(), 12u);
+  const std::vector<uint8_t> logBytes = ReadAll(dir.path() / "log.txt");
+  const std::vector<std::string> log = Lines(std::string(logBytes.begin(), logBytes.end()));
+  EXPECT_NE(std::find(log.begin(), log.end(), "salvar screen como \"s.bmp\"."), log.end());
+  EXPECT_TRUE(o.err.empty()) << o.err;
+}
+
+TEST(VirelRun, PadInputFromAScriptFliesTheShip) {
+  ScratchFolder dir;
+  WriteAll(dir.path() / "pad.txt", {'#', ' ', 'r', 'i', 'g', 'h', 't',  '\n', '5', ' ', 'R', 'i',
+                                    'g', 'h', 't', '+', 'U', 'p', '\n', '2',  '0', ' ', '-', '\n'});
+  // Zero page: $03 ship x, $04 ship y; the ship starts at (40, 160).
+  const Outcome still = RunVirel(dir, "--frames 30 --peek 3:2 " + kDemo);
+  const Outcome flown = RunVirel(dir, "--frames 30 --input pad.txt --peek 3:2 " + kDemo);
+  ASSERT_EQ(flown.status, 0) << flown.err;
+  EXPECT_EQ(still.out, "0003: 28 A0\n");
+  // Frames 5-19 hold Right and Up: 15 frames of 2 pixels each way.
+  EXPECT_EQ(flown.out, "0003: 46 82\n");
+}
+
+TEST(VirelRun, TraceWritesOneLinePerInstructionFromTheRegistersSet) {
+  ScratchFolder dir;
+  const Outcome o = RunVirel(dir, "--frames 1 --set pc=8000,A=5a,x=1,Y=FE,P=24,S=80 --trace t.txt " + kDemo);
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::vector<uint8_t> bytes = ReadAll(dir.path() / "t.txt");
+  const std::vector<std::string> lines = Lines(std::string(bytes.begin(), bytes.end()));
+  ASSERT_GT(lines.size(), 100u);
+  EXPECT_EQ(lines[0], "8000 A:5A X:01 Y:FE P:24 SP:80");
+  const std::regex shape(
+      "[0-9A-F]{4} A:[0-9A-F]{2} X:[0-9A-F]{2} Y:[0-9A-F]{2} P:[0-9A-F]{2} SP:[0-9A-F]{2}");
+  for (const std::string& line : lines) ASSERT_TRUE(std::regex_match(line, shape)) << line;
+}
+
+TEST(VirelRun, TracedAndUntracedRunsEndAlike) {
+  ScratchFolder dir;
+  const Outcome plain = RunVirel(dir, "--frames 45 --hash --peek 0:16 " + kDemo);
+  const Outcome traced = RunVirel(dir, "--frames 45 --hash --peek 0:16 --trace t.txt " + kDemo);
+  EXPECT_EQ(plain.out, traced.out);
+}
+
+TEST(VirelRun, StatesSavedAfterARunAreLoadedBeforeTheNext) {
+  ScratchFolder dir;
+  Outcome o = RunVirel(dir, "--frames 30 --save-state --log a.txt " + kDemo);
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_EQ(std::filesystem::file_size(dir.path() / "demo.wb"), 18691u);
+  o = RunVirel(dir, "--frames 1 --load-state " + kDemo);
+  EXPECT_NE(o.err.find("Arquivo carregado com sucesso.\n"), std::string::npos) << o.err;
+
+  // Short and missing state files are refused with the file's name.
+  WriteAll(dir.path() / "demo.wb", std::vector<uint8_t>(1000, 1));
+  o = RunVirel(dir, "--frames 1 --load-state " + kDemo);
+  EXPECT_NE(o.err.find("Erro ao carregar arquivo: demo.wb\n"), std::string::npos) << o.err;
+  std::filesystem::remove(dir.path() / "demo.wb");
+  o = RunVirel(dir, "--frames 1 --load-state " + kDemo);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_NE(o.err.find("Erro ao carregar arquivo: demo.wb\n"), std::string::npos) << o.err;
+}
+
+TEST(VirelRun, BatteryRamIsWrittenWhenTheRunEnds) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(VIREL_ROM_DIR "/battery.nes", dir.path() / "jogo.nes");
+  ASSERT_EQ(RunVirel(dir, "--frames 2 jogo.nes").status, 0);
+  ASSERT_EQ(RunVirel(dir, "--frames 2 --peek 6000 jogo.nes").out, "6000: 02\n");
+  EXPECT_EQ(ReadAll(dir.path() / "jogo.sav")[0], 2);
+}
+
+TEST(VirelRun, ExitStatusTellsUsageFromCartridgeFailures) {
+  ScratchFolder dir;
+  WriteAll(dir.path() / "pad.txt", {'x', ' ', 'A', '\n'});
+  WriteAll(dir.path() / "keys.txt", {'1', ' ', 'F', 'i', 'r', 'e', '\n'});
+  WriteAll(dir.path() / "bad.nes", std::vector<uint8_t>(40, 'M'));
+  const std::pair<std::string, int> cases[] = {
+      {"", 2},
+      {"--frames 0 " + kDemo, 2},
+      {"--frames " + kDemo, 2},
+      {"--bogus " + kDemo, 2},
+      {"--set Q=1 " + kDemo, 2},
+      {"--set A=100 " + kDemo, 2},
+      {"--peek zz " + kDemo, 2},
+      {"--input pad.txt " + kDemo, 2},
+      {"--input keys.txt " + kDemo, 2},
+      {"--input absent.txt " + kDemo, 2},
+      {kDemo + " " + kDemo, 2},
+      {"absent.nes", 1},
+      {"bad.nes", 1},
+      {"--frames 1 " + kDemo, 0},
+  };
+  for (const auto& [args, status] : cases) {
+    const Outcome o = RunVirel(dir, args);
+    EXPECT_EQ(o.status, status) << args << "\n" << o.err;
+    if (status != 0) {
+      EXPECT_NE(o.err.find("virel-run: "), std::string::npos) << args;
+    }
+  }
+  // The reason for a refused cartridge is printed.
+  EXPECT_NE(RunVirel(dir, "bad.nes").err.find("Arquivo não suportado: MMM"), std::string::npos);
+}
+
+TEST(VirelRun, HelpDocumentsEveryOptionAndBenchEndsWithTheFrameRate) {
+  ScratchFolder dir;
+  const Outcome help = RunVirel(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek",
+                             "--hash", "--log", "--save-state", "--load-state", "Exit status"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+
+  const Outcome bench = RunVirel(dir, "--bench --frames 60 --peek 0 " + kDemo);
+  const std::vector<std::string> lines = Lines(bench.out);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(std::regex_match(lines.back(), std::regex("fps=[0-9]+\\.[0-9]{2}"))) << lines.back();
+}

@@ -1,0 +1,132 @@
+// virel-run: runs a cartridge without a window, for automation, regression
+// tests and benchmarks. It drives the same core as the main window: the same
+// load-and-start sequence, the same run loop and scanline hook.
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "RunOptions.h"
+#include "RunnerHost.h"
+#include "cartridge/Lifecycle.h"
+#include "cartridge/SaveState.h"
+#include "core/AtomicFile.h"
+#include "cpu/MF6502.h"
+#include "video/MemoryMap.h"
+#include "video/Screenshot.h"
+
+namespace {
+
+constexpr int kExitRun = 0;
+constexpr int kExitNotStarted = 1;
+constexpr int kExitUsage = 2;
+
+void ApplyRegisters(Machine& m, const std::vector<RegisterSetting>& settings) {
+  for (const RegisterSetting& r : settings) {
+    const std::string name = r.Name;
+    const auto byte = static_cast<uint8_t>(r.Value);
+    if (name == "PC") m.Cpu.PC = r.Value;
+    if (name == "A") m.Cpu.A = byte;
+    if (name == "X") m.Cpu.X = byte;
+    if (name == "Y") m.Cpu.Y = byte;
+    if (name == "P") m.Cpu.P = byte;
+    if (name == "S") m.Cpu.S = byte;
+  }
+}
+
+// The traced run: one instruction at a time with the run loop's slice
+// handling (DebugStep), so the untraced CpuRun keeps no per-instruction test.
+// Running only drops inside the hook at scanline 0, where CpuRun would stop.
+void TracedRun(Machine& m, std::FILE* trace) {
+  m.Running = true;
+  while (m.Running) {
+    const TCpuState& s = m.Cpu;
+    std::fprintf(trace, "%04X A:%02X X:%02X Y:%02X P:%02X SP:%02X\n", s.PC, s.A, s.X, s.Y, s.P, s.S);
+    DebugStep(m.Cpu);
+  }
+}
+
+void PrintPeeks(Machine& m, const std::vector<PeekRequest>& peeks) {
+  for (const PeekRequest& p : peeks) {
+    std::printf("%04X:", p.Address);
+    for (int i = 0; i < p.Length; ++i) std::printf(" %02X", MemPeek(m, static_cast<uint16_t>(p.Address + i)));
+    std::printf("\n");
+  }
+}
+
+int Fail(const std::string& message, int status) {
+  std::fflush(stdout);
+  std::cerr << "virel-run: " << message << "\n";
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RunOptions options;
+  if (auto error = ParseRunOptions(argc, argv, options))
+    return Fail(*error + "\nTry 'virel-run --help' for more information.", kExitUsage);
+  if (options.Help) {
+    std::cout << RunUsage();
+    return kExitRun;
+  }
+
+  std::ofstream logFile;
+  std::ostream* log = &std::cerr;
+  if (!options.LogFile.empty()) {
+    logFile.open(Utf8Path(options.LogFile));
+    if (!logFile) return Fail("--log: cannot write \"" + options.LogFile + "\"", kExitUsage);
+    log = &logFile;
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, &std::fclose);
+  if (!options.TraceFile.empty()) {
+    trace.reset(std::fopen(options.TraceFile.c_str(), "w"));
+    if (!trace) return Fail("--trace: cannot write \"" + options.TraceFile + "\"", kExitUsage);
+    std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
+  }
+
+  Machine m;
+  RunnerHost host(m, *log, options.Frames, options.Input);
+  m.host = &host;
+  MachineScope current(m);
+
+  try {
+    if (!StartCartridge(m, options.Cartridge))
+      return Fail(options.Cartridge + ": cartridge not started: " + host.LastLogLine(), kExitNotStarted);
+  } catch (const std::exception& e) {
+    return Fail(options.Cartridge + ": " + e.what(), kExitNotStarted);
+  }
+  ApplyRegisters(m, options.Registers);
+  if (options.LoadState) LoadState(m);
+
+  const auto start = std::chrono::steady_clock::now();
+  if (trace)
+    TracedRun(m, trace.get());
+  else
+    RunOrContinue(m);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+
+  int status = kExitRun;
+  try {
+    if (options.SaveState) SaveState(m);
+    if (!options.ScreenshotFile.empty()) SaveScreenshot(m, options.ScreenshotFile);
+  } catch (const std::exception& e) {
+    status = Fail(e.what(), kExitNotStarted);
+  }
+  if (options.Hash) std::printf("hash=%016" PRIX64 "\n", PictureHash(m));
+  PrintPeeks(m, options.Peeks);
+  try {
+    UnloadCartridge(m);
+  } catch (const std::exception& e) {
+    status = Fail(e.what(), kExitNotStarted);
+  }
+  if (options.Bench) {
+    const double seconds = elapsed.count();
+    std::printf("fps=%.2f\n", seconds > 0 ? static_cast<double>(host.Frames()) / seconds : 0.0);
+  }
+  std::fflush(stdout);
+  return status;
+}

@@ -1,0 +1,44 @@
+#include "RunnerHost.h"
+
+#include "video/Palette.h"
+
+RunnerHost::RunnerHost(Machine& m, std::ostream& log, long frameBudget, std::vector<InputStep> input)
+    : m_(m), log_(log), budget_(frameBudget), input_(std::move(input)) {}
+
+void RunnerHost::AppendLog(std::string_view line) {
+  log_ << line << '\n';
+  lastLine_ = line;
+}
+
+void RunnerHost::PresentFrame() {
+  // Nothing is shown, but the colour table is kept as the display keeps it,
+  // so screenshots and picture hashes carry the right colours.
+  UpdateFrameColors(m_);
+}
+
+void RunnerHost::PollControllers() {
+  // The poll of the frame about to be counted: frames are numbered from 1.
+  const long frame = frames_ + 1;
+  while (nextInput_ < input_.size() && input_[nextInput_].Frame <= frame)
+    m_.PadState[0] = input_[nextInput_++].Buttons;
+}
+
+void RunnerHost::ProcessMessages() {
+  // The hook stops at this same scanline 0 once Running is clear.
+  if (++frames_ >= budget_) m_.Running = false;
+}
+
+uint64_t PictureHash(const Machine& m) {
+  uint64_t hash = 14695981039346656037ull;
+  auto mix = [&hash](uint8_t byte) {
+    hash ^= byte;
+    hash *= 1099511628211ull;
+  };
+  for (uint8_t pixel : m.FrameBuffer) mix(pixel);
+  for (const Rgb& c : m.FrameColors) {
+    mix(c.R);
+    mix(c.G);
+    mix(c.B);
+  }
+  return hash;
+}

@@ -1,0 +1,39 @@
+// The headless runner's host: the log goes to a stream, nothing is shown,
+// pad 1 follows the input script, and the run stops once the frame budget
+// (frames counted at scanline 0) is spent.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "RunOptions.h"
+#include "core/Host.h"
+#include "core/Machine.h"
+
+class RunnerHost final : public Host {
+ public:
+  RunnerHost(Machine& m, std::ostream& log, long frameBudget, std::vector<InputStep> input);
+
+  void AppendLog(std::string_view line) override;
+  void PresentFrame() override;
+  void PollControllers() override;
+  void ProcessMessages() override;
+
+  long Frames() const { return frames_; }
+  const std::string& LastLogLine() const { return lastLine_; }
+
+ private:
+  Machine& m_;
+  std::ostream& log_;
+  long budget_;
+  std::vector<InputStep> input_;
+  size_t nextInput_ = 0;
+  long frames_ = 0;
+  std::string lastLine_;
+};
+
+// 64-bit FNV-1a of FrameBuffer followed by the red, green and blue of each of
+// the 256 colour-table entries: two pictures hash alike only if they look alike.
+uint64_t PictureHash(const Machine& m);
