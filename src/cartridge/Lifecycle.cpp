@@ -4,12 +4,11 @@
 // main window, the headless runner and the tests run the very same sequence.
 #include "cartridge/Lifecycle.h"
 
-#include <algorithm>
-
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
 #include "cpu/MF6502.h"
 #include "sound/Sound.h"
+#include "sound/SoundChannels.h"
 
 namespace {
 
@@ -51,7 +50,7 @@ void LoadAndStart(Machine& m, const std::string& path) {
 void ResetMachine(Machine& m) {
   MachineScope current(m);
   m.SkipCounter = 0;
-  std::fill_n(m.IoRegs.begin(), 15, 0);  // $4000-$400E; the rest keep their images
+  SoundResetRegisters(m);  // $4000-$400E; periods and counters carry on
   m.PadState = {};
   m.PadBit = {};
   m.PpuCtrl = 0;
