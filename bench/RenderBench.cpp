@@ -3,7 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <string>
 
+#include "cartridge/Lifecycle.h"
+#include "cpu/MF6502.h"
 #include "support/TestMachine.h"
 #include "video/Renderer.h"
 #include "video/ScanlineHook.h"
@@ -65,5 +68,38 @@ void BM_ScanlineHookFrame(benchmark::State& state) {
   state.SetLabel("items = frames");
 }
 BENCHMARK(BM_ScanlineHookFrame);
+
+// Whole frames of the split-screen test cartridge: processor, hook, every
+// line and the sprite pass, the way a headless run spends its time.
+class FrameBudgetHost : public Host {
+ public:
+  Machine* machine = nullptr;
+  long budget = 0;
+  void AppendLog(std::string_view) override {}
+  void ProcessMessages() override {
+    if (--budget <= 0) machine->Running = false;
+  }
+};
+
+void BM_SplitScreenCartridgeFrames(benchmark::State& state) {
+  FrameBudgetHost host;
+  Machine m;
+  host.machine = &m;
+  m.host = &host;
+  if (!StartCartridge(m, std::string(VIREL_ROM_DIR) + "/video_scroll.nes")) {
+    state.SkipWithError("video_scroll.nes could not be started");
+    return;
+  }
+  MachineScope current(m);
+  constexpr int kFrames = 100;
+  for (auto _ : state) {
+    host.budget = kFrames;
+    m.Running = true;
+    CpuRun(m.Cpu);
+  }
+  state.SetItemsProcessed(state.iterations() * kFrames);
+  state.SetLabel("items = frames");
+}
+BENCHMARK(BM_SplitScreenCartridgeFrames);
 
 }  // namespace

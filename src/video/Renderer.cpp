@@ -59,15 +59,26 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
   const uint8_t* attributes = m.Vram.data() + table + 0x3C0 + 8 * (tileRow >> 2);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
   const int rowShift = 2 * (tileRow & 2);
-  for (int column = first; column < first + count; ++column) {
+  auto paletteWord = [&](int column) {
+    return kEachByte * 4 * ((attributes[column >> 2] >> (rowShift + (column & 2))) & 3);
+  };
+  auto tile = [&](int column, uint64_t palette) {
     const unsigned address = patternRow + 16u * names[column];
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
     const uint8_t* bank = m.PatternBankTable[address >> 10];
-    const unsigned palette = (attributes[column >> 2] >> (rowShift + (column & 2))) & 3;
-    Store8(out,
-           kPlaneLanes[bank[address]] | (kPlaneLanes[bank[address + 8]] << 1) | (kEachByte * 4 * palette));
+    Store8(out, kPlaneLanes[bank[address]] | (kPlaneLanes[bank[address + 8]] << 1) | palette);
     out += 8;
+  };
+  // Columns 2k and 2k+1 share their palette, so it is looked up once a pair.
+  int column = first;
+  const int end = first + count;
+  if ((column & 1) && column < end) tile(column, paletteWord(column)), ++column;
+  for (; column + 1 < end; column += 2) {
+    const uint64_t palette = paletteWord(column);
+    tile(column, palette);
+    tile(column + 1, palette);
   }
+  if (column < end) tile(column, paletteWord(column));
   return out;
 }
 
