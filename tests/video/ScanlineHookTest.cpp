@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "sound/RecordingMidiOut.h"
+#include "sound/Sound.h"
 #include "video/PictureBuilder.h"
 #include "video/PpuRegisters.h"
 
@@ -252,6 +254,33 @@ TEST(ScanlineHook, StopsAtLineZeroAfterTheMessagesThatClearedRunning) {
   for (int call = 1; call < kFrame; ++call) ASSERT_EQ(h.Run(1), intNone) << "call " << call;
   EXPECT_EQ(h.Run(1), intStop);
   EXPECT_EQ(h.host.messageRounds, 2);
+}
+
+TEST(ScanlineHook, StopSilencesAllFiveSoundChannels) {
+  auto recording = std::make_shared<MidiRecording>();
+  SetSoundDevices(RecordingMidiFactory(recording));
+  SoundStart(nullptr, 22, 255);
+  HookMachine h;
+  size_t sounding = 0;
+  // The command that pauses finds every channel playing a note.
+  h.host.command = [&] {
+    for (int channel = 0; channel < 5; ++channel) {
+      SoundSetFrequency(channel, 220 * (channel + 1));
+      SoundSetVolume(channel, 200);
+    }
+    sounding = recording->events.size();
+    h.m.Running = false;
+  };
+
+  EXPECT_EQ(h.Run(kFrame), intStop);
+  EXPECT_GT(recording->events.size(), sounding) << "the stop sent nothing";
+  // The layer sends only changes: silencing again must now send nothing.
+  const size_t afterStop = recording->events.size();
+  for (int channel = 0; channel < 5; ++channel) SoundSetVolume(channel, 0);
+  EXPECT_EQ(recording->events.size(), afterStop);
+
+  SoundStop();
+  SetSoundDevices({});
 }
 
 }  // namespace
