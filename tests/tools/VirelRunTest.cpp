@@ -7,7 +7,11 @@
 #include <set>
 #include <sstream>
 
+#include "cartridge/Lifecycle.h"
+#include "cartridge/RomLoader.h"
+#include "debugger/Disassembler.h"
 #include "support/ScratchFolder.h"
+#include "support/TestMachine.h"
 
 namespace {
 
@@ -149,7 +153,9 @@ TEST(VirelRun, ExitStatusTellsUsageFromCartridgeFailures) {
   WriteAll(dir.path() / "bad.nes", std::vector<uint8_t>(40, 'M'));
   const std::pair<std::string, int> cases[] = {
       {"", 2},
-      {"--frames 0 " + kDemo, 2},
+      {"--frames -1 " + kDemo, 2},
+      {"--disasm C000:0 " + kDemo, 2},
+      {"--disasm 10000 " + kDemo, 2},
       {"--frames " + kDemo, 2},
       {"--bogus " + kDemo, 2},
       {"--set Q=1 " + kDemo, 2},
@@ -179,11 +185,39 @@ TEST(VirelRun, HelpDocumentsEveryOptionAndBenchEndsWithTheFrameRate) {
   const Outcome help = RunVirel(dir, "--help");
   EXPECT_EQ(help.status, 0);
   for (const char* option : {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek",
-                             "--hash", "--log", "--save-state", "--load-state", "Exit status"})
+                             "--hash", "--log", "--save-state", "--load-state", "--disasm", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
   const Outcome bench = RunVirel(dir, "--bench --frames 60 --peek 0 " + kDemo);
   const std::vector<std::string> lines = Lines(bench.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_TRUE(std::regex_match(lines.back(), std::regex("fps=[0-9]+\\.[0-9]{2}"))) << lines.back();
+}
+
+TEST(VirelRun, DisasmListsTheCartridgeAfterResetAndFramesZeroRunsNothing) {
+  ScratchFolder dir;
+  const std::string rom = VIREL_ROM_DIR "/debug_listing.nes";
+  const Outcome o = RunVirel(dir, "--frames 0 --disasm C000:300 --peek 0:2 '" + rom + "'");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const std::vector<std::string> lines = Lines(o.out);
+  ASSERT_EQ(lines.size(), 301u);
+  const char* first[] = {"C000  SEI",     "C001  CLD",       "C002  LDX #FF", "C004  TXS",
+                         "C005  LDA #00", "C007  STA $00",   "C009  STA $01", "C00B  NOP",
+                         "C00C  NOP",     "C00D  NOP",       "C00E  NOP",     "C00F  NOP",
+                         "C010  INC $00", "C012  JSR $D000", "C015  INC $01", "C017  JMP $C010"};
+  for (size_t i = 0; i < std::size(first); ++i) EXPECT_EQ(lines[i], first[i]);
+  // Nothing ran: the reset routine's stores and the loop's counters never happened.
+  EXPECT_EQ(lines.back(), "0000: 00 00");
+
+  // The same 300 lines as the disassembler gives for the freshly reset cartridge.
+  TestMachine t;
+  ASSERT_TRUE(LoadRomFile(t.m, rom));
+  ASSERT_TRUE(LoadBatteryAndMapper(t.m));
+  ResetMachine(t.m);
+  EXPECT_EQ(o.out.substr(0, o.out.size() - lines.back().size() - 1), DisassemblyListing(t.m, 0xC000, 300));
+
+  // The default is 20 lines; a run afterwards does execute the loop.
+  const Outcome ran = RunVirel(dir, "--frames 1 --disasm '$C000' --peek 0:2 '" + rom + "'");
+  ASSERT_EQ(Lines(ran.out).size(), 21u);
+  EXPECT_NE(Lines(ran.out).back(), "0000: 00 00");
 }

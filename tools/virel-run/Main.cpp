@@ -15,6 +15,7 @@
 #include "cartridge/SaveState.h"
 #include "core/AtomicFile.h"
 #include "cpu/MF6502.h"
+#include "debugger/Disassembler.h"
 #include "video/MemoryMap.h"
 #include "video/Screenshot.h"
 
@@ -101,12 +102,17 @@ int main(int argc, char** argv) {
   }
   ApplyRegisters(m, options.Registers);
   if (options.LoadState) LoadState(m);
+  for (const DisasmRequest& d : options.Disasm)
+    std::fputs(DisassemblyListing(m, d.Address, d.Lines).c_str(), stdout);
 
   const auto start = std::chrono::steady_clock::now();
-  if (trace)
+  if (options.Frames == 0) {
+    // Nothing runs: the cartridge is only started and looked at.
+  } else if (trace) {
     TracedRun(m, trace.get());
-  else
+  } else {
     RunOrContinue(m);
+  }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
   int status = kExitRun;

@@ -68,6 +68,20 @@ std::optional<std::string> AddPeek(RunOptions& o, const std::string& arg) {
   return std::nullopt;
 }
 
+std::optional<std::string> AddDisasm(RunOptions& o, const std::string& arg) {
+  const size_t colon = arg.find(':');
+  std::string_view address(arg);
+  address = address.substr(0, colon);
+  if (!address.empty() && address.front() == '$') address.remove_prefix(1);
+  const auto start = ParseNumber(address, 16);
+  std::optional<long> lines = 20L;
+  if (colon != std::string::npos) lines = ParseNumber(std::string_view(arg).substr(colon + 1), 10);
+  if (!start || *start < 0 || *start > 0xFFFF) return "--disasm: bad address \"" + arg + "\"";
+  if (!lines || *lines < 1 || *lines > 0x10000) return "--disasm: bad line count \"" + arg + "\"";
+  o.Disasm.push_back({static_cast<uint16_t>(*start), static_cast<int>(*lines)});
+  return std::nullopt;
+}
+
 std::optional<std::string> ReadInput(RunOptions& o, const std::string& path) {
   std::ifstream in(path);
   if (!in) return "--input: cannot read \"" + path + "\"";
@@ -81,10 +95,10 @@ std::optional<std::string> ReadInput(RunOptions& o, const std::string& path) {
 // The option table. Other subsystems add their options here.
 const std::vector<OptionSpec>& Options() {
   static const std::vector<OptionSpec> table = {
-      {"--frames", "N", "frames to run, counted at scanline 0 (default 600)",
+      {"--frames", "N", "frames to run, counted at scanline 0 (default 600); 0 runs no instruction at all",
        [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
          const auto n = ParseNumber(a, 10);
-         if (!n || *n < 1) return "--frames: expected a positive number, got \"" + a + "\"";
+         if (!n || *n < 0) return "--frames: expected a number of frames, got \"" + a + "\"";
          o.Frames = *n;
          return std::nullopt;
        }},
@@ -115,6 +129,10 @@ const std::vector<OptionSpec>& Options() {
       {"--peek", "ADDR[:LEN]",
        "after the run print LEN bytes (default 1) read with MemPeek from hexadecimal ADDR; may be repeated",
        AddPeek},
+      {"--disasm", "ADDR[:N]",
+       "after the reset, before any instruction, print N lines (default 20) of disassembly from hexadecimal "
+       "ADDR, each line the address in four hex digits, two blanks and the text; may be repeated",
+       AddDisasm},
       {"--hash", nullptr, "after the run print hash=<16 hex digits> of FrameBuffer and its colour table",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.Hash = true;

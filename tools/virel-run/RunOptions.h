@@ -21,6 +21,12 @@ struct PeekRequest {
   int Length = 1;
 };
 
+// Lines of disassembly printed after the reset, before the first instruction.
+struct DisasmRequest {
+  uint16_t Address = 0;
+  int Lines = 20;
+};
+
 // A processor register set after the reset, before the first instruction.
 struct RegisterSetting {
   char Name[3] = {};  // "PC", "A", "X", "Y", "P" or "S"
@@ -29,7 +35,7 @@ struct RegisterSetting {
 
 struct RunOptions {
   std::string Cartridge;
-  long Frames = 600;
+  long Frames = 600;  // 0: start the cartridge but run nothing
   bool Bench = false;
   bool Hash = false;
   bool SaveState = false;
@@ -40,6 +46,7 @@ struct RunOptions {
   std::string InputFile;
   std::vector<InputStep> Input;
   std::vector<PeekRequest> Peeks;
+  std::vector<DisasmRequest> Disasm;
   std::vector<RegisterSetting> Registers;
   bool Help = false;
 };
