@@ -123,11 +123,3 @@ void SoundFrameStep(Machine& m) {
     }
   }
 }
-
-void SoundSilenceChannels() {
-  for (int i = 0; i < kChannelCount; ++i) SoundSetVolume(i, 0);
-}
-
-void SoundResetRegisters(Machine& m) {
-  for (int i = 0; i < 15; ++i) m.IoRegs[i] = 0;
-}

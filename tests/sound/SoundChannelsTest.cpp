@@ -3,10 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "cartridge/Lifecycle.h"
 #include "sound/SoundChannels.h"
 #include "support/MidiTestSupport.h"
 #include "support/TestMachine.h"
 #include "video/MemoryMap.h"
+#include "video/ScanlineHook.h"
 
 namespace {
 
@@ -219,6 +221,7 @@ TEST_F(ChannelModelTest, FrameCountdownStepsOnTheFirstCallAndEvery244th) {
 }
 
 TEST_F(ChannelModelTest, MachineResetClearsOnlyTheFirstFifteenBytes) {
+  ASSERT_TRUE(InstallCartridge(m, 1, 1));
   Write(0x4001, 0x85);
   Play(0, 253, 3);
   Play(3, 40, 3);
@@ -227,7 +230,7 @@ TEST_F(ChannelModelTest, MachineResetClearsOnlyTheFirstFifteenBytes) {
   const auto periods = m.ChannelPeriod;
   const auto counters = m.LengthCounter;
   const int sounding = Sounding(0);
-  SoundResetRegisters(m);
+  ResetMachine(m);
   for (int i = 0; i < 15; ++i) EXPECT_EQ(m.IoRegs[i], 0) << i;
   EXPECT_EQ(m.IoRegs[0x0F], 3 << 3);
   EXPECT_EQ(m.IoRegs[0x10], 0x0F);
@@ -238,9 +241,14 @@ TEST_F(ChannelModelTest, MachineResetClearsOnlyTheFirstFifteenBytes) {
   EXPECT_EQ(Sounding(0), sounding);
 }
 
-TEST_F(ChannelModelTest, SilencingAllChannelsStopsEveryNote) {
+TEST_F(ChannelModelTest, TheHookSilencesEveryChannelWhenItStops) {
+  ASSERT_TRUE(InstallCartridge(m, 1, 1));
   for (int channel = 0; channel < 4; ++channel) Play(channel, 253, 3);
   Write(0x4013, 0x10);
-  SoundSilenceChannels();
+  m.Running = false;
+  m.ScanlineCounter = 242;
+  EXPECT_EQ(ScanlineHook(m), intNone);  // line 243: nothing stops mid-frame
+  for (int channel = 0; channel < 5; ++channel) EXPECT_NE(Sounding(channel), 0) << channel;
+  EXPECT_EQ(ScanlineHook(m), intStop);  // line 0
   for (int channel = 0; channel < 5; ++channel) EXPECT_EQ(Sounding(channel), 0) << channel;
 }
