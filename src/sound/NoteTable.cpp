@@ -1,7 +1,8 @@
-// Generates the note table from the equal-tempered scale. The bend is in
-// units of the synthesiser's default range of two semitones over 8192 units
-// (341 1/3 units a semitone); no range message is ever sent, so these values
-// only hold on a synthesiser left at that default.
+// Generates the note table from the equal-tempered scale. The bend counts
+// 341 1/3 units a semitone around the centre 8192. No range message is ever
+// sent, so the synthesiser reads these units at its own default range (two
+// semitones over 8192 units in General MIDI), where they move the pitch far
+// less than a semitone: the note carries the pitch, the bend only nudges it.
 #include "sound/NoteTable.h"
 
 #include <cmath>

@@ -189,3 +189,10 @@ TEST(SoundStart, MissingSynthesiserStillRunsTheBackEnd) {
   SoundSetVolume(0, 255);
   SoundStop();
 }
+
+TEST(MidiLog, LinesHoldTheFrameAndTheMessageBytes) {
+  EXPECT_EQ(FormatMidiLogLine(0, 0x50C0), "0 C0 50");
+  EXPECT_EQ(FormatMidiLogLine(12, 0x7F4590), "12 90 45 7F");
+  EXPECT_EQ(FormatMidiLogLine(300, 0x7F07B4), "300 B4 07 7F");
+  EXPECT_EQ(FormatMidiLogLine(7, 0x41AA3), "7 A3 1A 04");
+}
