@@ -123,3 +123,7 @@ void SoundFrameStep(Machine& m) {
     }
   }
 }
+
+void SoundResetRegisters(Machine& m) {
+  for (int i = 0; i < 15; ++i) m.IoRegs[i] = 0;
+}

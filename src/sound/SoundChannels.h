@@ -18,3 +18,7 @@ void SoundRegisterWrite(Machine& m, uint16_t address, uint8_t value);
 void SoundFrameTick(Machine& m);
 // One frame of the length counters and the linear sweep.
 void SoundFrameStep(Machine& m);
+// The machine reset's share of the sound registers: the stored bytes
+// $4000-$400E are cleared; periods, counters, sweep flags and the stored
+// $400F-$4017 stay, and no channel is switched off by it.
+void SoundResetRegisters(Machine& m);
