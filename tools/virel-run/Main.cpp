@@ -16,6 +16,10 @@
 #include "core/AtomicFile.h"
 #include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
+#include "sound/Sound.h"
+#if VIREL_WITH_DEVICES
+#include "sound/devices/SoundCapture.h"
+#endif
 #include "video/MemoryMap.h"
 #include "video/Screenshot.h"
 
@@ -93,6 +97,19 @@ int main(int argc, char** argv) {
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
   MachineScope current(m);
+  m.SoundVolume = options.Volume;
+#if VIREL_WITH_DEVICES
+  // The sound of the run is recorded, stamped with the frame count, and
+  // written out after the run; no sound card is involved.
+  SoundCapture capture(options.MidiLogFile, options.AudioFile);
+  if (capture.Active()) {
+    capture.Install([&host] { return int64_t{host.Frames()}; });
+    host.EnableSound();
+  }
+#else
+  if (!options.MidiLogFile.empty() || !options.AudioFile.empty())
+    return Fail("--midi-log and --audio need the sound devices, left out of this build", kExitUsage);
+#endif
 
   try {
     if (!StartCartridge(m, options.Cartridge))
@@ -129,6 +146,13 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     status = Fail(e.what(), kExitNotStarted);
   }
+#if VIREL_WITH_DEVICES
+  if (capture.Active()) {
+    // Unloading leaves sound output open, as the window's "Habilita Som" does.
+    SoundStop();
+    if (std::string error; !capture.Finish(host.Frames(), &error)) status = Fail(error, kExitNotStarted);
+  }
+#endif
   if (options.Bench) {
     const double seconds = elapsed.count();
     std::printf("fps=%.2f\n", seconds > 0 ? static_cast<double>(host.Frames()) / seconds : 0.0);

@@ -154,6 +154,27 @@ const std::vector<OptionSpec>& Options() {
          o.LoadState = true;
          return std::nullopt;
        }},
+      {"--midi-log", "FILE",
+       "run with sound on and write every MIDI short message sent, one line each: the frame number, then "
+       "the message bytes in hex",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         o.MidiLogFile = a;
+         return std::nullopt;
+       }},
+      {"--audio", "FILE.wav",
+       "run with sound on and render the MIDI messages offline through the synthesiser into a 16-bit "
+       "stereo WAV file as long as the run",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         o.AudioFile = a;
+         return std::nullopt;
+       }},
+      {"--volume", "N", "SoundVolume for the run, 0-255 (default 255)",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         const auto n = ParseNumber(a, 10);
+         if (!n || *n < 0 || *n > 255) return "--volume: expected 0 to 255, got \"" + a + "\"";
+         o.Volume = static_cast<int>(*n);
+         return std::nullopt;
+       }},
       {"--help", nullptr, "print this text and exit",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.Help = true;

@@ -48,6 +48,10 @@ struct RunOptions {
   std::vector<PeekRequest> Peeks;
   std::vector<DisasmRequest> Disasm;
   std::vector<RegisterSetting> Registers;
+  // Sound: either file switches sound on for the run (MIDI back end).
+  std::string MidiLogFile;
+  std::string AudioFile;
+  int Volume = 255;  // SoundVolume for the run
   bool Help = false;
 };
 

@@ -20,6 +20,9 @@ class RunnerHost final : public Host {
   void PresentFrame() override;
   void PollControllers() override;
   void ProcessMessages() override;
+  // Whether the run starts sound output, as "Habilita Som" does.
+  bool SoundEnabled() const override { return sound_; }
+  void EnableSound() { sound_ = true; }
 
   long Frames() const { return frames_; }
   const std::string& LastLogLine() const { return lastLine_; }
@@ -32,6 +35,7 @@ class RunnerHost final : public Host {
   size_t nextInput_ = 0;
   long frames_ = 0;
   std::string lastLine_;
+  bool sound_ = false;
 };
 
 // 64-bit FNV-1a of FrameBuffer followed by the red, green and blue of each of
