@@ -202,11 +202,4 @@ TEST_F(PpuTest, SpriteMemoryPortWrapsAt256) {
   EXPECT_EQ(m.Oam[256], 0);
 }
 
-TEST_F(PpuTest, ControlAndMaskAreStoredAsWritten) {
-  MemWrite(m, 0x2000, 0xA5);
-  MemWrite(m, 0x2001, 0x5A);
-  EXPECT_EQ(m.PpuCtrl, 0xA5);
-  EXPECT_EQ(m.PpuMask, 0x5A);
-}
-
 }  // namespace
