@@ -1,0 +1,157 @@
+// The main window TfrmNES: it owns the one Machine and the user's settings,
+// shows the emulated picture (or the log), offers every command through the
+// main menu, toolbar, popup menu and function keys, and is the core's Host.
+//
+// Units built beside it hook in through three free functions, used when their
+// header exists (the command's item stays disabled until then):
+//   frontend/gui/SettingForm.h        bool ShowSettingForm(TfrmNES& owner);  true on OK
+//   cartridge/gui/RomPropertyForm.h   void ShowRomPropertyForm(TfrmNES& owner);
+//   debugger/gui/DebugForm.h          void ShowDebugForm(TfrmNES& owner);
+// Each creates its dialog, shows it modally and frees it. The values the
+// settings dialog edits live in machine() (FrameRate, SoundVolume,
+// ChannelEnabled), in ShowFps, and in settings() (Pads, StartFullScreen,
+// FullScreenMode); the window re-applies the key bindings after OK.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "core/Host.h"
+#include "core/Machine.h"
+#include "frontend/Settings.h"
+#include "frontend/gui/TDXInput.h"
+#include "video/FrameRateMeter.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QToolBar;
+class QToolButton;
+class TDXDraw;
+class TClientArea;
+class TStatusIcons;
+
+class TfrmNES : public QMainWindow, public Host {
+  Q_OBJECT
+ public:
+  // `arguments` are the command line without the program: a cartridge to
+  // start at the first activation, then "/S0" or "/S1".
+  explicit TfrmNES(const QStringList& arguments = {}, QWidget* parent = nullptr);
+  // Saves the settings.
+  ~TfrmNES() override;
+
+  Machine& machine() { return *machine_; }
+  VirelSettings& settings() { return settings_; }
+  TDXDraw* display() const { return DXDraw; }
+  TDXInput& input(int pad) { return *inputs_[pad]; }
+  bool ShowFps = false;
+  bool UseDirectDraw = false;
+  int SoundFrequencia = 11;
+
+  // --- Controls, named as in the form ---------------------------------------------
+  TDXDraw* DXDraw = nullptr;
+  QPlainTextEdit* Terminal = nullptr;
+  QToolBar* Bar = nullptr;
+  QMenu* PopupMenu = nullptr;
+  QLabel* StatusPanel0 = nullptr;
+  TStatusIcons* StatusPanel1 = nullptr;
+  QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *Efeitos1, *Nosise1, *Som1, *Frequencia1, *Canais1, *mnuCPU,
+      *Joystick1, *Joystick11, *Help1;
+  QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6, *MRUSeparator,
+      *mnuExit;
+  std::array<QAction*, kListSize> FAV{}, MRU{};
+  QAction *Vieo1, *Sistema1, *VerFps1, *est, *ExibirLog1, *elaCheia1;
+  std::array<QAction*, 4> SprayLevels{};  // N01, n11, n21, N51
+  QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
+  QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
+  QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
+
+  // --- Commands -----------------------------------------------------------------
+  void mnuLoadROMClick();
+  void mnuFreeROMClick();
+  void MRUClick(int index);
+  void FAVClick(int index);
+  void AdicionaraoFavorito1Click();
+  void mnuPauseClick();
+  void mnuResetClick();
+  void mnuDebugClick();
+  void mnuSettingClick();
+  void mnuRomClick();
+  void mnuAboutClick();
+  void mnuSavesnapshotClick();
+  void abltsomClick();
+  void mnuFileClick();
+  void Favoritos1Click();
+  void mnuCPUClick();
+  // Starts a file as the recent and favourite items do (LoadAndStart).
+  void StartFile(const QString& path);
+  // Rebuilds both controllers' key tables and joystick switches.
+  void ApplyKeyBindings();
+
+  // --- Display --------------------------------------------------------------------
+  void ShowIdleScreen();
+  void ToggleFullScreen();
+  void RestoreDisplay();
+
+  // --- Host ---------------------------------------------------------------------------
+  void AppendLog(std::string_view line) override;
+  void RefreshColorTable() override;
+  void PresentFrame() override;
+  void PollControllers() override;
+  void ProcessMessages() override;
+  void PrepareDisplay() override;
+  void LeaveDisplay() override;
+  void SetCartridgeItemsEnabled(bool enabled) override;
+  void SetStatusText(std::string_view text) override;
+  bool SoundEnabled() const override;
+  int SoundRate() const override { return SoundFrequencia; }
+
+  // Replaceable for tests: the open and save dialogs (an empty path is a
+  // cancel) and the general error display.
+  std::function<QString()> ChooseRomFile;
+  std::function<QString()> ChooseBitmapFile;
+  std::function<void(const QString&)> ShowError;
+  // The window path draws the frame here when the display is unavailable.
+  const QImage& WindowPicture() const { return windowPicture_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  friend class TClientArea;
+  // Runs a command: an error escaping it reaches the user, and a close that
+  // had to wait for the run loop happens once the loop has returned.
+  void Command(const std::function<void()>& command);
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void InstallStandardDialogs();
+  void ApplyLoadedSettings();
+  void CollectSettings();
+  bool FormKeyDown(int key);
+  void DrawFpsText(int x, int y, const QString& format);
+  void UpdatePaletteColors();
+
+  std::unique_ptr<Machine> machine_;
+  MachineScope machineScope_;
+  VirelSettings settings_;
+  std::array<std::unique_ptr<TDXInput>, 2> inputs_;
+  TClientArea* client_ = nullptr;
+  QString startFile_;
+  bool activatedOnce_ = false;
+  bool closePending_ = false;
+  QSize normalSize_;
+  QRect storedPlacement_;
+  bool placementStored_ = false;
+  FrameRateMeter fpsMeter_;
+  QImage windowPicture_;
+  QString windowFpsText_;
+};

@@ -1,0 +1,198 @@
+// TfrmNES: the commands behind the menus, the toolbar, the popup menu and the
+// function keys, and the refresh handlers that run as a menu opens. Commands
+// that start emulation return only when the run loop stops; given while a
+// loop runs, they only set Running and that loop carries on.
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+
+#include "cartridge/Lifecycle.h"
+#include "cartridge/SaveState.h"
+#include "frontend/gui/AboutForm.h"
+#include "frontend/gui/NesForm.h"
+#include "frontend/gui/NesFormParts.h"
+#include "sound/Sound.h"
+#include "video/Screenshot.h"
+#include "video/gui/DXDraw.h"
+
+// Dialogs of other units, used once they are part of the program.
+#if __has_include("frontend/gui/SettingForm.h")
+#include "frontend/gui/SettingForm.h"
+#define VIREL_HAS_SETTING_FORM 1
+#endif
+#if __has_include("cartridge/gui/RomPropertyForm.h")
+#include "cartridge/gui/RomPropertyForm.h"
+#define VIREL_HAS_ROM_PROPERTY_FORM 1
+#endif
+#if __has_include("debugger/gui/DebugForm.h")
+#include "debugger/gui/DebugForm.h"
+#define VIREL_HAS_DEBUG_FORM 1
+#endif
+
+namespace {
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+// A path shown as a menu caption: "&" would otherwise mark a mnemonic.
+QString Caption(const std::string& path) { return QString::fromStdString(path).replace('&', "&&"); }
+
+}  // namespace
+
+void TfrmNES::mnuLoadROMClick() {
+  RestoreDisplay();
+  if (DXDraw->options().FullScreen) mnuFreeROMClick();
+  const QString path = ChooseRomFile();
+  if (path.isEmpty()) return;
+  // A path already in the list keeps its place.
+  PushFront(settings_.RecentList, Utf8(path));
+  LoadAndStart(*machine_, Utf8(path));
+}
+
+void TfrmNES::mnuFreeROMClick() {
+  SetCartridgeItemsEnabled(false);
+  UnloadCartridge(*machine_);
+  ShowIdleScreen();
+}
+
+void TfrmNES::MRUClick(int index) { LoadAndStart(*machine_, settings_.RecentList[index]); }
+
+void TfrmNES::FAVClick(int index) { LoadAndStart(*machine_, settings_.FavoriteList[index]); }
+
+void TfrmNES::StartFile(const QString& path) {
+  Command([this, path] { LoadAndStart(*machine_, Utf8(path)); });
+}
+
+void TfrmNES::AdicionaraoFavorito1Click() {
+  // With nothing loaded the candidate is empty; pushing it would drop a
+  // favourite for nothing.
+  if (!machine_->CartridgeLoaded() || machine_->RomFileName.empty()) return;
+  PushFront(settings_.FavoriteList, machine_->RomFolder + machine_->RomFileName);
+}
+
+void TfrmNES::mnuPauseClick() {
+  if (machine_->Running) {
+    // The loop stops at the next frame start and the channels fall silent.
+    machine_->Running = false;
+    StatusPanel1->update();
+    return;
+  }
+  // Resuming needs a cartridge: the item is reachable by its shortcut before
+  // the CPU menu has ever refreshed it.
+  if (!machine_->CartridgeLoaded()) return;
+  StatusPanel1->update();
+  RunOrContinue(*machine_);
+  StatusPanel1->update();
+}
+
+void TfrmNES::mnuResetClick() {
+  if (!machine_->Running) return;
+  machine_->Running = false;
+  ResetMachine(*machine_);
+  RunOrContinue(*machine_);
+}
+
+void TfrmNES::mnuDebugClick() {
+#ifdef VIREL_HAS_DEBUG_FORM
+  const bool wasRunning = machine_->Running;
+  machine_->Running = false;
+  ShowDebugForm(*this);
+  if (wasRunning) RunOrContinue(*machine_);
+#endif
+}
+
+void TfrmNES::mnuSettingClick() {
+#ifdef VIREL_HAS_SETTING_FORM
+  if (ShowSettingForm(*this)) ApplyKeyBindings();
+#endif
+}
+
+void TfrmNES::mnuRomClick() {
+#ifdef VIREL_HAS_ROM_PROPERTY_FORM
+  ShowRomPropertyForm(*this);
+#endif
+}
+
+void TfrmNES::mnuAboutClick() {
+  TfrmAbout about(this);
+  about.exec();
+}
+
+void TfrmNES::mnuSavesnapshotClick() {
+  const QString path = ChooseBitmapFile();
+  if (path.isEmpty()) return;
+  SaveScreenshot(*machine_, Utf8(path));
+}
+
+void TfrmNES::abltsomClick() {
+  if (abltsom->isChecked()) {
+    SoundStart(nullptr, SoundFrequencia, 255);
+    machine_->SoundOn = true;
+  } else {
+    machine_->SoundOn = false;
+    SoundStop();
+  }
+  StatusPanel1->update();
+}
+
+void TfrmNES::mnuFileClick() {
+  for (int i = 0; i < kListSize; ++i) {
+    MRU[i]->setVisible(!settings_.RecentList[i].empty());
+    MRU[i]->setText(Caption(settings_.RecentList[i]));
+  }
+  MRUSeparator->setVisible(MRU[0]->isVisible());
+}
+
+void TfrmNES::Favoritos1Click() {
+  for (int i = 0; i < kListSize; ++i) {
+    FAV[i]->setVisible(!settings_.FavoriteList[i].empty());
+    FAV[i]->setText(Caption(settings_.FavoriteList[i]));
+  }
+  N6->setVisible(FAV[0]->isVisible());
+}
+
+void TfrmNES::mnuCPUClick() {
+  const bool loaded = !machine_->RomFileName.empty();
+  mnuReset->setEnabled(loaded);
+  mnuPause->setEnabled(loaded);
+  mnuPause->setText(machine_->Running ? QStringLiteral("&Pausa") : QStringLiteral("&Rodar"));
+}
+
+void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
+  mnuFreeROM->setEnabled(enabled);
+  mnuSavesnapshot->setEnabled(enabled);
+  mnusvecpd->setEnabled(enabled);
+  mnuldacpd->setEnabled(enabled);
+#ifdef VIREL_HAS_ROM_PROPERTY_FORM
+  mnuRom->setEnabled(enabled);
+#endif
+#ifdef VIREL_HAS_DEBUG_FORM
+  mnuDebug->setEnabled(enabled);
+#endif
+}
+
+void TfrmNES::InstallStandardDialogs() {
+  mnuSettings->setEnabled(false);
+#ifdef VIREL_HAS_SETTING_FORM
+  mnuSettings->setEnabled(true);
+#endif
+  ChooseRomFile = [this] {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Carregar Rom ..."), QString::fromStdString(settings_.Path),
+        QStringLiteral("NES Roms (*.NES *.nes);;ASM 6502 imagens (*.EXE *.exe);;"
+                       "Arquivo Compactado Zip (*.Zip *.zip *.ZIP);;Todos os Arquivos (*)"),
+        nullptr, QFileDialog::ReadOnly);
+    return path;
+  };
+  ChooseBitmapFile = [this] {
+    QFileDialog dialog(this, QStringLiteral("Salvar Figura como..."), QString(),
+                       QStringLiteral("Windows Bitmap (*.bmp)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("bmp"));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+  };
+  ShowError = [this](const QString& text) {
+    QMessageBox::critical(this, QStringLiteral("Virel Emulador"), text);
+  };
+}

@@ -1,0 +1,104 @@
+// The display component: a widget holding a 256 x 240 8-bit drawing surface
+// with its 256-entry colour table, a few options (full screen, stretch,
+// centre, system memory, wait for vertical blank), text drawn over the
+// surface, and Flip, which shows the surface and then waits for the next
+// frame deadline of the NTSC rate. That wait is what paces emulation.
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <chrono>
+
+class QScreen;
+class QWindow;
+
+class TDXDraw : public QWidget {
+  Q_OBJECT
+ public:
+  struct Options {
+    bool FullScreen = false;
+    bool Stretch = false;
+    bool Center = true;
+    bool SystemMemory = true;
+    bool WaitVBlank = true;
+  };
+  // A display mode as width x height x bits per pixel.
+  struct DisplayMode {
+    int Width = 320, Height = 240, BitCount = 16;
+  };
+
+  explicit TDXDraw(QWidget* parent = nullptr);
+
+  bool Initialize();
+  void Finalize();
+  bool Initialized() const { return initialized_; }
+  // The surface can be drawn on: initialised and not lost.
+  bool CanDraw() const { return initialized_ && !lost_; }
+  bool SurfacesLost() const { return lost_; }
+  // Brings lost surfaces back and applies the colour tables again.
+  void Restore();
+
+  const Options& options() const { return options_; }
+  void SetStretch(bool on);
+  void SetSystemMemory(bool on) { options_.SystemMemory = on; }
+  void SetFullScreenOption(bool on) { options_.FullScreen = on; }
+  void SetWaitVBlank(bool on) { options_.WaitVBlank = on; }
+  void SetDisplayMode(const DisplayMode& mode) { mode_ = mode; }
+  const DisplayMode& displayMode() const { return mode_; }
+  // Every mode of the screens, written "%dx%dx%d", plus 320x240x16.
+  QStringList DisplayModes() const;
+
+  void SetSurfaceSize(int width, int height);
+  const QImage& Surface() const { return surface_; }
+  // The current colour table; `asDefault` also makes it the default table.
+  void SetColorTable(const QList<QRgb>& colors, bool asDefault = false);
+  const QList<QRgb>& ColorTable() const { return colors_; }
+
+  // Copies an 8-bit picture (surface width x height indices) onto the
+  // surface at (0, 0); text drawn over the previous picture goes with it.
+  void CopyPixels(const uint8_t* pixels);
+  // Draws a picture onto the surface, taking its colours as both tables.
+  void DrawPicture(const QImage& picture);
+  // Text over the surface at surface coordinates (the top of the text box),
+  // transparent background.
+  void DrawText(int x, int y, const QString& text, QColor color, int pointSize);
+  // Height of a text in the display's font of that size.
+  static int TextHeight(const QString& text, int pointSize);
+  const QStringList& TextItems() const { return texts_; }
+
+  // Shows the surface, then waits for the next frame deadline when the
+  // wait-for-vertical-blank option is set.
+  void Flip();
+  int flips() const { return flips_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  struct TextItem {
+    QPoint At;
+    QString Text;
+    QColor Color;
+    int PointSize;
+  };
+  void WaitForFrameDeadline();
+  void WatchScreen(QScreen* screen);
+  void MarkLost() { lost_ = true; }
+
+  Options options_;
+  DisplayMode mode_;
+  bool initialized_ = false;
+  bool lost_ = false;
+  QImage surface_;
+  QList<QRgb> colors_, defaultColors_;
+  QList<TextItem> textItems_;
+  QStringList texts_;
+  int flips_ = 0;
+  bool paced_ = false;
+  QWindow* watchedWindow_ = nullptr;
+  std::chrono::steady_clock::time_point deadline_;
+};
