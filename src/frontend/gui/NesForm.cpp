@@ -23,6 +23,10 @@
 #include "sound/Sound.h"
 #include "video/gui/DXDraw.h"
 
+// The artwork lives in the library's resources, which a static library does
+// not register by itself.
+static void InitArtwork() { Q_INIT_RESOURCE(virel); }
+
 namespace {
 
 // The log keeps this many lines; older ones are dropped so that a cartridge
@@ -57,16 +61,18 @@ QAction* Radio(QActionGroup* group, QAction* action, bool checked) {
   return action;
 }
 
-QIcon MenuImage(const char* name) { return QIcon(QStringLiteral(":/virel/menu/%1.png").arg(QLatin1String(name))); }
+QIcon MenuImage(const char* name) {
+  return QIcon(QStringLiteral(":/virel/menu/%1.png").arg(QLatin1String(name)));
+}
 
 }  // namespace
 
 TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), machine_(std::make_unique<Machine>()), machineScope_(*machine_) {
+  InitArtwork();
   setObjectName(QStringLiteral("frmNES"));
   setWindowTitle(QStringLiteral("Virel - Emulador do console Nintendo de 8 bits"));
   setWindowIcon(QIcon(QStringLiteral(":/virel/icon.png")));
-  setStyleSheet(QStringLiteral("QMainWindow { background: black; }"));
   machine_->host = this;
 
   client_ = new TClientArea(*this);
@@ -75,7 +81,8 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   Terminal->setObjectName(QStringLiteral("Terminal"));
   Terminal->setReadOnly(true);
   Terminal->setMaximumBlockCount(kLogLines);
-  Terminal->setStyleSheet(QStringLiteral("QPlainTextEdit { background: black; color: white; border: none; }"));
+  Terminal->setStyleSheet(
+      QStringLiteral("QPlainTextEdit { background: black; color: white; border: none; }"));
   QFont font(QStringLiteral("MS Sans Serif"));
   font.setStyleHint(QFont::SansSerif);
   font.setBold(true);
@@ -273,7 +280,8 @@ void TfrmNES::CreateMenus() {
 
   // Commands.
   auto bind = [this](QAction* action, void (TfrmNES::*handler)()) {
-    connect(action, &QAction::triggered, this, [this, handler] { Command([this, handler] { (this->*handler)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, handler] { Command([this, handler] { (this->*handler)(); }); });
   };
   bind(mnuLoadROM, &TfrmNES::mnuLoadROMClick);
   bind(pmuLoadRom, &TfrmNES::mnuLoadROMClick);
@@ -331,8 +339,9 @@ void TfrmNES::CreateToolBar() {
   // A button tied to a menu item shares its caption, image, enabled state
   // and command (and, for "Habilita Som", its pressed state).
   const std::pair<const char*, QAction*> buttons[] = {
-      {"Opd", mnuLoadROM},          {"ToolButton1", mnuReset},    {"ToolButton7", mnuFreeROM},
-      {"ToolButton2", LocalizarRoms1}, {"ToolButton3", abltsom},  {"ToolButton4", mnuSettings},
+      {"Opd", mnuLoadROM},          {"ToolButton1", mnuReset},
+      {"ToolButton7", mnuFreeROM},  {"ToolButton2", LocalizarRoms1},
+      {"ToolButton3", abltsom},     {"ToolButton4", mnuSettings},
       {"ToolButton6", ToolButton6}, {"ToolButton8", mnuAbout}};
   for (auto [name, action] : buttons) {
     Bar->addAction(action);

@@ -63,8 +63,8 @@ class TfrmNES : public QMainWindow, public Host {
   TStatusIcons* StatusPanel1 = nullptr;
   QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *Efeitos1, *Nosise1, *Som1, *Frequencia1, *Canais1, *mnuCPU,
       *Joystick1, *Joystick11, *Help1;
-  QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6, *MRUSeparator,
-      *mnuExit;
+  QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6,
+      *MRUSeparator, *mnuExit;
   std::array<QAction*, kListSize> FAV{}, MRU{};
   QAction *Vieo1, *Sistema1, *VerFps1, *est, *ExibirLog1, *elaCheia1;
   std::array<QAction*, 4> SprayLevels{};  // N01, n11, n21, N51

@@ -194,7 +194,7 @@ void TfrmNES::RefreshColorTable() { DXDraw->SetColorTable(ColorTableOf(*machine_
 
 void TfrmNES::DrawFpsText(int x, int y, const QString& format) {
   const double fps = MeasureFrameRate(fpsMeter_, TickCount());
-  const QString figure = QLocale::system().toString(fps, 'f', 2);
+  const QString figure = QLocale().toString(fps, 'f', 2);
   const QString text = format.arg(figure);
   if (UseDirectDraw) {
     DXDraw->DrawText(x, y, text, kFpsColor, kFpsPointSize);

@@ -30,7 +30,9 @@ std::string QtSettingsStore::ReadString(std::string_view name) {
   return settings_->value(Name(name)).toString().toStdString();
 }
 
-void QtSettingsStore::WriteInteger(std::string_view name, int32_t value) { settings_->setValue(Name(name), value); }
+void QtSettingsStore::WriteInteger(std::string_view name, int32_t value) {
+  settings_->setValue(Name(name), value);
+}
 
 void QtSettingsStore::WriteString(std::string_view name, std::string_view value) {
   settings_->setValue(Name(name), Name(value));

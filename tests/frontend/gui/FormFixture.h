@@ -1,0 +1,86 @@
+// Test support for the main window: a temporary settings folder per test, a
+// window with its file dialogs and error display replaced, and a way to run a
+// cartridge for a few frames while checking the window from inside the loop.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolBar>
+#include <functional>
+#include <memory>
+
+#include "frontend/gui/NesForm.h"
+
+inline const QString kPadRom = QStringLiteral(VIREL_ROM_DIR "/frontend_pad.nes");
+
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(settingsDir_.isValid());
+    // QSettings("QMT", "VIREL") then lives in the temporary folder, never in
+    // the user's own configuration.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir_.path());
+  }
+  void TearDown() override { form.reset(); }
+
+  // A new window, as at program start, with `arguments` as its command line.
+  TfrmNES& Open(const QStringList& arguments = {}) {
+    form.reset();
+    form = std::make_unique<TfrmNES>(arguments);
+    form->ChooseRomFile = [this] { return nextRomFile; };
+    form->ChooseBitmapFile = [this] { return nextBitmapFile; };
+    form->ShowError = [this](const QString& text) { errors << text; };
+    return *form;
+  }
+  // Destroys the window, which saves the settings.
+  void Close() { form.reset(); }
+
+  // The stored value of the general key or a controller group.
+  QVariant Stored(const QString& name) {
+    QSettings settings(QStringLiteral("QMT"), QStringLiteral("VIREL"));
+    return settings.value(name);
+  }
+  void Store(const QString& name, const QVariant& value) {
+    QSettings settings(QStringLiteral("QMT"), QStringLiteral("VIREL"));
+    settings.setValue(name, value);
+  }
+
+  QStringList Log() const { return form->Terminal->toPlainText().split(QLatin1Char('\n')); }
+
+  // Runs `start` (a command that enters the run loop) and calls `step` at each
+  // frame start until it returns true; then stops emulation if it still runs.
+  // A run that never finishes is cut after 600 frames.
+  void RunFrames(const std::function<void()>& start, const std::function<bool()>& step) {
+    QTimer timer;
+    timer.setInterval(0);
+    int frames = 0;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+      if (++frames > 600 || step()) {
+        timer.stop();
+        form->machine().Running = false;
+      }
+    });
+    timer.start();
+    start();
+    timer.stop();
+  }
+
+  QAction* Item(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
+
+  std::unique_ptr<TfrmNES> form;
+  QString nextRomFile, nextBitmapFile;
+  QStringList errors;
+
+ private:
+  QTemporaryDir settingsDir_;
+};
