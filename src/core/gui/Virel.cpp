@@ -14,5 +14,6 @@ int main(int argc, char* argv[]) {
   arguments.removeFirst();
   TfrmNES form(arguments);
   form.show();
+  form.activateWindow();
   return QApplication::exec();
 }

@@ -2,15 +2,16 @@
 // shows the emulated picture (or the log), offers every command through the
 // main menu, toolbar, popup menu and function keys, and is the core's Host.
 //
-// Units built beside it hook in through three free functions, used when their
-// header exists (the command's item stays disabled until then):
-//   frontend/gui/SettingForm.h        bool ShowSettingForm(TfrmNES& owner);  true on OK
-//   cartridge/gui/RomPropertyForm.h   void ShowRomPropertyForm(TfrmNES& owner);
-//   debugger/gui/DebugForm.h          void ShowDebugForm(TfrmNES& owner);
-// Each creates its dialog, shows it modally and frees it. The values the
-// settings dialog edits live in machine() (FrameRate, SoundVolume,
-// ChannelEnabled), in ShowFps, and in settings() (Pads, StartFullScreen,
-// FullScreenMode); the window re-applies the key bindings after OK.
+// The dialogs of other units are used when their header exists (until then
+// the command's item stays disabled). Each is created when its command runs,
+// shown modally and freed:
+//   frontend/gui/SettingForm.h        TfrmSetting(TfrmNES& owner); exec() == Accepted on OK
+//   cartridge/gui/RomPropertyForm.h   TfrmROMProperty(Machine& m, QWidget* parent)
+//   debugger/gui/DebugForm.h          TfrmDebug(Machine& m, QWidget* parent)
+// The values the settings dialog edits live in machine() (FrameRate,
+// SoundVolume, ChannelEnabled), in ShowFps, and in settings() (Pads,
+// StartFullScreen, FullScreenMode); the window re-applies the key bindings
+// after OK. display() offers the display modes.
 #pragma once
 
 #include <QImage>

@@ -97,20 +97,25 @@ void TfrmNES::mnuDebugClick() {
 #ifdef VIREL_HAS_DEBUG_FORM
   const bool wasRunning = machine_->Running;
   machine_->Running = false;
-  ShowDebugForm(*this);
+  {
+    TfrmDebug dialog(*machine_, this);
+    dialog.exec();
+  }
   if (wasRunning) RunOrContinue(*machine_);
 #endif
 }
 
 void TfrmNES::mnuSettingClick() {
 #ifdef VIREL_HAS_SETTING_FORM
-  if (ShowSettingForm(*this)) ApplyKeyBindings();
+  TfrmSetting dialog(*this);
+  if (dialog.exec() == QDialog::Accepted) ApplyKeyBindings();
 #endif
 }
 
 void TfrmNES::mnuRomClick() {
 #ifdef VIREL_HAS_ROM_PROPERTY_FORM
-  ShowRomPropertyForm(*this);
+  TfrmROMProperty dialog(*machine_, this);
+  dialog.exec();
 #endif
 }
 
