@@ -52,7 +52,15 @@ const ItemRow kItems[] = {
 
 // The six items a cartridge enables (the ROM information and debugger items
 // only once their dialogs are part of the program).
-const char* const kCartridgeItems[] = {"mnuFreeROM", "mnuSavesnapshot", "mnusvecpd", "mnuldacpd"};
+const char* const kCartridgeItems[] = {
+    "mnuFreeROM", "mnuSavesnapshot", "mnusvecpd", "mnuldacpd",
+#if __has_include("debugger/gui/DebugForm.h")
+    "mnuDebug",
+#endif
+#if __has_include("cartridge/gui/RomPropertyForm.h")
+    "mnuRom",
+#endif
+};
 
 TEST_F(FormTest, ItemsStartWithTheirCaptionsShortcutsAndStates) {
   Open();

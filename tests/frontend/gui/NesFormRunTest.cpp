@@ -202,3 +202,53 @@ TEST_F(FormTest, LogKeepsItsLatestTenThousandLines) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FormTest, CommandLineCartridgeStartsAtTheFirstActivationOnly) {
+  Open({kPadRom});
+  form->show();
+  QWidget other;
+  other.show();
+  int frames = 0;
+  RunFrames(
+      [&] {
+        QApplication::setActiveWindow(form.get());
+        QTest::qWait(100);
+      },
+      [&] {
+        if (!form->machine().Running) return false;
+        // Leaving for another window and coming back goes on with the game.
+        ++frames;
+        if (frames == 2) QApplication::setActiveWindow(&other);
+        if (frames == 4) QApplication::setActiveWindow(form.get());
+        return frames >= 8;
+      });
+  EXPECT_GE(frames, 8);
+  EXPECT_EQ(Log().count(QStringLiteral("6502 iniciado.")), 1);
+  EXPECT_TRUE(form->machine().CartridgeLoaded());
+}
+
+#if __has_include("debugger/gui/DebugForm.h")
+TEST_F(FormTest, DebugCommandStopsAndResumesAroundItsWindow) {
+  Open();
+  nextRomFile = kPadRom;
+  bool runningInDialog = true, runningAfter = false, enabled = false;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              enabled = Item("mnuDebug")->isEnabled();
+              QTimer::singleShot(50, [&] {
+                runningInDialog = form->machine().Running;
+                if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+              });
+              Item("mnuDebug")->trigger();
+              runningAfter = form->machine().Running;
+              return true;
+            });
+  EXPECT_TRUE(enabled);
+  EXPECT_FALSE(runningInDialog);
+  EXPECT_TRUE(runningAfter);
+}
+#endif
+
+}  // namespace
