@@ -2,6 +2,7 @@
 // order, in a file named after the cartridge in the cartridge's own folder.
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "cartridge/Lifecycle.h"
@@ -31,7 +32,14 @@ bool LoadBatteryAndMapper(Machine& m) {
     if (std::filesystem::exists(Utf8Path(path), error)) {
       m.Log("Carregando arquivo de bateria \"" + BatteryFileName(m) + "\".");
       // A shorter file fills only the start; the rest keeps its zeros.
-      const std::vector<uint8_t> bytes = ReadFilePrefix(path, m.BatteryRam.size());
+      std::vector<uint8_t> bytes;
+      try {
+        bytes = ReadFilePrefix(path, m.BatteryRam.size());
+      } catch (const std::runtime_error& e) {
+        // Said as what it is to the user: the cartridge's saved games.
+        throw std::runtime_error(std::string("Cannot load the cartridge's battery RAM (its saved games). ") +
+                                 e.what());
+      }
       std::copy(bytes.begin(), bytes.end(), m.BatteryRam.begin());
     } else {
       m.Log("Arquivo de bateria não achado.");

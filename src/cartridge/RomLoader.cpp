@@ -31,6 +31,12 @@ bool IsSeparator(char c) {
 
 std::string Quoted(std::string_view text) { return "\"" + SanitizeUtf8(text) + "\""; }
 
+// "2 program banks of 16 KB", "1 pattern bank of 8 KB".
+std::string Banks(int count, const char* kind, int kilobytes) {
+  return std::to_string(count) + " " + kind + (count == 1 ? " bank" : " banks") + " of " +
+         std::to_string(kilobytes) + " KB";
+}
+
 // The file name's extension from its last full stop, as typed ("" without one).
 std::string_view Extension(std::string_view fileName) {
   const size_t dot = fileName.rfind('.');
@@ -50,8 +56,17 @@ std::vector<uint8_t> ReadPlainImage(const std::string& path) {
   errno = 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
   if (!file) throw RomLoadError("Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
-  std::vector<uint8_t> image(kMaxImageSize);
-  const size_t got = std::fread(image.data(), 1, image.size(), file.get());
+  // The buffer grows with what the file holds, so a 40 KB cartridge costs
+  // 64 KB rather than the largest image a header can describe.
+  std::vector<uint8_t> image;
+  size_t got = 0;
+  size_t capacity = size_t{64} << 10;
+  for (;;) {
+    image.resize(capacity);
+    got += std::fread(image.data() + got, 1, capacity - got, file.get());
+    if (got < capacity || capacity == kMaxImageSize) break;
+    capacity = std::min(capacity * 2, kMaxImageSize);
+  }
   // A folder opens on some systems and only fails when read.
   if (std::ferror(file.get()))
     throw RomLoadError("Cannot read file " + Quoted(path) + ". " + std::strerror(errno ? errno : EIO));
@@ -109,8 +124,8 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   }
 
   if (image.size() < kHeaderSize)
-    throw RomLoadError("Stream read error: " + source + " holds only " + std::to_string(image.size()) +
-                       " bytes, too few for the 16-byte iNES header.");
+    throw RomLoadError("The file " + source + " is too short to be a cartridge image: it holds only " +
+                       std::to_string(image.size()) + " bytes, fewer than the 16 of an iNES header.");
   std::copy_n(image.begin(), kHeaderSize, m.RomHeader.begin());
   const auto& h = m.RomHeader;
   if (h[0] != 'N' || h[1] != 'E' || h[2] != 'S') {
@@ -142,11 +157,11 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   const size_t prgBytes = m.PrgCount * kPrgBankSize;
   const size_t chrBytes = m.ChrCount * kChrBankSize;
   if (image.size() < kHeaderSize + prgBytes + chrBytes)
-    throw RomLoadError("Stream read error: " + source + " holds " + std::to_string(image.size()) +
-                       " bytes, but its header announces " +
-                       std::to_string(kHeaderSize + prgBytes + chrBytes) + " (" + std::to_string(m.PrgCount) +
-                       " program banks of 16 KB and " + std::to_string(m.ChrCount) +
-                       " pattern banks of 8 KB).");
+    throw RomLoadError("The file " + source + " is shorter than its header announces: it holds " +
+                       std::to_string(image.size()) + " bytes, but " + Banks(m.PrgCount, "program", 16) +
+                       " and " + Banks(m.ChrCount, "pattern", 8) + " need " +
+                       std::to_string(kHeaderSize + prgBytes + chrBytes) +
+                       ". The image is incomplete or damaged.");
 
   // Each image keeps one spare byte past its banks.
   const auto body = image.begin() + kHeaderSize;

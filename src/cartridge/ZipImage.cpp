@@ -32,6 +32,12 @@ std::string Reason(zip_error_t* error) {
 
 std::string Quoted(std::string_view text) { return "\"" + SanitizeUtf8(text) + "\""; }
 
+// A member that cannot be inflated whole: a checksum or size that does not
+// hold, a broken deflate stream. The user learns that the archive is at fault.
+RomLoadError Damaged(const std::string& where, const std::string& reason) {
+  return RomLoadError("Cannot read " + where + ": " + reason + ". The archive is damaged.");
+}
+
 Archive OpenArchive(const std::string& path) {
   zip_error_t error;
   zip_error_init(&error);
@@ -88,7 +94,7 @@ std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberNa
   size_t done = 0;
   while (done < image.size()) {
     const zip_int64_t n = zip_fread(member.get(), image.data() + done, image.size() - done);
-    if (n < 0) throw RomLoadError("Cannot read " + where + ". " + zip_file_strerror(member.get()));
+    if (n < 0) throw Damaged(where, zip_file_strerror(member.get()));
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
@@ -96,8 +102,8 @@ std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberNa
   // shows a member that is longer or shorter than its directory entry says.
   uint8_t extra;
   const zip_int64_t tail = zip_fread(member.get(), &extra, 1);
-  if (tail < 0) throw RomLoadError("Cannot read " + where + ". " + zip_file_strerror(member.get()));
+  if (tail < 0) throw Damaged(where, zip_file_strerror(member.get()));
   if (done != image.size() || tail != 0)
-    throw RomLoadError("Cannot read " + where + ". Its size does not match the archive's directory.");
+    throw Damaged(where, "its size does not match the archive's directory");
   return image;
 }

@@ -237,16 +237,17 @@ TEST_F(LoaderTest, FileErrorsEndTheLoadWithAPlainMessage) {
   EXPECT_THAT(FailureOf(dir.path().string()), HasSubstr("Cannot read file"));
 
   const std::string tiny = Write("tiny.nes", {'N', 'E', 'S', 0x1A, 1, 1});
-  EXPECT_EQ(FailureOf(tiny),
-            "Stream read error: \"" + tiny + "\" holds only 6 bytes, too few for the 16-byte iNES header.");
+  EXPECT_EQ(FailureOf(tiny), "The file \"" + tiny +
+                                 "\" is too short to be a cartridge image: it holds only 6 bytes, fewer than "
+                                 "the 16 of an iNES header.");
 
   auto cut = MakeInesImage(2, 1);
   cut.resize(16 + 32768 + 100);
   const std::string shortImage = Write("cut.nes", cut);
-  EXPECT_EQ(FailureOf(shortImage),
-            "Stream read error: \"" + shortImage +
-                "\" holds 32884 bytes, but its header announces 40976 (2 program banks "
-                "of 16 KB and 1 pattern banks of 8 KB).");
+  EXPECT_EQ(FailureOf(shortImage), "The file \"" + shortImage +
+                                       "\" is shorter than its header announces: it holds 32884 bytes, but 2 "
+                                       "program banks of 16 KB and 1 pattern bank of 8 KB need 40976. The "
+                                       "image is incomplete or damaged.");
 }
 
 TEST_F(LoaderTest, ArchiveErrorsEndTheLoadWithAPlainMessage) {
@@ -264,8 +265,9 @@ TEST_F(LoaderTest, ArchiveErrorsEndTheLoadWithAPlainMessage) {
 
   const std::string shortMember = dir.file("curto.zip");
   WriteZip(shortMember, {{"c.nes", {'N', 'E', 'S'}}});
-  EXPECT_EQ(FailureOf(shortMember), "Stream read error: \"c.nes\" in archive \"" + shortMember +
-                                        "\" holds only 3 bytes, too few for the 16-byte iNES header.");
+  EXPECT_EQ(FailureOf(shortMember), "The file \"c.nes\" in archive \"" + shortMember +
+                                        "\" is too short to be a cartridge image: it holds only 3 bytes, "
+                                        "fewer than the 16 of an iNES header.");
 }
 
 TEST_F(LoaderTest, OversizedArchiveMemberIsRefusedBeforeInflating) {
