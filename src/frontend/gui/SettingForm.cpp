@@ -389,8 +389,10 @@ bool TfrmSetting::eventFilter(QObject* watched, QEvent* event) {
     // it is previewed once, where it first arrives.
     QWidget* focus = focusWidget();
     const bool first = watched == focus || (watched == this && (focus == nullptr || !focus->hasFocus()));
-    if (first) {
-      const auto* key = static_cast<QKeyEvent*>(event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // A held key is one press: its repeats would restart the timer over and
+    // over, and the live display would never show the key held.
+    if (first && !key->isAutoRepeat()) {
       const int code = VirtualKeyFromQt(key->key(), key->modifiers());
       if (code != 0 && FormKeyDown(code)) return true;
     }

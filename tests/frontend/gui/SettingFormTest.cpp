@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -249,6 +250,24 @@ TEST_F(SettingFormFixture, KeyWithoutClickOnlyHighlights) {
   Type(Qt::Key_Left);
   EXPECT_EQ(dlg->es1->brushColor(), kShapeLit);
   EXPECT_EQ(dlg->WorkingKeys()[pbLeft], 'W');
+}
+
+TEST_F(SettingFormFixture, HeldKeyIsOnePressAndLetsTheLiveDisplayRun) {
+  Open();
+  dlg->PageControl->setCurrentWidget(dlg->tsJoypad1);
+  QWidget* focus = QApplication::focusWidget();
+  QTest::keyPress(focus, Qt::Key_Space);  // A on the default keys, Button 1 live
+  EXPECT_EQ(dlg->b1a->brushColor(), kShapeLit);
+  dlg->tj1Timer();
+  EXPECT_EQ(dlg->b1a->brushColor(), kShapeLitRound);
+  // The keyboard's repeats of the held key neither highlight nor stop the
+  // timer.
+  dlg->tj1->start();
+  QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+  QApplication::sendEvent(focus, &repeat);
+  EXPECT_EQ(dlg->b1a->brushColor(), kShapeLitRound);
+  EXPECT_TRUE(dlg->tj1->isActive());
+  QTest::keyRelease(focus, Qt::Key_Space);
 }
 
 TEST_F(SettingFormFixture, ClickLeftWithoutKeyCarriesIntoTheNextDialog) {
