@@ -1,19 +1,36 @@
-// The program: the application with its title, the main window, and the
-// message loop. A first argument names a cartridge that starts when the
-// window first becomes active; a second one, "/S0" or "/S1", chooses window or
-// full screen for cartridge starts.
+// The program: the application with its title, the sound devices, the main
+// window, and the message loop. A first argument names a cartridge that
+// starts when the window first becomes active; a second one, "/S0" or "/S1",
+// chooses window or full screen for cartridge starts.
+#include <SDL.h>
+
 #include <QApplication>
 
 #include "frontend/gui/NesForm.h"
+#ifdef VIREL_WITH_DEVICES
+#include "sound/devices/FluidSynthMidiOut.h"
+#include "sound/devices/SdlWaveOut.h"
+#endif
 
 int main(int argc, char* argv[]) {
+  // SDL (joysticks, audio) would otherwise take over SIGINT and SIGTERM and
+  // queue them as events nobody reads, leaving the program unstoppable.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Virel Emulador"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/virel/icon.png")));
+#ifdef VIREL_WITH_DEVICES
+  // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
+  // PCM instead. Either opens quietly to nothing where there is no device.
+  SetSoundDevices(
+      {[] { return std::make_unique<FluidSynthMidiOut>(); }, [] { return std::make_unique<SdlWaveOut>(); }});
+#endif
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   TfrmNES form(arguments);
   form.show();
+  // Without a window manager (a bare X server) nothing else would give the
+  // window the keyboard, and the command-line cartridge waits for that.
   form.activateWindow();
   return QApplication::exec();
 }

@@ -14,6 +14,8 @@ namespace {
 bool JoystickSubsystem() {
   static const bool ready = [] {
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    // Signals stay with the program (SDL would queue them as events).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     return SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
   }();
   return ready;

@@ -252,3 +252,30 @@ TEST_F(FormTest, DebugCommandStopsAndResumesAroundItsWindow) {
 #endif
 
 }  // namespace
+
+namespace {
+
+TEST_F(FormTest, SaveSnapshotWritesTheBitmapAndLogsIt) {
+  Open();
+  QTemporaryDir dir;
+  nextRomFile = kPadRom;
+  nextBitmapFile = dir.filePath(QStringLiteral("shot.bmp"));
+  int frames = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              if (++frames < 3) return false;
+              Item("mnuSavesnapshot")->trigger();
+              nextBitmapFile.clear();  // a cancelled dialog writes nothing
+              Item("mnuSavesnapshot")->trigger();
+              return true;
+            });
+  QFile shot(dir.filePath(QStringLiteral("shot.bmp")));
+  ASSERT_TRUE(shot.open(QIODevice::ReadOnly));
+  const QByteArray bytes = shot.readAll();
+  EXPECT_TRUE(bytes.startsWith("BM"));
+  EXPECT_EQ(bytes.size(), 14 + 40 + 256 * 4 + 256 * 240);
+  EXPECT_EQ(Log().count(QStringLiteral("salvar screen como \"shot.bmp\".")), 1);
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+}
+
+}  // namespace
