@@ -140,13 +140,90 @@ CPU_INLINE void Modify(TCpuState& r, uint16_t ea) {
   CpuWrite(ea, Op(r, v));
 }
 
+// --- Waiting loops ----------------------------------------------------------------------
+// The commonest loops of all are two instructions long: a read that has no
+// side effect followed by a branch back to it, taken while nothing changes.
+// "BIT $2002 / BPL" waits for vertical blank, "BIT $2002 / BVC" for the
+// sprite-0 hit, "CMP frame / BEQ" for the NMI handler to count a frame. Within
+// a slice nothing else can change what such a read returns: memory changes
+// only through the processor's own writes, the status register only in the
+// scanline hook between slices, and reading $2002 clears only bits 6 and 7.
+// So when the read would leave the registers and flags exactly as they are,
+// every further pass repeats the last one until the slice runs out. The run
+// loop then charges those passes' cycles without executing them and stops
+// where they would have stopped. The single step never skips: the debugger
+// sees every pass.
+
+// The value a read-only operand at `address` gives, without side effects;
+// false when reading it has one (I/O other than a settled $2002).
+CPU_INLINE bool QuietValue(uint16_t address, uint8_t& value) {
+  const Machine& m = *CurrentMachine;
+  if (address < 0x2000) {
+    value = m.Ram[address & 0x7FF];
+  } else if (address == 0x2002) {
+    if (m.PpuStatus & 0xC0) return false;  // this read would still clear a bit
+    value = m.PpuStatus;
+  } else if (address >= 0x6000 && m.CpuBankTable[address >> 13].Base) {
+    value = CpuPeek(address);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// `r.PC` is the loop's first instruction, `length` its size in bytes (2 for a
+// zero-page operand, 3 for an absolute one); the taken branch follows it.
+CPU_INLINE void SkipWaitLoop(TCpuState& r, int length) {
+  const uint16_t read = r.PC;
+  // Code fetched from an empty window logs a line per byte: no skipping there.
+  const auto& banks = CurrentMachine->CpuBankTable;
+  if (!banks[read >> 13].Base || !banks[static_cast<uint16_t>(read + length + 1) >> 13].Base) return;
+  const uint8_t opcode = CpuPeek(read);
+  const uint8_t lo = CpuPeek(static_cast<uint16_t>(read + 1));
+  uint16_t address = lo;
+  if (length == 3) address = static_cast<uint16_t>(lo | CpuPeek(static_cast<uint16_t>(read + 2)) << 8);
+  uint8_t v;
+  if (!QuietValue(address, v)) return;
+  TCpuState next = r;
+  // Zero-page and absolute forms differ in bit 3 of the opcode alone.
+  switch (length == 3 ? opcode : opcode | 0x08) {
+    case 0x2C: Bit(next, v); break;
+    case 0xAD: Lda(next, v); break;
+    case 0xAE: Ldx(next, v); break;
+    case 0xAC: Ldy(next, v); break;
+    case 0xCD: Compare(next, next.A, v); break;
+    case 0xEC: Compare(next, next.X, v); break;
+    case 0xCC: Compare(next, next.Y, v); break;
+    case 0x2D: And(next, v); break;
+    case 0x0D: Ora(next, v); break;
+    default: return;
+  }
+  if ((length == 3) != ((opcode & 0x08) != 0)) return;  // not the addressing mode the length says
+  if (next.A != r.A || next.X != r.X || next.Y != r.Y || next.P != r.P) return;
+  const int32_t readCycles = CycleTable[opcode];
+  const int32_t branchCycles = CycleTable[CpuPeek(static_cast<uint16_t>(read + length))] + 1;
+  while (r.Cycles > 0) {
+    r.Cycles -= readCycles;
+    if (r.Cycles <= 0) {
+      r.PC = static_cast<uint16_t>(read + length);  // the slice ends between the read and the branch
+      return;
+    }
+    r.Cycles -= branchCycles;
+  }
+}
+
 // --- Branches, jumps, subroutines, interrupts ------------------------------------------
-// A taken branch costs one cycle more; never a page-crossing penalty.
+// A taken branch costs one cycle more; never a page-crossing penalty. A branch
+// four or five bytes back may close a waiting loop (see above).
+template <bool kSkipWaits>
 CPU_INLINE void Branch(TCpuState& r, bool taken) {
   if (taken) {
     const int8_t offset = static_cast<int8_t>(CpuPeek(r.PC));
     r.PC = static_cast<uint16_t>(r.PC + offset + 1);
     --r.Cycles;
+    if constexpr (kSkipWaits)
+      if ((offset == -5 || offset == -4) && r.Cycles > 0) [[unlikely]]
+        SkipWaitLoop(r, -offset - 2);
   } else {
     ++r.PC;
   }
@@ -214,6 +291,9 @@ CPU_INLINE void Plp(TCpuState& r) {
 // --- The instruction -----------------------------------------------------------------
 // Fetch, charge the table's cycles, carry out. $EA and the undocumented opcodes
 // take the default path: one byte long, their table cycles, no other effect.
+// kSkipWaits: the run loop's form, which passes over waits on the status
+// register; the single step executes every pass.
+template <bool kSkipWaits>
 CPU_INLINE void ExecuteInstruction(TCpuState& r) {
   const uint8_t opcode = Fetch(r);
   r.Cycles -= CycleTable[opcode];
@@ -228,7 +308,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x0A: r.A = Asl(r, r.A); break;                       // ASL A
     case 0x0D: Ora(r, Rd(Abs(r))); break;                      // ORA abs
     case 0x0E: Modify<Asl>(r, Abs(r)); break;                  // ASL abs
-    case 0x10: Branch(r, !(r.P & FlagN)); break;               // BPL
+    case 0x10: Branch<kSkipWaits>(r, !(r.P & FlagN)); break;   // BPL
     case 0x11: Ora(r, Rd(IndY(r))); break;                     // ORA (zp),Y
     case 0x15: Ora(r, Rd(ZpX(r))); break;                      // ORA zp,X
     case 0x16: Modify<Asl>(r, ZpX(r)); break;                  // ASL zp,X
@@ -247,7 +327,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x2C: Bit(r, Rd(Abs(r))); break;                      // BIT abs
     case 0x2D: And(r, Rd(Abs(r))); break;                      // AND abs
     case 0x2E: Modify<Rol>(r, Abs(r)); break;                  // ROL abs
-    case 0x30: Branch(r, r.P & FlagN); break;                  // BMI
+    case 0x30: Branch<kSkipWaits>(r, r.P & FlagN); break;      // BMI
     case 0x31: And(r, Rd(IndY(r))); break;                     // AND (zp),Y
     case 0x35: And(r, Rd(ZpX(r))); break;                      // AND zp,X
     case 0x36: Modify<Rol>(r, ZpX(r)); break;                  // ROL zp,X
@@ -265,7 +345,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x4C: r.PC = Abs(r); break;                           // JMP abs
     case 0x4D: Eor(r, Rd(Abs(r))); break;                      // EOR abs
     case 0x4E: Modify<Lsr>(r, Abs(r)); break;                  // LSR abs
-    case 0x50: Branch(r, !(r.P & FlagV)); break;               // BVC
+    case 0x50: Branch<kSkipWaits>(r, !(r.P & FlagV)); break;   // BVC
     case 0x51: Eor(r, Rd(IndY(r))); break;                     // EOR (zp),Y
     case 0x55: Eor(r, Rd(ZpX(r))); break;                      // EOR zp,X
     case 0x56: Modify<Lsr>(r, ZpX(r)); break;                  // LSR zp,X
@@ -283,7 +363,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x6C: JmpIndirect(r); break;                          // JMP (abs)
     case 0x6D: Adc(r, Rd(Abs(r))); break;                      // ADC abs
     case 0x6E: Modify<Ror>(r, Abs(r)); break;                  // ROR abs
-    case 0x70: Branch(r, r.P & FlagV); break;                  // BVS
+    case 0x70: Branch<kSkipWaits>(r, r.P & FlagV); break;      // BVS
     case 0x71: Adc(r, Rd(IndY(r))); break;                     // ADC (zp),Y
     case 0x75: Adc(r, Rd(ZpX(r))); break;                      // ADC zp,X
     case 0x76: Modify<Ror>(r, ZpX(r)); break;                  // ROR zp,X
@@ -300,7 +380,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x8C: CpuWrite(Abs(r), r.Y); break;                   // STY abs
     case 0x8D: CpuWrite(Abs(r), r.A); break;                   // STA abs
     case 0x8E: CpuWrite(Abs(r), r.X); break;                   // STX abs
-    case 0x90: Branch(r, !(r.P & FlagC)); break;               // BCC
+    case 0x90: Branch<kSkipWaits>(r, !(r.P & FlagC)); break;   // BCC
     case 0x91: CpuWrite(IndY(r), r.A); break;                  // STA (zp),Y
     case 0x94: CpuWrite(ZpX(r), r.Y); break;                   // STY zp,X
     case 0x95: CpuWrite(ZpX(r), r.A); break;                   // STA zp,X
@@ -321,7 +401,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0xAC: Ldy(r, Rd(Abs(r))); break;                      // LDY abs
     case 0xAD: Lda(r, Rd(Abs(r))); break;                      // LDA abs
     case 0xAE: Ldx(r, Rd(Abs(r))); break;                      // LDX abs
-    case 0xB0: Branch(r, r.P & FlagC); break;                  // BCS
+    case 0xB0: Branch<kSkipWaits>(r, r.P & FlagC); break;      // BCS
     case 0xB1: Lda(r, Rd(IndY(r))); break;                     // LDA (zp),Y
     case 0xB4: Ldy(r, Rd(ZpX(r))); break;                      // LDY zp,X
     case 0xB5: Lda(r, Rd(ZpX(r))); break;                      // LDA zp,X
@@ -343,7 +423,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0xCC: Compare(r, r.Y, Rd(Abs(r))); break;             // CPY abs
     case 0xCD: Compare(r, r.A, Rd(Abs(r))); break;             // CMP abs
     case 0xCE: Modify<Dec>(r, Abs(r)); break;                  // DEC abs
-    case 0xD0: Branch(r, !(r.P & FlagZ)); break;               // BNE
+    case 0xD0: Branch<kSkipWaits>(r, !(r.P & FlagZ)); break;   // BNE
     case 0xD1: Compare(r, r.A, Rd(IndY(r))); break;            // CMP (zp),Y
     case 0xD5: Compare(r, r.A, Rd(ZpX(r))); break;             // CMP zp,X
     case 0xD6: Modify<Dec>(r, ZpX(r)); break;                  // DEC zp,X
@@ -361,7 +441,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0xEC: Compare(r, r.X, Rd(Abs(r))); break;             // CPX abs
     case 0xED: Sbc(r, Rd(Abs(r))); break;                      // SBC abs
     case 0xEE: Modify<Inc>(r, Abs(r)); break;                  // INC abs
-    case 0xF0: Branch(r, r.P & FlagZ); break;                  // BEQ
+    case 0xF0: Branch<kSkipWaits>(r, r.P & FlagZ); break;      // BEQ
     case 0xF1: Sbc(r, Rd(IndY(r))); break;                     // SBC (zp),Y
     case 0xF5: Sbc(r, Rd(ZpX(r))); break;                      // SBC zp,X
     case 0xF6: Modify<Inc>(r, ZpX(r)); break;                  // INC zp,X

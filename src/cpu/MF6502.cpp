@@ -87,7 +87,7 @@ uint16_t CpuRun(TCpuState& s) {
   TCpuState r = s;
   for (;;) {
     do {
-      cpu6502::ExecuteInstruction(r);
+      cpu6502::ExecuteInstruction<true>(r);
     } while (r.Cycles > 0);
     s = r;
     const uint8_t code = EndSlice(s);
@@ -98,7 +98,7 @@ uint16_t CpuRun(TCpuState& s) {
 }
 
 uint16_t CpuStep(TCpuState& s) {
-  cpu6502::ExecuteInstruction(s);
+  cpu6502::ExecuteInstruction<false>(s);
   return s.PC;
 }
 
