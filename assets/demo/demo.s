@@ -1,13 +1,8 @@
 ; Virel's demo cartridge: the first thing a user sees. A title drawn in
-; tiles with cycling colours, a night landscape that scrolls under a fixed
-; title (split on the sprite-0 hit), a ship flown with pad 1 that collects
-; sparkles, and a short tune on the first square and the triangle channel.
-;
-; Written for the way Virel paces a frame: 244 lines of 122 cycles, the
-; vertical-blank interrupt at line 239, the sprite-0 hit on the line below
-; the last opaque row of sprite 0, and a scroll written during a line taking
-; effect two lines later. Line 0 is drawn before the new frame's scroll is
-; latched, so tile row 0 is left blank.
+; tiles with cycling colours; a night landscape scrolling in two layers
+; under the fixed title (split on the sprite-0 hit, the layers apart by a
+; counted wait); a ship flown with pad 1 that collects sparkles; and a short
+; tune on the first square and the triangle channel.
 
 .include "nrom.inc"
 
@@ -32,13 +27,15 @@ SPR_SHIP  = 1 * 4
 SPR_MOON  = 5 * 4
 SPR_SPARK = 9 * 4
 
+SPLIT_TURNS = 2055          ; sprite-0 line to the hills, in turns of the wait loop
 CTRL_RUN  = %10001000       ; NMI on, sprites from $1000, background from $0000
 MASK_RUN  = %00011110       ; background and sprites shown
 
 .segment "ZEROPAGE"
 frame:       .res 1         ; counted by the NMI handler
 pad:         .res 1         ; bit 0..7: A B Select Start Up Down Left Right
-scroll_x:    .res 1
+scroll_x:    .res 1         ; hills and ground
+far_x:       .res 1         ; sky and mountains, half as fast
 ship_x:      .res 1
 ship_y:      .res 1
 hue:         .res 1
@@ -182,7 +179,21 @@ main:
 @hit:
     bit PPUSTATUS
     bvc @hit
-    lda scroll_x
+    lda far_x               ; sky and mountains: the far layer
+    sta PPUSCROLL
+    lda #0
+    sta PPUSCROLL
+    ; Count lines down to the blank top rows of the hills (lines 192-193),
+    ; where the near layer takes over. A line is 122 cycles, so the wait is
+    ; counted in loop turns; the frame's timing never varies.
+    ldy #<SPLIT_TURNS
+    ldx #>SPLIT_TURNS + 1
+@wait:
+    dey
+    bne @wait
+    dex
+    bne @wait
+    lda scroll_x            ; hills and ground: the near layer
     sta PPUSCROLL
     lda #0
     sta PPUSCROLL
@@ -192,12 +203,22 @@ main:
     jsr move_sparks
     jsr play_music
 
-    ; The landscape moves a pixel a frame, two while A is held.
+    ; The ground moves a pixel a frame and the mountains every other frame;
+    ; both twice as fast while A is held.
     inc scroll_x
+    lda frame
+    and #1
+    beq @near
+    inc far_x
+@near:
     lda pad
     and #$01
     beq main
     inc scroll_x
+    lda frame
+    and #1
+    bne main
+    inc far_x
     jmp main
 
 ; Waits until the NMI handler has counted the next frame.
@@ -771,7 +792,7 @@ background:                     ; $0000: tiles named by the characters of the ro
     AT background, '#'
     T8 "22222222", "22222222", "22212222", "22222222", "22222222", "22222212", "22222222", "22222222"  ; # lit rock
     AT background, '$'
-    T8 "...2....", "..222...", "..212...", ".22222..", ".21212..", "2222222.", "...3....", "...3...."  ; $ tree
+    T8 "........", "........", "...2....", "..222...", ".22122..", "2222222.", "...3....", "...3...."  ; $ tree
     AT background, '%'
     T8 "3333333.", "3333333.", "3333333.", "........", "333.3333", "333.3333", "333.3333", "........"  ; % earth
     AT background, '&'
