@@ -5,6 +5,11 @@
 #include <SDL.h>
 
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 
 #include "frontend/gui/NesForm.h"
 #ifdef VIREL_WITH_DEVICES
@@ -32,5 +37,21 @@ int main(int argc, char* argv[]) {
   // Without a window manager (a bare X server) nothing else would give the
   // window the keyboard, and the command-line cartridge waits for that.
   form.activateWindow();
+  // scripts/bench measures the start-up: with VIREL_STARTUP_PROBE set, the
+  // program prints the wall-clock time at which the idle window is first on
+  // screen and painted ("shown=<seconds since the epoch>"), then quits.
+  if (std::getenv("VIREL_STARTUP_PROBE")) {
+    auto* probe = new QTimer(&form);
+    QObject::connect(probe, &QTimer::timeout, [&form, probe] {
+      if (!form.windowHandle() || !form.windowHandle()->isExposed()) return;
+      probe->stop();
+      QApplication::processEvents();  // the first paint
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      std::printf("shown=%.6f\n", std::chrono::duration<double>(now).count());
+      std::fflush(stdout);
+      QApplication::quit();
+    });
+    probe->start(1);
+  }
   return QApplication::exec();
 }
