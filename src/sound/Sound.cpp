@@ -12,7 +12,6 @@ SoundLayer gSound;
 
 namespace {
 
-constexpr int32_t kWaveModeMin = 8192;
 // General MIDI program 80 (from 0) is the square-wave lead.
 constexpr uint32_t kSquareLeadProgram = 80;
 
@@ -104,7 +103,10 @@ void SoundSetVolume(int channel, int volume) {
 }
 
 void SoundUpdateChannel(int channel, int hertz, int volume) {
-  if (gSound.mode == 0 || !ValidChannel(channel)) return;
+  // Only the MIDI back end renders here; while the wave back end runs, the
+  // channel caches belong to its worker thread.
+  const int32_t mode = gSound.mode;
+  if (mode == 0 || mode >= kWaveModeMin || !ValidChannel(channel)) return;
   volume &= 255;
   // The table covers 1..12287 Hz; below 9 Hz nothing is heard anyway.
   if (hertz < 9 || hertz >= 12288) hertz = 0;

@@ -15,6 +15,8 @@
 constexpr int kSoundChannels = 5;
 constexpr int kWaveBuffers = 31;
 constexpr int kWaveBufferSamples = 255;
+// The lowest SoundMode of the wave back end; a rate above it selects that back end.
+constexpr int32_t kWaveModeMin = 8192;
 
 struct SoundChannelCache {
   int32_t frequency = 0;   // Hz, as last accepted

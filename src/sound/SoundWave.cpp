@@ -55,7 +55,7 @@ void SoundThread(std::shared_ptr<SoundQueue> queue, int rate) {
         break;
       case SoundMsg::DeviceClosed: break;
       case SoundMsg::BufferDone:
-        if (gSound.mode < 8192) return;
+        if (gSound.mode < kWaveModeMin) return;
         if (msg.wParam < 0 || msg.wParam >= kWaveBuffers) break;
         MixBuffer(msg.wParam, rate);
         if (gSound.wave) {
