@@ -12,7 +12,7 @@ namespace {
 
 using Handler = std::function<std::optional<std::string>(RunOptions&, const std::string&)>;
 
-struct OptionSpec {
+struct OptionEntry {
   const char* Name;      // with its leading "--"
   const char* Argument;  // nullptr for a switch
   const char* Help;
@@ -93,8 +93,8 @@ std::optional<std::string> ReadInput(RunOptions& o, const std::string& path) {
 }
 
 // The option table. Other subsystems add their options here.
-const std::vector<OptionSpec>& Options() {
-  static const std::vector<OptionSpec> table = {
+const std::vector<OptionEntry>& Options() {
+  static const std::vector<OptionEntry> table = {
       {"--frames", "N", "frames to run, counted at scanline 0 (default 600); 0 runs no instruction at all",
        [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
          const auto n = ParseNumber(a, 10);
@@ -247,16 +247,16 @@ std::optional<std::string> ParseRunOptions(int argc, char** argv, RunOptions& op
       inlineValue = true;
     }
     const auto& table = Options();
-    const auto spec =
-        std::find_if(table.begin(), table.end(), [&](const OptionSpec& s) { return word == s.Name; });
-    if (spec == table.end()) return "unknown option \"" + word + "\"";
-    if (spec->Argument && !inlineValue) {
-      if (i + 1 >= argc) return word + " needs " + spec->Argument;
+    const auto option =
+        std::find_if(table.begin(), table.end(), [&](const OptionEntry& s) { return word == s.Name; });
+    if (option == table.end()) return "unknown option \"" + word + "\"";
+    if (option->Argument && !inlineValue) {
+      if (i + 1 >= argc) return word + " needs " + option->Argument;
       value = argv[++i];
-    } else if (!spec->Argument && inlineValue) {
+    } else if (!option->Argument && inlineValue) {
       return word + " takes no value";
     }
-    if (auto error = spec->Apply(options, value)) return error;
+    if (auto error = option->Apply(options, value)) return error;
   }
   if (options.Help) return std::nullopt;
   if (options.Cartridge.empty()) return "no cartridge given";
@@ -270,7 +270,7 @@ std::string RunUsage() {
       "load-and-start sequence as the main window, then unloads it as the window does when it closes\n"
       "(battery RAM written beside the cartridge).\n\nOptions:\n";
   constexpr size_t kIndent = 30, kWidth = 100;
-  for (const OptionSpec& s : Options()) {
+  for (const OptionEntry& s : Options()) {
     std::string head = std::string("  ") + s.Name + (s.Argument ? std::string(" ") + s.Argument : "");
     text += head;
     size_t column = head.size();
