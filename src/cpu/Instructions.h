@@ -202,14 +202,17 @@ CPU_INLINE void SkipWaitLoop(TCpuState& r, int length) {
   if (next.A != r.A || next.X != r.X || next.Y != r.Y || next.P != r.P) return;
   const int32_t readCycles = CycleTable[opcode];
   const int32_t branchCycles = CycleTable[CpuPeek(static_cast<uint16_t>(read + length))] + 1;
-  while (r.Cycles > 0) {
-    r.Cycles -= readCycles;
-    if (r.Cycles <= 0) {
-      r.PC = static_cast<uint16_t>(read + length);  // the slice ends between the read and the branch
-      return;
-    }
-    r.Cycles -= branchCycles;
+  // Whole passes that leave cycles in the slice are charged at once; the last,
+  // partial pass then ends either between the read and the branch or after
+  // the branch, back at the read.
+  const int32_t pass = readCycles + branchCycles;
+  r.Cycles -= (r.Cycles - 1) / pass * pass;
+  r.Cycles -= readCycles;
+  if (r.Cycles <= 0) {
+    r.PC = static_cast<uint16_t>(read + length);  // the slice ends between the read and the branch
+    return;
   }
+  r.Cycles -= branchCycles;
 }
 
 // --- Branches, jumps, subroutines, interrupts ------------------------------------------
