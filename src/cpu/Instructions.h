@@ -215,9 +215,65 @@ CPU_INLINE void SkipWaitLoop(TCpuState& r, int length) {
   r.Cycles -= branchCycles;
 }
 
+// A counted wait, "DEY / BNE" back to the DEY (or DEX, INX, INY with any
+// branch), turns until the register reaches the branch's end or the slice
+// runs out. Only the register, its flags and the cycles change, so the turns
+// are worked out here without fetching each instruction again.
+CPU_INLINE void SkipCountedLoop(TCpuState& r) {
+  const uint16_t step = r.PC;
+  const auto& banks = CurrentMachine->CpuBankTable;
+  if (!banks[step >> 13].Base || !banks[static_cast<uint16_t>(step + 2) >> 13].Base) return;
+  const uint8_t opcode = CpuPeek(step);
+  uint8_t* reg = nullptr;
+  int delta = 0;
+  switch (opcode) {
+    case 0xCA: reg = &r.X, delta = -1; break;  // DEX
+    case 0x88: reg = &r.Y, delta = -1; break;  // DEY
+    case 0xE8: reg = &r.X, delta = 1; break;   // INX
+    case 0xC8: reg = &r.Y, delta = 1; break;   // INY
+    default: return;
+  }
+  // Branch opcodes: bits 6-7 choose the flag (N, V, C, Z), bit 5 whether it
+  // is taken when the flag is set.
+  const uint8_t branch = CpuPeek(static_cast<uint16_t>(step + 1));
+  if ((branch & 0x1F) != 0x10) return;
+  constexpr uint8_t kFlag[4] = {FlagN, FlagV, FlagC, FlagZ};
+  const uint8_t flag = kFlag[branch >> 6];
+  const bool whenSet = branch & 0x20;
+  const int32_t stepCycles = CycleTable[opcode];
+  const int32_t branchCycles = CycleTable[branch];
+  while (r.Cycles > 0) {
+    *reg = static_cast<uint8_t>(*reg + delta);
+    SetNZ(r, *reg);
+    r.Cycles -= stepCycles;
+    if (r.Cycles <= 0) {
+      r.PC = static_cast<uint16_t>(step + 1);  // the slice ends before the branch
+      return;
+    }
+    r.Cycles -= branchCycles;
+    if (((r.P & flag) != 0) != whenSet) {
+      r.PC = static_cast<uint16_t>(step + 3);  // the count is done: the branch falls through
+      return;
+    }
+    --r.Cycles;  // taken
+  }
+}
+
 // --- Branches, jumps, subroutines, interrupts ------------------------------------------
+// "JMP *" idles until an interrupt, which only arrives at a slice end: the run
+// loop charges the rest of the slice in jumps and stays on the JMP.
+template <bool kSkipWaits>
+CPU_INLINE void Jmp(TCpuState& r) {
+  const uint16_t from = static_cast<uint16_t>(r.PC - 1);
+  r.PC = Abs(r);
+  if constexpr (kSkipWaits)
+    if (r.PC == from && r.Cycles > 0) [[unlikely]] {
+      const int32_t jump = CycleTable[0x4C];
+      r.Cycles -= jump * ((r.Cycles + jump - 1) / jump);
+    }
+}
 // A taken branch costs one cycle more; never a page-crossing penalty. A branch
-// four or five bytes back may close a waiting loop (see above).
+// three to five bytes back may close a waiting loop (see above).
 template <bool kSkipWaits>
 CPU_INLINE void Branch(TCpuState& r, bool taken) {
   if (taken) {
@@ -225,8 +281,12 @@ CPU_INLINE void Branch(TCpuState& r, bool taken) {
     r.PC = static_cast<uint16_t>(r.PC + offset + 1);
     --r.Cycles;
     if constexpr (kSkipWaits)
-      if ((offset == -5 || offset == -4) && r.Cycles > 0) [[unlikely]]
-        SkipWaitLoop(r, -offset - 2);
+      if (r.Cycles > 0 && offset >= -5 && offset <= -3) [[unlikely]] {
+        if (offset == -3)
+          SkipCountedLoop(r);
+        else
+          SkipWaitLoop(r, -offset - 2);
+      }
   } else {
     ++r.PC;
   }
@@ -345,7 +405,7 @@ CPU_INLINE void ExecuteInstruction(TCpuState& r) {
     case 0x48: Push(r, r.A); break;                            // PHA
     case 0x49: Eor(r, Imm(r)); break;                          // EOR #
     case 0x4A: r.A = Lsr(r, r.A); break;                       // LSR A
-    case 0x4C: r.PC = Abs(r); break;                           // JMP abs
+    case 0x4C: Jmp<kSkipWaits>(r); break;                      // JMP abs
     case 0x4D: Eor(r, Rd(Abs(r))); break;                      // EOR abs
     case 0x4E: Modify<Lsr>(r, Abs(r)); break;                  // LSR abs
     case 0x50: Branch<kSkipWaits>(r, !(r.P & FlagV)); break;   // BVC

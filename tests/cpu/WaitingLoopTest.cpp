@@ -119,4 +119,57 @@ TEST(WaitingLoop, TheRunLoopMeetsEveryHookCallAsTheSingleStepsDo) {
   }
 }
 
+// $8000: LDA #$80 / STA $2000 / LDA #$1E / STA $2001   NMI on, picture on
+// $800A: LDY #$40 / LDX #$03                            a count of three times 64 turns
+// $800E: <step> / <branch> $800E / <outer> / BNE $800E  the counted wait
+//        INC $01 / JMP $800A                            count the waits that ended
+// $8020: INC $00 / RTI                                  the NMI handler counts frames
+std::vector<uint8_t> CountedProgram(uint8_t step, uint8_t branch, uint8_t outer) {
+  std::vector<uint8_t> p = {0xA9, 0x80, 0x8D,   0x00, 0x20,  0xA9, 0x1E, 0x8D, 0x01, 0x20, 0xA0, 0x40, 0xA2,
+                            0x03, step, branch, 0xFD, outer, 0xD0, 0xFA, 0xE6, 0x01, 0x4C, 0x0A, 0x80};
+  p.resize(0x20, 0xEA);
+  p.insert(p.end(), {0xE6, 0x00, 0x40});
+  return p;
+}
+
+TEST(WaitingLoop, CountedWaitsEndWhereTheSingleStepsEndThem) {
+  struct Case {
+    const char* name;
+    uint8_t step, branch, outer;
+  };
+  const Case cases[] = {
+      {"DEY/BNE, DEX", 0x88, 0xD0, 0xCA},
+      {"INY/BNE, DEX", 0xC8, 0xD0, 0xCA},
+      {"DEX/BNE, DEY", 0xCA, 0xD0, 0x88},
+      {"INX/BNE, DEY", 0xE8, 0xD0, 0x88},
+      {"DEY/BPL, DEX", 0x88, 0x10, 0xCA},
+      {"DEY/BMI, DEX", 0x88, 0x30, 0xCA},
+      {"DEY/BEQ, leaves at once", 0x88, 0xF0, 0xCA},
+      {"DEY/BCC, a flag it never changes", 0x88, 0x90, 0xCA},
+      {"TAY/BNE, not a count", 0xA8, 0xD0, 0xCA},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto program = CountedProgram(c.step, c.branch, c.outer);
+    const auto stepped = Trace(program, true);
+    const auto run = Trace(program, false);
+    ASSERT_EQ(run.size(), stepped.size());
+    for (size_t i = 0; i < run.size(); ++i) ASSERT_EQ(run[i], stepped[i]) << "hook call " << i;
+    EXPECT_GE(run.back().Nmis, 3);
+  }
+}
+
+TEST(WaitingLoop, AJumpToItselfIdlesAsTheSingleStepsDo) {
+  // $800A: JMP $800A, with the NMI handler counting frames and returning into it.
+  std::vector<uint8_t> program = {0xA9, 0x80, 0x8D, 0x00, 0x20, 0xA9, 0x1E,
+                                  0x8D, 0x01, 0x20, 0x4C, 0x0A, 0x80};
+  program.resize(0x20, 0xEA);
+  program.insert(program.end(), {0xE6, 0x00, 0x40});
+  const auto stepped = Trace(program, true);
+  const auto run = Trace(program, false);
+  ASSERT_EQ(run.size(), stepped.size());
+  for (size_t i = 0; i < run.size(); ++i) ASSERT_EQ(run[i], stepped[i]) << "hook call " << i;
+  EXPECT_GE(run.back().Nmis, 3);
+}
+
 }  // namespace
