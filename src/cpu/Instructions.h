@@ -4,6 +4,7 @@
 // switch is written once and the run loop pays no call per instruction.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "cpu/Bus.h"
@@ -242,6 +243,20 @@ CPU_INLINE void SkipCountedLoop(TCpuState& r) {
   const bool whenSet = branch & 0x20;
   const int32_t stepCycles = CycleTable[opcode];
   const int32_t branchCycles = CycleTable[branch];
+  // With BNE the turns end when the count reaches zero, so the turns that
+  // neither end the count nor the slice are charged at once; the loop below
+  // then carries out the last ones as it would any other count.
+  if (branch == 0xD0) {
+    const uint8_t count = *reg;
+    const int32_t left = delta < 0 ? (count ? count : 256) : 256 - count;
+    const int32_t turn = stepCycles + branchCycles + 1;
+    const int32_t turns = std::min(left - 1, (r.Cycles - 1) / turn);
+    if (turns > 0) {
+      *reg = static_cast<uint8_t>(count + delta * turns);
+      SetNZ(r, *reg);
+      r.Cycles -= turns * turn;
+    }
+  }
   while (r.Cycles > 0) {
     *reg = static_cast<uint8_t>(*reg + delta);
     SetNZ(r, *reg);

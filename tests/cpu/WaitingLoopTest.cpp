@@ -1,5 +1,6 @@
 // The run loop passes over waiting loops (a read without side effects and a
-// branch back to it) without executing every pass. That must change nothing
+// branch back to it) and counted waits (DEY/BNE and the like) without
+// executing every pass. That must change nothing
 // anyone can see: the same program run by CpuRun and by single steps (which
 // execute every pass) meets every scanline hook call in exactly the same
 // state, for each read, each branch, and waits that end or never end.
@@ -120,13 +121,15 @@ TEST(WaitingLoop, TheRunLoopMeetsEveryHookCallAsTheSingleStepsDo) {
 }
 
 // $8000: LDA #$80 / STA $2000 / LDA #$1E / STA $2001   NMI on, picture on
-// $800A: LDY #$40 / LDX #$03                            a count of three times 64 turns
-// $800E: <step> / <branch> $800E / <outer> / BNE $800E  the counted wait
+// $800A: LDY #<y> / LDX #<x>                            counts of x times y turns
+// $800E: <count> / <branch> $800E                       the counted wait
+//        <outer> / BNE $800E                            and its outer count
 //        INC $01 / JMP $800A                            count the waits that ended
 // $8020: INC $00 / RTI                                  the NMI handler counts frames
-std::vector<uint8_t> CountedProgram(uint8_t step, uint8_t branch, uint8_t outer) {
-  std::vector<uint8_t> p = {0xA9, 0x80, 0x8D,   0x00, 0x20,  0xA9, 0x1E, 0x8D, 0x01, 0x20, 0xA0, 0x40, 0xA2,
-                            0x03, step, branch, 0xFD, outer, 0xD0, 0xFA, 0xE6, 0x01, 0x4C, 0x0A, 0x80};
+// The outer count makes the inner wait start from zero (256 passes) as well.
+std::vector<uint8_t> CountedProgram(uint8_t y, uint8_t x, uint8_t count, uint8_t branch, uint8_t outer) {
+  std::vector<uint8_t> p = {0xA9, 0x80,  0x8D,   0x00, 0x20,  0xA9, 0x1E, 0x8D, 0x01, 0x20, 0xA0, y,   0xA2,
+                            x,    count, branch, 0xFD, outer, 0xD0, 0xFA, 0xE6, 0x01, 0x4C, 0x0A, 0x80};
   p.resize(0x20, 0xEA);
   p.insert(p.end(), {0xE6, 0x00, 0x40});
   return p;
@@ -150,7 +153,7 @@ TEST(WaitingLoop, CountedWaitsEndWhereTheSingleStepsEndThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const auto program = CountedProgram(c.step, c.branch, c.outer);
+    const auto program = CountedProgram(0x40, 0x03, c.step, c.branch, c.outer);
     const auto stepped = Trace(program, true);
     const auto run = Trace(program, false);
     ASSERT_EQ(run.size(), stepped.size());
@@ -170,6 +173,32 @@ TEST(WaitingLoop, AJumpToItselfIdlesAsTheSingleStepsDo) {
   ASSERT_EQ(run.size(), stepped.size());
   for (size_t i = 0; i < run.size(); ++i) ASSERT_EQ(run[i], stepped[i]) << "hook call " << i;
   EXPECT_GE(run.back().Nmis, 3);
+}
+
+// Counts charged many turns at once must land where the turns would: from
+// zero (256 turns), from one, across $FF, and over a whole frame.
+TEST(WaitingLoop, CountedWaitsFromAnyStartingCountMatchTheSingleSteps) {
+  struct Case {
+    const char* name;
+    uint8_t y, x, count, branch, outer;
+  };
+  const Case cases[] = {
+      {"DEY/BNE inside DEX/BNE", 0x00, 0x07, 0x88, 0xD0, 0xCA},
+      {"DEY/BNE from one", 0x01, 0x20, 0x88, 0xD0, 0xCA},
+      {"DEX/BNE inside DEY/BNE", 0x30, 0x05, 0xCA, 0xD0, 0x88},
+      {"INY/BNE inside INX/BNE", 0x80, 0xF9, 0xC8, 0xD0, 0xE8},
+      {"INX/BNE from $FF", 0x10, 0xFF, 0xE8, 0xD0, 0x88},
+      {"DEY/BNE, a long wait", 0x00, 0x00, 0x88, 0xD0, 0xCA},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto program = CountedProgram(c.y, c.x, c.count, c.branch, c.outer);
+    const auto stepped = Trace(program, true);
+    const auto run = Trace(program, false);
+    ASSERT_EQ(run.size(), stepped.size());
+    for (size_t i = 0; i < run.size(); ++i) ASSERT_EQ(run[i], stepped[i]) << "hook call " << i;
+    EXPECT_GE(run.back().Nmis, 3);
+  }
 }
 
 }  // namespace
