@@ -14,7 +14,8 @@ uint8_t MemPeekEmpty(Machine& m, uint16_t address);
 void SpriteDma(Machine& m, uint8_t page);
 
 // A read through CpuBankTable alone, with no side effect on any register.
-inline uint8_t MemPeek(Machine& m, uint16_t address) {
+// Every opcode and operand byte comes through here: always inlined.
+[[gnu::always_inline]] inline uint8_t MemPeek(Machine& m, uint16_t address) {
   const CpuBank& bank = m.CpuBankTable[address >> 13];
   if (bank.Base) [[likely]]
     return bank.Base[address & bank.Mask];

@@ -65,8 +65,8 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
   auto tile = [&](int column, uint64_t palette) {
     const unsigned address = patternRow + 16u * names[column];
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* bank = m.PatternBankTable[address >> 10];
-    Store8(out, kPlaneLanes[bank[address]] | (kPlaneLanes[bank[address + 8]] << 1) | palette);
+    const uint8_t* planes = m.PatternBankTable[address >> 10] + address;
+    Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
     out += 8;
   };
   // Columns 2k and 2k+1 share their palette, so it is looked up once a pair.
@@ -151,12 +151,32 @@ void RenderLine(Machine& m, int line) {
   const unsigned patternRow = ((m.PpuCtrl & 0x10) ? 0x1000 : 0) + (v & 7);
   const int column = m.ScrollX >> 3;
 
-  // 33 tiles are drawn whole and the line starts (ScrollX & 7) pixels into
-  // the first; the tiles past column 31 come from the table to the right.
+  // The tiles past column 31 come from the table to the right.
+  const int fine = m.ScrollX & 7;
+  if (fine == 0) {
+    // Tile edges meet the line's: 32 whole tiles fill it exactly.
+    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row);
+    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column, next);
+    return;
+  }
+  if (line > 0 && line < kScreenHeight - 1) {
+    // 33 tiles are drawn straight into the frame, the first starting `fine`
+    // pixels left of the line. What they cover of the neighbouring lines is
+    // put back, so those keep whatever they showed.
+    const uint64_t before = Load8(row - 8);
+    const uint64_t after = Load8(row + kScreenWidth);
+    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row - fine);
+    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
+    Store8(row - 8, before);
+    Store8(row + kScreenWidth, after);
+    return;
+  }
+  // The first and last lines have no neighbour on one side: their 33 tiles go
+  // through a buffer and the line starts `fine` pixels into the first.
   alignas(8) uint8_t tiles[33 * 8];
   uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, tiles);
   DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
-  std::memcpy(row, tiles + (m.ScrollX & 7), kScreenWidth);
+  std::memcpy(row, tiles + fine, kScreenWidth);
 }
 
 void RenderSprites(Machine& m) {

@@ -61,6 +61,39 @@ INSTANTIATE_TEST_SUITE_P(Renderer, BackgroundScrollX,
                              // Starting in $2400, the wrap goes back to $2000.
                              HorizontalCase{0x01, 131, 0, 125}));
 
+// Every fine scroll on the first, inner and last lines: the line shows the
+// scrolled tiles and the lines around it keep what they held, however the
+// tiles are laid into the frame.
+TEST(Renderer, EveryFineScrollDrawsItsLineAndLeavesTheNeighboursAlone) {
+  PictureMachine t;
+  SetRampTile(t.m);
+  SetSolidTile(t.m, 16 * kSolidTile, 3);
+  FillNames(t.m, 0x2000, kRampTile);
+  FillNames(t.m, 0x2400, kSolidTile);
+  FillAttributes(t.m, 0x2400, 0xAA);
+  t.m.PpuMask = 0x08;
+  constexpr uint8_t kMarker = 0x3F;
+  for (const int line : {0, 1, 120, 238, 239}) {
+    for (const int scrollX : {0, 1, 5, 7, 8, 100, 249, 255}) {
+      SCOPED_TRACE(testing::Message() << "line " << line << ", scroll " << scrollX);
+      std::fill(t.m.FrameBuffer.begin(), t.m.FrameBuffer.end(), kMarker);
+      t.m.ScrollX = static_cast<uint8_t>(scrollX);
+      RenderLine(t.m, line);
+      std::vector<int> expected(kScreenWidth);
+      for (int x = 0; x < kScreenWidth; ++x)
+        expected[x] = x + scrollX >= kScreenWidth ? 11 : (x + scrollX) & 3;
+      EXPECT_EQ(Row(t.m, line), expected);
+      const std::vector<int> untouched(kScreenWidth, kMarker);
+      if (line > 0) {
+        EXPECT_EQ(Row(t.m, line - 1), untouched);
+      }
+      if (line < kScreenHeight - 1) {
+        EXPECT_EQ(Row(t.m, line + 1), untouched);
+      }
+    }
+  }
+}
+
 struct VerticalCase {
   uint8_t ctrl;
   uint8_t scrollY;
