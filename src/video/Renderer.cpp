@@ -69,16 +69,22 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
     Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
     out += 8;
   };
-  // Columns 2k and 2k+1 share their palette, so it is looked up once a pair.
+  // An attribute byte serves four columns, two palettes of two columns each,
+  // so whole groups of four read it once; the columns before the first group
+  // and after the last look theirs up one by one.
   int column = first;
   const int end = first + count;
-  if ((column & 1) && column < end) tile(column, paletteWord(column)), ++column;
-  for (; column + 1 < end; column += 2) {
-    const uint64_t palette = paletteWord(column);
-    tile(column, palette);
-    tile(column + 1, palette);
+  for (; column < end && (column & 3); ++column) tile(column, paletteWord(column));
+  for (; column + 3 < end; column += 4) {
+    const unsigned group = attributes[column >> 2] >> rowShift;
+    const uint64_t left = kEachByte * 4 * (group & 3);
+    const uint64_t right = kEachByte * 4 * ((group >> 2) & 3);
+    tile(column, left);
+    tile(column + 1, left);
+    tile(column + 2, right);
+    tile(column + 3, right);
   }
-  if (column < end) tile(column, paletteWord(column));
+  for (; column < end; ++column) tile(column, paletteWord(column));
   return out;
 }
 

@@ -158,6 +158,37 @@ TEST(Renderer, AttributeQuadrantsPickThePalettePerTwoByTwoTiles) {
   EXPECT_EQ(t.m.FrameBuffer[32 * kScreenWidth], 9);
 }
 
+// Each attribute byte different, in both tables: at every horizontal scroll,
+// whichever column a line starts on, each pixel takes its palette from the
+// byte and quadrant of the column it shows.
+TEST(Renderer, AttributesFollowTheColumnsAtEveryScroll) {
+  PictureMachine t;
+  SetSolidTile(t.m, 16 * kSolidTile, 1);
+  FillNames(t.m, 0x2000, kSolidTile);
+  FillNames(t.m, 0x2400, kSolidTile);
+  for (int i = 0; i < 64; ++i) {
+    t.m.Vram[0x23C0 + i] = static_cast<uint8_t>(i * 37 + 11);
+    t.m.Vram[0x27C0 + i] = static_cast<uint8_t>(i * 53 + 5);
+  }
+  t.m.PpuMask = 0x08;
+  for (int scrollX = 0; scrollX < 256; ++scrollX) {
+    t.m.ScrollX = static_cast<uint8_t>(scrollX);
+    for (const int line : {0, 16}) {
+      SCOPED_TRACE(testing::Message() << "scroll " << scrollX << ", line " << line);
+      RenderLine(t.m, line);
+      std::vector<int> expected(kScreenWidth);
+      for (int x = 0; x < kScreenWidth; ++x) {
+        const int shown = x + scrollX;
+        const int table = shown >= kScreenWidth ? 0x2400 : 0x2000;
+        const int column = (shown & 0xFF) >> 3;
+        const int shift = (line >= 16 ? 4 : 0) + (column & 2);
+        expected[x] = 4 * ((t.m.Vram[table + 0x3C0 + (column >> 2)] >> shift) & 3) + 1;
+      }
+      ASSERT_EQ(Row(t.m, line), expected);
+    }
+  }
+}
+
 TEST(Renderer, BackgroundOffClearsTheLineWhateverTheTablesHold) {
   PictureMachine t;
   SetSolidTile(t.m, 16 * kSolidTile, 3);
