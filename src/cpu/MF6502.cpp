@@ -64,9 +64,10 @@ void CpuInterrupt(TCpuState& s, uint8_t code) {
   // An IRQ that meets a set I is gone, not remembered.
   if (code == intNMI || (code == intIRQ && !(s.P & FlagI))) {
     s.Cycles -= 7;
-    cpu6502::Push(s, static_cast<uint8_t>(s.PC >> 8));
-    cpu6502::Push(s, static_cast<uint8_t>(s.PC));
-    cpu6502::Push(s, static_cast<uint8_t>(s.P & ~FlagB));
+    Machine& m = *CurrentMachine;
+    cpu6502::Push(m, s, static_cast<uint8_t>(s.PC >> 8));
+    cpu6502::Push(m, s, static_cast<uint8_t>(s.PC));
+    cpu6502::Push(m, s, static_cast<uint8_t>(s.P & ~FlagB));
     s.P = static_cast<uint8_t>(s.P & ~FlagD);
     // Only IRQ masks further IRQs; an NMI leaves I as it was.
     if (code == intIRQ) s.P |= FlagI;
@@ -86,8 +87,11 @@ uint16_t CpuRun(TCpuState& s) {
   // the hook runs (it may reset the processor or be looked at) and reloaded after.
   TCpuState r = s;
   for (;;) {
+    // The machine the slice runs on, taken once per slice: the hook is the
+    // only place that may make another machine current.
+    Machine& current = *CurrentMachine;
     do {
-      cpu6502::ExecuteInstruction<true>(r);
+      cpu6502::ExecuteInstruction<true>(current, r);
     } while (r.Cycles > 0);
     s = r;
     const uint8_t code = EndSlice(s);
@@ -98,7 +102,7 @@ uint16_t CpuRun(TCpuState& s) {
 }
 
 uint16_t CpuStep(TCpuState& s) {
-  cpu6502::ExecuteInstruction<false>(s);
+  cpu6502::ExecuteInstruction<false>(*CurrentMachine, s);
   return s.PC;
 }
 
