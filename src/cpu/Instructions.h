@@ -239,13 +239,16 @@ CPU_INLINE void SkipCountedLoop(Machine& m, TCpuState& r) {
   const auto& banks = m.CpuBankTable;
   if (!banks[step >> 13].Base || !banks[static_cast<uint16_t>(step + 2) >> 13].Base) return;
   const uint8_t opcode = Peek(m, step);
-  uint8_t* reg = nullptr;
-  int delta = 0;
+  // The count is worked on in a local and stored back at the end: a pointer
+  // into the registers would keep the run loop's copy of them out of
+  // machine registers.
+  bool countsY;
+  int delta;
   switch (opcode) {
-    case 0xCA: reg = &r.X, delta = -1; break;  // DEX
-    case 0x88: reg = &r.Y, delta = -1; break;  // DEY
-    case 0xE8: reg = &r.X, delta = 1; break;   // INX
-    case 0xC8: reg = &r.Y, delta = 1; break;   // INY
+    case 0xCA: countsY = false, delta = -1; break;  // DEX
+    case 0x88: countsY = true, delta = -1; break;   // DEY
+    case 0xE8: countsY = false, delta = 1; break;   // INX
+    case 0xC8: countsY = true, delta = 1; break;    // INY
     default: return;
   }
   // Branch opcodes: bits 6-7 choose the flag (N, V, C, Z), bit 5 whether it
@@ -257,35 +260,39 @@ CPU_INLINE void SkipCountedLoop(Machine& m, TCpuState& r) {
   const bool whenSet = branch & 0x20;
   const int32_t stepCycles = CycleTable[opcode];
   const int32_t branchCycles = CycleTable[branch];
+  uint8_t count = countsY ? r.Y : r.X;
   // With BNE the turns end when the count reaches zero, so the turns that
   // neither end the count nor the slice are charged at once; the loop below
   // then carries out the last ones as it would any other count.
   if (branch == 0xD0) {
-    const uint8_t count = *reg;
     const int32_t left = delta < 0 ? (count ? count : 256) : 256 - count;
     const int32_t turn = stepCycles + branchCycles + 1;
     const int32_t turns = std::min(left - 1, (r.Cycles - 1) / turn);
     if (turns > 0) {
-      *reg = static_cast<uint8_t>(count + delta * turns);
-      SetNZ(r, *reg);
+      count = static_cast<uint8_t>(count + delta * turns);
+      SetNZ(r, count);
       r.Cycles -= turns * turn;
     }
   }
   while (r.Cycles > 0) {
-    *reg = static_cast<uint8_t>(*reg + delta);
-    SetNZ(r, *reg);
+    count = static_cast<uint8_t>(count + delta);
+    SetNZ(r, count);
     r.Cycles -= stepCycles;
     if (r.Cycles <= 0) {
       r.PC = static_cast<uint16_t>(step + 1);  // the slice ends before the branch
-      return;
+      break;
     }
     r.Cycles -= branchCycles;
     if (((r.P & flag) != 0) != whenSet) {
       r.PC = static_cast<uint16_t>(step + 3);  // the count is done: the branch falls through
-      return;
+      break;
     }
     --r.Cycles;  // taken
   }
+  if (countsY)
+    r.Y = count;
+  else
+    r.X = count;
 }
 
 // --- Branches, jumps, subroutines, interrupts ------------------------------------------
