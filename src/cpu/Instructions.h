@@ -398,156 +398,156 @@ CPU_INLINE void ExecuteInstruction(Machine& m, TCpuState& r) {
   r.Cycles -= CycleTable[opcode];
   // clang-format off
   switch (opcode) {
-    case 0x00: Brk(m, r); break;                                  // BRK
-    case 0x01: Ora(r, Rd(m, IndX(m, r))); break;                     // ORA (zp,X)
-    case 0x05: Ora(r, Rd(m, Zp(m, r))); break;                       // ORA zp
-    case 0x06: Modify<Asl>(m, r, Zp(m, r)); break;                   // ASL zp
-    case 0x08: Push(m, r, r.P); break;                            // PHP: P as held
-    case 0x09: Ora(r, Imm(m, r)); break;                          // ORA #
-    case 0x0A: r.A = Asl(r, r.A); break;                       // ASL A
-    case 0x0D: Ora(r, Rd(m, Abs(m, r))); break;                      // ORA abs
-    case 0x0E: Modify<Asl>(m, r, Abs(m, r)); break;                  // ASL abs
-    case 0x10: Branch<kSkipWaits>(m, r, !(r.P & FlagN)); break;   // BPL
-    case 0x11: Ora(r, Rd(m, IndY(m, r))); break;                     // ORA (zp),Y
-    case 0x15: Ora(r, Rd(m, ZpX(m, r))); break;                      // ORA zp,X
-    case 0x16: Modify<Asl>(m, r, ZpX(m, r)); break;                  // ASL zp,X
-    case 0x18: r.P &= ~FlagC; break;                           // CLC
-    case 0x19: Ora(r, Rd(m, AbsY(m, r))); break;                     // ORA abs,Y
-    case 0x1D: Ora(r, Rd(m, AbsX(m, r))); break;                     // ORA abs,X
-    case 0x1E: Modify<Asl>(m, r, AbsX(m, r)); break;                 // ASL abs,X
-    case 0x20: Jsr(m, r); break;                                  // JSR
-    case 0x21: And(r, Rd(m, IndX(m, r))); break;                     // AND (zp,X)
-    case 0x24: Bit(r, Rd(m, Zp(m, r))); break;                       // BIT zp
-    case 0x25: And(r, Rd(m, Zp(m, r))); break;                       // AND zp
-    case 0x26: Modify<Rol>(m, r, Zp(m, r)); break;                   // ROL zp
-    case 0x28: Plp(m, r); break;                                  // PLP
-    case 0x29: And(r, Imm(m, r)); break;                          // AND #
-    case 0x2A: r.A = Rol(r, r.A); break;                       // ROL A
-    case 0x2C: Bit(r, Rd(m, Abs(m, r))); break;                      // BIT abs
-    case 0x2D: And(r, Rd(m, Abs(m, r))); break;                      // AND abs
-    case 0x2E: Modify<Rol>(m, r, Abs(m, r)); break;                  // ROL abs
-    case 0x30: Branch<kSkipWaits>(m, r, r.P & FlagN); break;      // BMI
-    case 0x31: And(r, Rd(m, IndY(m, r))); break;                     // AND (zp),Y
-    case 0x35: And(r, Rd(m, ZpX(m, r))); break;                      // AND zp,X
-    case 0x36: Modify<Rol>(m, r, ZpX(m, r)); break;                  // ROL zp,X
-    case 0x38: r.P |= FlagC; break;                            // SEC
-    case 0x39: And(r, Rd(m, AbsY(m, r))); break;                     // AND abs,Y
-    case 0x3D: And(r, Rd(m, AbsX(m, r))); break;                     // AND abs,X
-    case 0x3E: Modify<Rol>(m, r, AbsX(m, r)); break;                 // ROL abs,X
-    case 0x40: Rti(m, r); break;                                  // RTI
-    case 0x41: Eor(r, Rd(m, IndX(m, r))); break;                     // EOR (zp,X)
-    case 0x45: Eor(r, Rd(m, Zp(m, r))); break;                       // EOR zp
-    case 0x46: Modify<Lsr>(m, r, Zp(m, r)); break;                   // LSR zp
-    case 0x48: Push(m, r, r.A); break;                            // PHA
-    case 0x49: Eor(r, Imm(m, r)); break;                          // EOR #
-    case 0x4A: r.A = Lsr(r, r.A); break;                       // LSR A
-    case 0x4C: Jmp<kSkipWaits>(m, r); break;                      // JMP abs
-    case 0x4D: Eor(r, Rd(m, Abs(m, r))); break;                      // EOR abs
-    case 0x4E: Modify<Lsr>(m, r, Abs(m, r)); break;                  // LSR abs
-    case 0x50: Branch<kSkipWaits>(m, r, !(r.P & FlagV)); break;   // BVC
-    case 0x51: Eor(r, Rd(m, IndY(m, r))); break;                     // EOR (zp),Y
-    case 0x55: Eor(r, Rd(m, ZpX(m, r))); break;                      // EOR zp,X
-    case 0x56: Modify<Lsr>(m, r, ZpX(m, r)); break;                  // LSR zp,X
-    case 0x58: Cli(r); break;                                  // CLI
-    case 0x59: Eor(r, Rd(m, AbsY(m, r))); break;                     // EOR abs,Y
-    case 0x5D: Eor(r, Rd(m, AbsX(m, r))); break;                     // EOR abs,X
-    case 0x5E: Modify<Lsr>(m, r, AbsX(m, r)); break;                 // LSR abs,X
-    case 0x60: Rts(m, r); break;                                  // RTS
-    case 0x61: Adc(r, Rd(m, IndX(m, r))); break;                     // ADC (zp,X)
-    case 0x65: Adc(r, Rd(m, Zp(m, r))); break;                       // ADC zp
-    case 0x66: Modify<Ror>(m, r, Zp(m, r)); break;                   // ROR zp
-    case 0x68: Lda(r, Pull(m, r)); break;                         // PLA
-    case 0x69: Adc(r, Imm(m, r)); break;                          // ADC #
-    case 0x6A: r.A = Ror(r, r.A); break;                       // ROR A
-    case 0x6C: JmpIndirect(m, r); break;                          // JMP (abs)
-    case 0x6D: Adc(r, Rd(m, Abs(m, r))); break;                      // ADC abs
-    case 0x6E: Modify<Ror>(m, r, Abs(m, r)); break;                  // ROR abs
-    case 0x70: Branch<kSkipWaits>(m, r, r.P & FlagV); break;      // BVS
-    case 0x71: Adc(r, Rd(m, IndY(m, r))); break;                     // ADC (zp),Y
-    case 0x75: Adc(r, Rd(m, ZpX(m, r))); break;                      // ADC zp,X
-    case 0x76: Modify<Ror>(m, r, ZpX(m, r)); break;                  // ROR zp,X
-    case 0x78: r.P |= FlagI; break;                            // SEI
-    case 0x79: Adc(r, Rd(m, AbsY(m, r))); break;                     // ADC abs,Y
-    case 0x7D: Adc(r, Rd(m, AbsX(m, r))); break;                     // ADC abs,X
-    case 0x7E: Modify<Ror>(m, r, AbsX(m, r)); break;                 // ROR abs,X
-    case 0x81: Write(m, IndX(m, r), r.A); break;                  // STA (zp,X)
-    case 0x84: Write(m, Zp(m, r), r.Y); break;                    // STY zp
-    case 0x85: Write(m, Zp(m, r), r.A); break;                    // STA zp
-    case 0x86: Write(m, Zp(m, r), r.X); break;                    // STX zp
-    case 0x88: SetNZ(r, --r.Y); break;                         // DEY
-    case 0x8A: SetNZ(r, r.A = r.X); break;                     // TXA
-    case 0x8C: Write(m, Abs(m, r), r.Y); break;                   // STY abs
-    case 0x8D: Write(m, Abs(m, r), r.A); break;                   // STA abs
-    case 0x8E: Write(m, Abs(m, r), r.X); break;                   // STX abs
-    case 0x90: Branch<kSkipWaits>(m, r, !(r.P & FlagC)); break;   // BCC
-    case 0x91: Write(m, IndY(m, r), r.A); break;                  // STA (zp),Y
-    case 0x94: Write(m, ZpX(m, r), r.Y); break;                   // STY zp,X
-    case 0x95: Write(m, ZpX(m, r), r.A); break;                   // STA zp,X
-    case 0x96: Write(m, ZpY(m, r), r.X); break;                   // STX zp,Y
-    case 0x98: SetNZ(r, r.A = r.Y); break;                     // TYA
-    case 0x99: Write(m, AbsY(m, r), r.A); break;                  // STA abs,Y
-    case 0x9A: r.S = r.X; break;                               // TXS
-    case 0x9D: Write(m, AbsX(m, r), r.A); break;                  // STA abs,X
-    case 0xA0: Ldy(r, Imm(m, r)); break;                          // LDY #
-    case 0xA1: Lda(r, Rd(m, IndX(m, r))); break;                     // LDA (zp,X)
-    case 0xA2: Ldx(r, Imm(m, r)); break;                          // LDX #
-    case 0xA4: Ldy(r, Rd(m, Zp(m, r))); break;                       // LDY zp
-    case 0xA5: Lda(r, Rd(m, Zp(m, r))); break;                       // LDA zp
-    case 0xA6: Ldx(r, Rd(m, Zp(m, r))); break;                       // LDX zp
-    case 0xA8: SetNZ(r, r.Y = r.A); break;                     // TAY
-    case 0xA9: Lda(r, Imm(m, r)); break;                          // LDA #
-    case 0xAA: SetNZ(r, r.X = r.A); break;                     // TAX
-    case 0xAC: Ldy(r, Rd(m, Abs(m, r))); break;                      // LDY abs
-    case 0xAD: Lda(r, Rd(m, Abs(m, r))); break;                      // LDA abs
-    case 0xAE: Ldx(r, Rd(m, Abs(m, r))); break;                      // LDX abs
-    case 0xB0: Branch<kSkipWaits>(m, r, r.P & FlagC); break;      // BCS
-    case 0xB1: Lda(r, Rd(m, IndY(m, r))); break;                     // LDA (zp),Y
-    case 0xB4: Ldy(r, Rd(m, ZpX(m, r))); break;                      // LDY zp,X
-    case 0xB5: Lda(r, Rd(m, ZpX(m, r))); break;                      // LDA zp,X
-    case 0xB6: Ldx(r, Rd(m, ZpY(m, r))); break;                      // LDX zp,Y
-    case 0xB8: r.P &= ~FlagV; break;                           // CLV
-    case 0xB9: Lda(r, Rd(m, AbsY(m, r))); break;                     // LDA abs,Y
-    case 0xBA: r.X = r.S; break;                               // TSX: flags untouched
-    case 0xBC: Ldy(r, Rd(m, AbsX(m, r))); break;                     // LDY abs,X
-    case 0xBD: Lda(r, Rd(m, AbsX(m, r))); break;                     // LDA abs,X
-    case 0xBE: Ldx(r, Rd(m, AbsY(m, r))); break;                     // LDX abs,Y
-    case 0xC0: Compare(r, r.Y, Imm(m, r)); break;                 // CPY #
-    case 0xC1: Compare(r, r.A, Rd(m, IndX(m, r))); break;            // CMP (zp,X)
-    case 0xC4: Compare(r, r.Y, Rd(m, Zp(m, r))); break;              // CPY zp
-    case 0xC5: Compare(r, r.A, Rd(m, Zp(m, r))); break;              // CMP zp
-    case 0xC6: Modify<Dec>(m, r, Zp(m, r)); break;                   // DEC zp
-    case 0xC8: SetNZ(r, ++r.Y); break;                         // INY
-    case 0xC9: Compare(r, r.A, Imm(m, r)); break;                 // CMP #
-    case 0xCA: SetNZ(r, --r.X); break;                         // DEX
-    case 0xCC: Compare(r, r.Y, Rd(m, Abs(m, r))); break;             // CPY abs
-    case 0xCD: Compare(r, r.A, Rd(m, Abs(m, r))); break;             // CMP abs
-    case 0xCE: Modify<Dec>(m, r, Abs(m, r)); break;                  // DEC abs
-    case 0xD0: Branch<kSkipWaits>(m, r, !(r.P & FlagZ)); break;   // BNE
-    case 0xD1: Compare(r, r.A, Rd(m, IndY(m, r))); break;            // CMP (zp),Y
-    case 0xD5: Compare(r, r.A, Rd(m, ZpX(m, r))); break;             // CMP zp,X
-    case 0xD6: Modify<Dec>(m, r, ZpX(m, r)); break;                  // DEC zp,X
-    case 0xD8: r.P &= ~FlagD; break;                           // CLD
-    case 0xD9: Compare(r, r.A, Rd(m, AbsY(m, r))); break;            // CMP abs,Y
-    case 0xDD: Compare(r, r.A, Rd(m, AbsX(m, r))); break;            // CMP abs,X
-    case 0xDE: Modify<Dec>(m, r, AbsX(m, r)); break;                 // DEC abs,X
-    case 0xE0: Compare(r, r.X, Imm(m, r)); break;                 // CPX #
-    case 0xE1: Sbc(r, Rd(m, IndX(m, r))); break;                     // SBC (zp,X)
-    case 0xE4: Compare(r, r.X, Rd(m, Zp(m, r))); break;              // CPX zp
-    case 0xE5: Sbc(r, Rd(m, Zp(m, r))); break;                       // SBC zp
-    case 0xE6: Modify<Inc>(m, r, Zp(m, r)); break;                   // INC zp
-    case 0xE8: SetNZ(r, ++r.X); break;                         // INX
-    case 0xE9: Sbc(r, Imm(m, r)); break;                          // SBC #
-    case 0xEC: Compare(r, r.X, Rd(m, Abs(m, r))); break;             // CPX abs
-    case 0xED: Sbc(r, Rd(m, Abs(m, r))); break;                      // SBC abs
-    case 0xEE: Modify<Inc>(m, r, Abs(m, r)); break;                  // INC abs
-    case 0xF0: Branch<kSkipWaits>(m, r, r.P & FlagZ); break;      // BEQ
-    case 0xF1: Sbc(r, Rd(m, IndY(m, r))); break;                     // SBC (zp),Y
-    case 0xF5: Sbc(r, Rd(m, ZpX(m, r))); break;                      // SBC zp,X
-    case 0xF6: Modify<Inc>(m, r, ZpX(m, r)); break;                  // INC zp,X
-    case 0xF8: r.P |= FlagD; break;                            // SED
-    case 0xF9: Sbc(r, Rd(m, AbsY(m, r))); break;                     // SBC abs,Y
-    case 0xFD: Sbc(r, Rd(m, AbsX(m, r))); break;                     // SBC abs,X
-    case 0xFE: Modify<Inc>(m, r, AbsX(m, r)); break;                 // INC abs,X
+    case 0x00: Brk(m, r); break;                                    // BRK
+    case 0x01: Ora(r, Rd(m, IndX(m, r))); break;                    // ORA (zp,X)
+    case 0x05: Ora(r, Rd(m, Zp(m, r))); break;                      // ORA zp
+    case 0x06: Modify<Asl>(m, r, Zp(m, r)); break;                  // ASL zp
+    case 0x08: Push(m, r, r.P); break;                              // PHP: P as held
+    case 0x09: Ora(r, Imm(m, r)); break;                            // ORA #
+    case 0x0A: r.A = Asl(r, r.A); break;                            // ASL A
+    case 0x0D: Ora(r, Rd(m, Abs(m, r))); break;                     // ORA abs
+    case 0x0E: Modify<Asl>(m, r, Abs(m, r)); break;                 // ASL abs
+    case 0x10: Branch<kSkipWaits>(m, r, !(r.P & FlagN)); break;     // BPL
+    case 0x11: Ora(r, Rd(m, IndY(m, r))); break;                    // ORA (zp),Y
+    case 0x15: Ora(r, Rd(m, ZpX(m, r))); break;                     // ORA zp,X
+    case 0x16: Modify<Asl>(m, r, ZpX(m, r)); break;                 // ASL zp,X
+    case 0x18: r.P &= ~FlagC; break;                                // CLC
+    case 0x19: Ora(r, Rd(m, AbsY(m, r))); break;                    // ORA abs,Y
+    case 0x1D: Ora(r, Rd(m, AbsX(m, r))); break;                    // ORA abs,X
+    case 0x1E: Modify<Asl>(m, r, AbsX(m, r)); break;                // ASL abs,X
+    case 0x20: Jsr(m, r); break;                                    // JSR
+    case 0x21: And(r, Rd(m, IndX(m, r))); break;                    // AND (zp,X)
+    case 0x24: Bit(r, Rd(m, Zp(m, r))); break;                      // BIT zp
+    case 0x25: And(r, Rd(m, Zp(m, r))); break;                      // AND zp
+    case 0x26: Modify<Rol>(m, r, Zp(m, r)); break;                  // ROL zp
+    case 0x28: Plp(m, r); break;                                    // PLP
+    case 0x29: And(r, Imm(m, r)); break;                            // AND #
+    case 0x2A: r.A = Rol(r, r.A); break;                            // ROL A
+    case 0x2C: Bit(r, Rd(m, Abs(m, r))); break;                     // BIT abs
+    case 0x2D: And(r, Rd(m, Abs(m, r))); break;                     // AND abs
+    case 0x2E: Modify<Rol>(m, r, Abs(m, r)); break;                 // ROL abs
+    case 0x30: Branch<kSkipWaits>(m, r, r.P & FlagN); break;        // BMI
+    case 0x31: And(r, Rd(m, IndY(m, r))); break;                    // AND (zp),Y
+    case 0x35: And(r, Rd(m, ZpX(m, r))); break;                     // AND zp,X
+    case 0x36: Modify<Rol>(m, r, ZpX(m, r)); break;                 // ROL zp,X
+    case 0x38: r.P |= FlagC; break;                                 // SEC
+    case 0x39: And(r, Rd(m, AbsY(m, r))); break;                    // AND abs,Y
+    case 0x3D: And(r, Rd(m, AbsX(m, r))); break;                    // AND abs,X
+    case 0x3E: Modify<Rol>(m, r, AbsX(m, r)); break;                // ROL abs,X
+    case 0x40: Rti(m, r); break;                                    // RTI
+    case 0x41: Eor(r, Rd(m, IndX(m, r))); break;                    // EOR (zp,X)
+    case 0x45: Eor(r, Rd(m, Zp(m, r))); break;                      // EOR zp
+    case 0x46: Modify<Lsr>(m, r, Zp(m, r)); break;                  // LSR zp
+    case 0x48: Push(m, r, r.A); break;                              // PHA
+    case 0x49: Eor(r, Imm(m, r)); break;                            // EOR #
+    case 0x4A: r.A = Lsr(r, r.A); break;                            // LSR A
+    case 0x4C: Jmp<kSkipWaits>(m, r); break;                        // JMP abs
+    case 0x4D: Eor(r, Rd(m, Abs(m, r))); break;                     // EOR abs
+    case 0x4E: Modify<Lsr>(m, r, Abs(m, r)); break;                 // LSR abs
+    case 0x50: Branch<kSkipWaits>(m, r, !(r.P & FlagV)); break;     // BVC
+    case 0x51: Eor(r, Rd(m, IndY(m, r))); break;                    // EOR (zp),Y
+    case 0x55: Eor(r, Rd(m, ZpX(m, r))); break;                     // EOR zp,X
+    case 0x56: Modify<Lsr>(m, r, ZpX(m, r)); break;                 // LSR zp,X
+    case 0x58: Cli(r); break;                                       // CLI
+    case 0x59: Eor(r, Rd(m, AbsY(m, r))); break;                    // EOR abs,Y
+    case 0x5D: Eor(r, Rd(m, AbsX(m, r))); break;                    // EOR abs,X
+    case 0x5E: Modify<Lsr>(m, r, AbsX(m, r)); break;                // LSR abs,X
+    case 0x60: Rts(m, r); break;                                    // RTS
+    case 0x61: Adc(r, Rd(m, IndX(m, r))); break;                    // ADC (zp,X)
+    case 0x65: Adc(r, Rd(m, Zp(m, r))); break;                      // ADC zp
+    case 0x66: Modify<Ror>(m, r, Zp(m, r)); break;                  // ROR zp
+    case 0x68: Lda(r, Pull(m, r)); break;                           // PLA
+    case 0x69: Adc(r, Imm(m, r)); break;                            // ADC #
+    case 0x6A: r.A = Ror(r, r.A); break;                            // ROR A
+    case 0x6C: JmpIndirect(m, r); break;                            // JMP (abs)
+    case 0x6D: Adc(r, Rd(m, Abs(m, r))); break;                     // ADC abs
+    case 0x6E: Modify<Ror>(m, r, Abs(m, r)); break;                 // ROR abs
+    case 0x70: Branch<kSkipWaits>(m, r, r.P & FlagV); break;        // BVS
+    case 0x71: Adc(r, Rd(m, IndY(m, r))); break;                    // ADC (zp),Y
+    case 0x75: Adc(r, Rd(m, ZpX(m, r))); break;                     // ADC zp,X
+    case 0x76: Modify<Ror>(m, r, ZpX(m, r)); break;                 // ROR zp,X
+    case 0x78: r.P |= FlagI; break;                                 // SEI
+    case 0x79: Adc(r, Rd(m, AbsY(m, r))); break;                    // ADC abs,Y
+    case 0x7D: Adc(r, Rd(m, AbsX(m, r))); break;                    // ADC abs,X
+    case 0x7E: Modify<Ror>(m, r, AbsX(m, r)); break;                // ROR abs,X
+    case 0x81: Write(m, IndX(m, r), r.A); break;                    // STA (zp,X)
+    case 0x84: Write(m, Zp(m, r), r.Y); break;                      // STY zp
+    case 0x85: Write(m, Zp(m, r), r.A); break;                      // STA zp
+    case 0x86: Write(m, Zp(m, r), r.X); break;                      // STX zp
+    case 0x88: SetNZ(r, --r.Y); break;                              // DEY
+    case 0x8A: SetNZ(r, r.A = r.X); break;                          // TXA
+    case 0x8C: Write(m, Abs(m, r), r.Y); break;                     // STY abs
+    case 0x8D: Write(m, Abs(m, r), r.A); break;                     // STA abs
+    case 0x8E: Write(m, Abs(m, r), r.X); break;                     // STX abs
+    case 0x90: Branch<kSkipWaits>(m, r, !(r.P & FlagC)); break;     // BCC
+    case 0x91: Write(m, IndY(m, r), r.A); break;                    // STA (zp),Y
+    case 0x94: Write(m, ZpX(m, r), r.Y); break;                     // STY zp,X
+    case 0x95: Write(m, ZpX(m, r), r.A); break;                     // STA zp,X
+    case 0x96: Write(m, ZpY(m, r), r.X); break;                     // STX zp,Y
+    case 0x98: SetNZ(r, r.A = r.Y); break;                          // TYA
+    case 0x99: Write(m, AbsY(m, r), r.A); break;                    // STA abs,Y
+    case 0x9A: r.S = r.X; break;                                    // TXS
+    case 0x9D: Write(m, AbsX(m, r), r.A); break;                    // STA abs,X
+    case 0xA0: Ldy(r, Imm(m, r)); break;                            // LDY #
+    case 0xA1: Lda(r, Rd(m, IndX(m, r))); break;                    // LDA (zp,X)
+    case 0xA2: Ldx(r, Imm(m, r)); break;                            // LDX #
+    case 0xA4: Ldy(r, Rd(m, Zp(m, r))); break;                      // LDY zp
+    case 0xA5: Lda(r, Rd(m, Zp(m, r))); break;                      // LDA zp
+    case 0xA6: Ldx(r, Rd(m, Zp(m, r))); break;                      // LDX zp
+    case 0xA8: SetNZ(r, r.Y = r.A); break;                          // TAY
+    case 0xA9: Lda(r, Imm(m, r)); break;                            // LDA #
+    case 0xAA: SetNZ(r, r.X = r.A); break;                          // TAX
+    case 0xAC: Ldy(r, Rd(m, Abs(m, r))); break;                     // LDY abs
+    case 0xAD: Lda(r, Rd(m, Abs(m, r))); break;                     // LDA abs
+    case 0xAE: Ldx(r, Rd(m, Abs(m, r))); break;                     // LDX abs
+    case 0xB0: Branch<kSkipWaits>(m, r, r.P & FlagC); break;        // BCS
+    case 0xB1: Lda(r, Rd(m, IndY(m, r))); break;                    // LDA (zp),Y
+    case 0xB4: Ldy(r, Rd(m, ZpX(m, r))); break;                     // LDY zp,X
+    case 0xB5: Lda(r, Rd(m, ZpX(m, r))); break;                     // LDA zp,X
+    case 0xB6: Ldx(r, Rd(m, ZpY(m, r))); break;                     // LDX zp,Y
+    case 0xB8: r.P &= ~FlagV; break;                                // CLV
+    case 0xB9: Lda(r, Rd(m, AbsY(m, r))); break;                    // LDA abs,Y
+    case 0xBA: r.X = r.S; break;                                    // TSX: flags untouched
+    case 0xBC: Ldy(r, Rd(m, AbsX(m, r))); break;                    // LDY abs,X
+    case 0xBD: Lda(r, Rd(m, AbsX(m, r))); break;                    // LDA abs,X
+    case 0xBE: Ldx(r, Rd(m, AbsY(m, r))); break;                    // LDX abs,Y
+    case 0xC0: Compare(r, r.Y, Imm(m, r)); break;                   // CPY #
+    case 0xC1: Compare(r, r.A, Rd(m, IndX(m, r))); break;           // CMP (zp,X)
+    case 0xC4: Compare(r, r.Y, Rd(m, Zp(m, r))); break;             // CPY zp
+    case 0xC5: Compare(r, r.A, Rd(m, Zp(m, r))); break;             // CMP zp
+    case 0xC6: Modify<Dec>(m, r, Zp(m, r)); break;                  // DEC zp
+    case 0xC8: SetNZ(r, ++r.Y); break;                              // INY
+    case 0xC9: Compare(r, r.A, Imm(m, r)); break;                   // CMP #
+    case 0xCA: SetNZ(r, --r.X); break;                              // DEX
+    case 0xCC: Compare(r, r.Y, Rd(m, Abs(m, r))); break;            // CPY abs
+    case 0xCD: Compare(r, r.A, Rd(m, Abs(m, r))); break;            // CMP abs
+    case 0xCE: Modify<Dec>(m, r, Abs(m, r)); break;                 // DEC abs
+    case 0xD0: Branch<kSkipWaits>(m, r, !(r.P & FlagZ)); break;     // BNE
+    case 0xD1: Compare(r, r.A, Rd(m, IndY(m, r))); break;           // CMP (zp),Y
+    case 0xD5: Compare(r, r.A, Rd(m, ZpX(m, r))); break;            // CMP zp,X
+    case 0xD6: Modify<Dec>(m, r, ZpX(m, r)); break;                 // DEC zp,X
+    case 0xD8: r.P &= ~FlagD; break;                                // CLD
+    case 0xD9: Compare(r, r.A, Rd(m, AbsY(m, r))); break;           // CMP abs,Y
+    case 0xDD: Compare(r, r.A, Rd(m, AbsX(m, r))); break;           // CMP abs,X
+    case 0xDE: Modify<Dec>(m, r, AbsX(m, r)); break;                // DEC abs,X
+    case 0xE0: Compare(r, r.X, Imm(m, r)); break;                   // CPX #
+    case 0xE1: Sbc(r, Rd(m, IndX(m, r))); break;                    // SBC (zp,X)
+    case 0xE4: Compare(r, r.X, Rd(m, Zp(m, r))); break;             // CPX zp
+    case 0xE5: Sbc(r, Rd(m, Zp(m, r))); break;                      // SBC zp
+    case 0xE6: Modify<Inc>(m, r, Zp(m, r)); break;                  // INC zp
+    case 0xE8: SetNZ(r, ++r.X); break;                              // INX
+    case 0xE9: Sbc(r, Imm(m, r)); break;                            // SBC #
+    case 0xEC: Compare(r, r.X, Rd(m, Abs(m, r))); break;            // CPX abs
+    case 0xED: Sbc(r, Rd(m, Abs(m, r))); break;                     // SBC abs
+    case 0xEE: Modify<Inc>(m, r, Abs(m, r)); break;                 // INC abs
+    case 0xF0: Branch<kSkipWaits>(m, r, r.P & FlagZ); break;        // BEQ
+    case 0xF1: Sbc(r, Rd(m, IndY(m, r))); break;                    // SBC (zp),Y
+    case 0xF5: Sbc(r, Rd(m, ZpX(m, r))); break;                     // SBC zp,X
+    case 0xF6: Modify<Inc>(m, r, ZpX(m, r)); break;                 // INC zp,X
+    case 0xF8: r.P |= FlagD; break;                                 // SED
+    case 0xF9: Sbc(r, Rd(m, AbsY(m, r))); break;                    // SBC abs,Y
+    case 0xFD: Sbc(r, Rd(m, AbsX(m, r))); break;                    // SBC abs,X
+    case 0xFE: Modify<Inc>(m, r, AbsX(m, r)); break;                // INC abs,X
     default: break;                                            // NOP ($EA) and the undocumented opcodes
   }
   // clang-format on
