@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "core/Text.h"
-#include "frontend/gui/DialogArtwork.h"
-#include "frontend/gui/Shape.h"
+#include "core/gui/DialogArtwork.h"
+#include "core/gui/Shape.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "frontend/gui/DialogArtwork.h"
-#include "frontend/gui/Shape.h"
+#include "core/gui/DialogArtwork.h"
+#include "core/gui/Shape.h"
 #include "frontend/gui/TDXInput.h"
 #include "frontend/gui/VirtualKeys.h"
 

@@ -10,8 +10,8 @@
 
 #include "FormFixture.h"
 #include "cartridge/gui/RomPropertyForm.h"
+#include "core/gui/Shape.h"
 #include "frontend/gui/SettingForm.h"
-#include "frontend/gui/Shape.h"
 #include "frontend/gui/TDXInput.h"
 #include "video/gui/DXDraw.h"
 

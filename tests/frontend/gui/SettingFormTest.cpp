@@ -20,7 +20,7 @@
 #include <memory>
 #include <ostream>
 
-#include "frontend/gui/Shape.h"
+#include "core/gui/Shape.h"
 #include "frontend/gui/TDXInput.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

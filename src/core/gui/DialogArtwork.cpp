@@ -1,4 +1,4 @@
-#include "frontend/gui/DialogArtwork.h"
+#include "core/gui/DialogArtwork.h"
 
 #include <QStringList>
 #include <QtGlobal>

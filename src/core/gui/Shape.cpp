@@ -1,4 +1,4 @@
-#include "frontend/gui/Shape.h"
+#include "core/gui/Shape.h"
 
 #include <QMouseEvent>
 #include <QPainter>
