@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "cartridge/BatteryAutosave.h"
 #include "cartridge/Lifecycle.h"
 #include "cartridge/Mapper.h"
 #include "core/AtomicFile.h"
@@ -44,6 +45,7 @@ bool LoadBatteryAndMapper(Machine& m) {
     } else {
       m.Log("Arquivo de bateria não achado.");
     }
+    m.Autosave->Start(m.BatteryRam);
   }
   MapRam(m);
   return MapperInit(m, m.MapperNumber);
@@ -54,4 +56,9 @@ void SaveBatteryRam(Machine& m) {
   if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit)) return;
   m.Log("Salvando arquivo de bateria \"" + BatteryFileName(m) + "\".");
   WriteFileAtomically(BatteryFilePath(m), m.BatteryRam);
+}
+
+void AutosaveBatteryRam(Machine& m) {
+  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit)) return;
+  m.Autosave->Tick(BatteryFilePath(m), m.BatteryRam);
 }

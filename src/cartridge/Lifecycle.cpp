@@ -4,6 +4,7 @@
 // main window, the headless runner and the tests run the very same sequence.
 #include "cartridge/Lifecycle.h"
 
+#include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
 #include "cpu/MF6502.h"
@@ -76,6 +77,9 @@ void UnloadCartridge(Machine& m) {
   m.Log("6502 terminado.");
   // A failed battery write throws from here: emulation has stopped, but the
   // memories and images stay so that nothing more is lost.
+  // The periodic writer finishes first, so that its copy can never land
+  // after the unload's own, newer one.
+  m.Autosave->Finish();
   SaveBatteryRam(m);
   m.Vram.fill(0);
   m.Oam.fill(0);

@@ -36,3 +36,7 @@ std::string BatteryFileName(const Machine& m);
 // Logs and writes the 8192 bytes of BatteryRam when a cartridge is loaded and
 // CartFlags has the battery bit now. Throws std::runtime_error on a failed write.
 void SaveBatteryRam(Machine& m);
+// Between frames: queues a silent background write of BatteryRam when it has
+// changed and the write interval has passed (BatteryAutosave). Stalls the
+// frame only for a compare and a copy.
+void AutosaveBatteryRam(Machine& m);

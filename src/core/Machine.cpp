@@ -1,5 +1,6 @@
 #include "core/Machine.h"
 
+#include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "video/ScanlineHook.h"
 
@@ -9,7 +10,11 @@ NullHost nullHost;
 
 Machine* CurrentMachine = nullptr;
 
-Machine::Machine() : Hook(&ScanlineHook), MapperWrite(&MapperWriteNone), host(&nullHost) {
+Machine::Machine()
+    : Hook(&ScanlineHook),
+      Autosave(std::make_shared<BatteryAutosave>()),
+      MapperWrite(&MapperWriteNone),
+      host(&nullHost) {
   Cpu.CyclesPerLine = kCyclesPerLine;
   ClearBankTables(*this);
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "cpu/CpuState.h"
 
 struct Machine;
+class BatteryAutosave;
 
 using HookFn = uint8_t (*)(Machine&);
 using MapperWriteFn = void (*)(Machine&, uint16_t address, uint8_t value);
@@ -52,6 +54,8 @@ struct Machine {
   // --- Memories (each plain memory carries one spare byte, saved in states) -
   std::array<uint8_t, 2049> Ram{};
   std::array<uint8_t, 8192> BatteryRam{};
+  // Writes BatteryRam to its file every few seconds while it changes.
+  std::shared_ptr<BatteryAutosave> Autosave;
   std::array<uint8_t, 0x18> IoRegs{};  // $4000-$4017
   std::array<uint8_t, 16385> Vram{};
   std::array<uint8_t, 257> Oam{};

@@ -1,6 +1,9 @@
 #include "frontend/Settings.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 
 namespace {
 
@@ -12,16 +15,84 @@ constexpr const char* kBindingNames[kPadBindingCount] = {"UP", "DOWN", "LEFT",  
 
 std::string Numbered(const char* prefix, int n) { return prefix + std::to_string(n); }
 
-// Integers and booleans are read only when present, so absent values keep
-// the defaults already in the record.
-void ReadInt(SettingsStore& store, std::string_view name, int32_t& value) {
-  if (store.ValueExists(name)) value = store.ReadInteger(name);
-}
-void ReadBool(SettingsStore& store, std::string_view name, bool& value) {
-  if (store.ValueExists(name)) value = store.ReadInteger(name) != 0;
+// Reads one stored value at a time, keeping the default of every value that
+// is absent and reporting (then keeping the default of) every value that is
+// present but unusable: the file may have been edited by hand or damaged.
+class Reader {
+ public:
+  Reader(SettingsStore& store, const SettingsLog& log) : store_(store), log_(log) {}
+
+  void Key(const char* key) { key_ = key; }
+
+  // Integers within [low, high]; a number outside is refused unless `clamp`,
+  // which brings it to the nearest bound (and still says so).
+  bool Int(std::string_view name, int32_t& value, int32_t low, int32_t high, bool clamp = false) {
+    if (!store_.ValueExists(name)) return false;
+    const std::optional<int32_t> stored = store_.TryReadInteger(name);
+    if (!stored) return Refuse(name, std::to_string(value));
+    if (*stored < low || *stored > high) {
+      if (!clamp) return Refuse(name, std::to_string(value));
+      value = std::clamp(*stored, low, high);
+      Report(name, std::to_string(value));
+      return true;
+    }
+    value = *stored;
+    return true;
+  }
+  // Any number reads as a boolean (non-zero is true); text does not.
+  void Bool(std::string_view name, bool& value) {
+    int32_t number = value ? 1 : 0;
+    if (Int(name, number, INT32_MIN, INT32_MAX)) value = number != 0;
+  }
+  // Absent text reads as empty; text too long or holding a NUL is refused.
+  bool Text(std::string_view name, std::string& value,
+            const std::function<bool(const std::string&)>& valid = {}) {
+    if (!store_.ValueExists(name)) return false;
+    std::optional<std::string> stored = store_.TryReadString(name);
+    if (!stored || stored->size() > kMaxSettingText || stored->find('\0') != std::string::npos ||
+        (valid && !valid(*stored)))
+      return Refuse(name, "\"" + value + "\"");
+    value = std::move(*stored);
+    return true;
+  }
+
+ private:
+  bool Refuse(std::string_view name, const std::string& used) {
+    Report(name, used);
+    return false;
+  }
+  void Report(std::string_view name, const std::string& used) {
+    if (!log_) return;
+    std::string where = key_;
+    if (!where.empty()) where += '/';
+    log_("Configuração \"" + where + std::string(name) + "\" inválida; usando " + used + ".");
+  }
+
+  SettingsStore& store_;
+  const SettingsLog& log_;
+  std::string key_;
+};
+
+// Screen coordinates beyond this are damage, not a second monitor.
+constexpr int32_t kMaxWindowCoordinate = 32767;
+// Rates the sound layer can open: any other stored number is taken as the
+// rate, as the rate menu items do, but not one no device can play.
+constexpr int32_t kMaxSoundRate = 192000;
+constexpr int32_t kMaxVolume = 255;
+constexpr int32_t kMaxKeyCode = 255;
+
+// "%dx%dx%d" with plausible numbers, or the word the window stores for the
+// screen's own mode.
+bool ValidScreenMode(const std::string& text) {
+  if (text.empty() || text == "SCREEN") return true;
+  int width = 0, height = 0, depth = 0;
+  char tail = 0;
+  if (text.size() > 32 || std::sscanf(text.c_str(), "%dx%dx%d%c", &width, &height, &depth, &tail) != 3)
+    return false;
+  return width > 0 && width <= 16384 && height > 0 && height <= 16384 && depth > 0 && depth <= 64;
 }
 
-void LoadPad(SettingsStore& store, int pad, PadBindings& bindings) {
+void LoadPad(SettingsStore& store, Reader& read, int pad, PadBindings& bindings) {
   if (!store.OpenKey(kPadKeys[pad])) {
     // An unreadable controller-2 key leaves that controller on codes 10-17,
     // which no ordinary keyboard produces; controller 1 keeps its defaults.
@@ -30,8 +101,9 @@ void LoadPad(SettingsStore& store, int pad, PadBindings& bindings) {
     }
     return;
   }
-  ReadBool(store, "ENABLED", bindings.JoystickEnabled);
-  for (int i = 0; i < kPadBindingCount; ++i) ReadInt(store, kBindingNames[i], bindings.Keys[i]);
+  read.Key(kPadKeys[pad]);
+  read.Bool("ENABLED", bindings.JoystickEnabled);
+  for (int i = 0; i < kPadBindingCount; ++i) read.Int(kBindingNames[i], bindings.Keys[i], 0, kMaxKeyCode);
   store.CloseKey();
 }
 
@@ -44,39 +116,33 @@ void SavePad(SettingsStore& store, int pad, const PadBindings& bindings) {
 
 }  // namespace
 
-VirelSettings LoadSettings(SettingsStore& store) {
+VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
   VirelSettings s;
+  Reader read(store, log);
   // When the general key cannot be opened the table's defaults stand: the
   // rest of the system needs a frame-skip modulus and five-entry lists.
   if (store.OpenKey(kGeneralKey)) {
-    s.Path = store.ReadString("Path");
-    ReadInt(store, "PWwindowsTop", s.WindowTop);
-    ReadInt(store, "PWwindowsLeft", s.WindowLeft);
-    ReadBool(store, "VideoEsticar", s.VideoEsticar);
-    ReadInt(store, "FrameRate", s.FrameRate);
-    ReadBool(store, "ViewFrequency", s.ViewFrequency);
-    ReadBool(store, "AbilitaSom", s.AbilitaSom);
-    if (store.ValueExists("SoundFrequencia")) {
-      s.SoundFrequencia = store.ReadInteger("SoundFrequencia");
-      s.SoundFrequenciaStored = true;
-    }
-    ReadInt(store, "SoundVolume", s.SoundVolume);
-    for (int i = 0; i < 5; ++i) ReadBool(store, Numbered("SoundChannel", i + 1), s.SoundChannel[i]);
-    ReadInt(store, "WIN", s.StartFullScreen);
-    if (store.ValueExists("SCREEN")) {
-      s.FullScreenMode = store.ReadString("SCREEN");
-    } else {
-      // Full screen without a stored mode would have nothing to switch to.
-      s.StartFullScreen = 0;
-    }
-    for (int i = 0; i < kListSize; ++i) s.RecentList[i] = store.ReadString(Numbered("MRU", i + 1));
-    for (int i = 0; i < kListSize; ++i) s.FavoriteList[i] = store.ReadString(Numbered("FAV", i + 1));
+    read.Key(kGeneralKey);
+    read.Text("Path", s.Path);
+    read.Int("PWwindowsTop", s.WindowTop, -kMaxWindowCoordinate, kMaxWindowCoordinate);
+    read.Int("PWwindowsLeft", s.WindowLeft, -kMaxWindowCoordinate, kMaxWindowCoordinate);
+    read.Bool("VideoEsticar", s.VideoEsticar);
+    // The scanline hook takes the frame counter modulo this value.
+    read.Int("FrameRate", s.FrameRate, kMinFrameRate, kMaxFrameRate, true);
+    read.Bool("ViewFrequency", s.ViewFrequency);
+    read.Bool("AbilitaSom", s.AbilitaSom);
+    s.SoundFrequenciaStored = read.Int("SoundFrequencia", s.SoundFrequencia, 1, kMaxSoundRate);
+    read.Int("SoundVolume", s.SoundVolume, 0, kMaxVolume);
+    for (int i = 0; i < 5; ++i) read.Bool(Numbered("SoundChannel", i + 1), s.SoundChannel[i]);
+    read.Int("WIN", s.StartFullScreen, 0, 1);
+    // Full screen without a usable stored mode would have nothing to switch to.
+    if (!read.Text("SCREEN", s.FullScreenMode, ValidScreenMode)) s.StartFullScreen = 0;
+    for (int i = 0; i < kListSize; ++i) read.Text(Numbered("MRU", i + 1), s.RecentList[i]);
+    for (int i = 0; i < kListSize; ++i) read.Text(Numbered("FAV", i + 1), s.FavoriteList[i]);
     store.CloseKey();
   }
-  // The scanline hook takes the frame counter modulo this value.
-  s.FrameRate = std::clamp<int32_t>(s.FrameRate, kMinFrameRate, kMaxFrameRate);
-  LoadPad(store, 0, s.Pads[0]);
-  LoadPad(store, 1, s.Pads[1]);
+  LoadPad(store, read, 0, s.Pads[0]);
+  LoadPad(store, read, 1, s.Pads[1]);
   return s;
 }
 

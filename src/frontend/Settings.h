@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,11 @@ class SettingsStore {
   virtual int32_t ReadInteger(std::string_view name) = 0;
   // An absent string reads as empty.
   virtual std::string ReadString(std::string_view name) = 0;
+  // The stored value when it is usable as its type: nothing for text where a
+  // number belongs, a number beyond 32 bits, a list. The defaults suit stores
+  // that keep typed values.
+  virtual std::optional<int32_t> TryReadInteger(std::string_view name) { return ReadInteger(name); }
+  virtual std::optional<std::string> TryReadString(std::string_view name) { return ReadString(name); }
   virtual void WriteInteger(std::string_view name, int32_t value) = 0;
   virtual void WriteString(std::string_view name, std::string_view value) = 0;
 };
@@ -57,10 +64,18 @@ struct VirelSettings {
 constexpr int kMinFrameRate = 1;
 constexpr int kMaxFrameRate = 10;
 
+// Longest text value taken from the store (paths, display modes): a damaged
+// file must not fill the menus with megabytes.
+constexpr size_t kMaxSettingText = 4096;
+
+// Receives one line per unusable stored value.
+using SettingsLog = std::function<void(const std::string&)>;
+
 // Reads every value in the stored order; absent values keep their defaults.
 // A stored "FrameRate" outside 1-10 is clamped into that range (the scanline
-// hook divides by it).
-VirelSettings LoadSettings(SettingsStore& store);
+// hook divides by it). A value of the wrong type, out of its range or too
+// long is replaced by its default and reported through `log`, one line each.
+VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log = {});
 // Writes every value, defaults included, in the stored order. A key that
 // cannot be opened is skipped.
 void SaveSettings(SettingsStore& store, const VirelSettings& s);

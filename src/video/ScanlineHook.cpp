@@ -1,5 +1,6 @@
 #include "video/ScanlineHook.h"
 
+#include "cartridge/Lifecycle.h"
 #include "cartridge/Mapper.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
@@ -18,6 +19,8 @@ constexpr uint8_t kStatusSprite0 = 0x40;
 // intStop when a command processed here cleared Running.
 uint8_t FrameStart(Machine& m) {
   m.host->PollControllers();
+  // The battery RAM is whole here: no instruction is half-way through it.
+  AutosaveBatteryRam(m);
   ComputeSprite0Line(m);
   // Menu commands, keys and repaints all run inside this call.
   m.host->ProcessMessages();

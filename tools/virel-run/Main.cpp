@@ -3,6 +3,7 @@
 // load-and-start sequence, the same run loop and scanline hook.
 #include <chrono>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -93,6 +94,7 @@ int main(int argc, char** argv) {
     std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
   }
 
+  InstallStopSignals();
   Machine m;
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
@@ -156,6 +158,11 @@ int main(int argc, char** argv) {
   if (options.Bench) {
     const double seconds = elapsed.count();
     std::printf("fps=%.2f\n", seconds > 0 ? static_cast<double>(host.Frames()) / seconds : 0.0);
+  }
+  if (const int signal = StopSignalReceived()) {
+    const char* name = signal == SIGTERM ? "SIGTERM" : signal == SIGINT ? "SIGINT" : "SIGHUP";
+    status = Fail(std::string("stopped by ") + name + " after " + std::to_string(host.Frames()) + " frames",
+                  kExitNotStarted);
   }
   std::fflush(stdout);
   return status;

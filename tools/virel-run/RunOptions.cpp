@@ -303,6 +303,8 @@ std::string RunUsage() {
   text +=
       "\nAfter the run, in this order: --save-state, --screenshot, --hash, --peek, then the unload.\n"
       "\nExit status: 0 after a run; 1 when the cartridge could not be started or a file asked for could\n"
-      "not be written (the reason is printed); 2 on bad usage.\n";
+      "not be written (the reason is printed); 2 on bad usage. SIGTERM, SIGINT or SIGHUP end the run\n"
+      "at the next frame: the files asked for are still written, then the runner says it was stopped\n"
+      "and exits with 1.\n";
   return text;
 }

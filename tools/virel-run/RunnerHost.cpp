@@ -1,6 +1,26 @@
 #include "RunnerHost.h"
 
+#include <csignal>
+
 #include "video/Palette.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal) {
+  stopSignal = signal;
+  // A second signal ends the runner at once.
+  std::signal(signal, SIG_DFL);
+}
+
+}  // namespace
+
+void InstallStopSignals() {
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, OnStopSignal);
+}
+
+int StopSignalReceived() { return stopSignal; }
 
 RunnerHost::RunnerHost(Machine& m, std::ostream& log, long frameBudget, std::vector<InputStep> input)
     : m_(m), log_(log), budget_(frameBudget), input_(std::move(input)) {}
@@ -25,7 +45,7 @@ void RunnerHost::PollControllers() {
 
 void RunnerHost::ProcessMessages() {
   // The hook stops at this same scanline 0 once Running is clear.
-  if (++frames_ >= budget_) m_.Running = false;
+  if (++frames_ >= budget_ || stopSignal != 0) m_.Running = false;
 }
 
 uint64_t PictureHash(const Machine& m) {

@@ -38,6 +38,12 @@ class RunnerHost final : public Host {
   bool sound_ = false;
 };
 
+// SIGTERM, SIGINT and SIGHUP end the run at the next frame boundary (the
+// handler only records the signal), so what was asked for is still written.
+void InstallStopSignals();
+// The stop signal received, 0 when none.
+int StopSignalReceived();
+
 // 64-bit FNV-1a of FrameBuffer followed by the red, green and blue of each of
 // the 256 colour-table entries: two pictures hash alike only if they look alike.
 uint64_t PictureHash(const Machine& m);

@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -121,7 +122,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   machine_->RomFileName.clear();
   machine_->RomFolder.clear();
   QtSettingsStore store;
-  settings_ = LoadSettings(store);
+  settings_ = LoadSettings(store, [this](const std::string& line) { AppendLog(line); });
   ApplyLoadedSettings();
   ApplyKeyBindings();
   std::srand(unsigned(std::time(nullptr)));
@@ -133,6 +134,8 @@ TfrmNES::~TfrmNES() {
   // FormDestroy: the settings reach the store once, at exit.
   CollectSettings();
   QtSettingsStore store;
+  // Whatever damage the file had on loading is gone from the rewritten one.
+  store.StartFresh();
   SaveSettings(store, settings_);
   store.Sync();
   SoundStop();
@@ -420,6 +423,35 @@ void TfrmNES::Command(const std::function<void()>& command) {
     closePending_ = false;
     QTimer::singleShot(0, this, &QWidget::close);
   }
+}
+
+void TfrmNES::RequestClose() {
+  // Modal dialogs (settings, debugger, file and message boxes) each run their
+  // own nested event loop; closing the window under them would unload the
+  // cartridge while they still point into the Machine. They are dismissed
+  // first, and the close comes back once their loops have unwound.
+  if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  bool dismissed = false;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget == this || !widget->isVisible() || !widget->isModal()) continue;
+    if (auto* dialog = qobject_cast<QDialog*>(widget))
+      dialog->reject();
+    else
+      widget->close();
+    dismissed = true;
+  }
+  // A dialog that refuses to go must not keep the program alive for ever.
+  constexpr int kMaxAttempts = 100;
+  if ((dismissed || QApplication::activeModalWidget()) && ++closeAttempts_ < kMaxAttempts) {
+    QTimer::singleShot(20, this, &TfrmNES::RequestClose);
+    return;
+  }
+  closeAttempts_ = 0;
+  close();
+}
+
+void TfrmNES::FinishBeforeQuit() {
+  if (machine_->CartridgeLoaded() && !RunLoopActive(*machine_)) Command([this] { mnuFreeROMClick(); });
 }
 
 void TfrmNES::closeEvent(QCloseEvent* event) {

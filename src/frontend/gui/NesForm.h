@@ -90,6 +90,13 @@ class TfrmNES : public QMainWindow, public Host {
   void mnuFileClick();
   void Favoritos1Click();
   void mnuCPUClick();
+  // The orderly end asked for from outside (a stop signal, the desktop session
+  // ending): open dialogs and menus are dismissed first, then the window
+  // closes as "Sair" closes it (cartridge unloaded, settings saved).
+  void RequestClose();
+  // The application quits while the window is still open (a quit request that
+  // bypassed the close): the cartridge is unloaded here, at the outermost level.
+  void FinishBeforeQuit();
   // Starts a file as the recent and favourite items do (LoadAndStart).
   void StartFile(const QString& path);
   // Rebuilds both controllers' key tables and joystick switches.
@@ -149,6 +156,7 @@ class TfrmNES : public QMainWindow, public Host {
   QString startFile_;
   bool activatedOnce_ = false;
   bool closePending_ = false;
+  int closeAttempts_ = 0;
   QSize normalSize_;
   QRect storedPlacement_;
   bool placementStored_ = false;

@@ -1,5 +1,8 @@
 #include "frontend/gui/QtSettingsStore.h"
 
+#include <QFile>
+#include <climits>
+
 namespace {
 QString Name(std::string_view name) { return QString::fromUtf8(name.data(), qsizetype(name.size())); }
 }  // namespace
@@ -24,6 +27,39 @@ int32_t QtSettingsStore::ReadInteger(std::string_view name) {
   bool ok = false;
   const int32_t value = settings_->value(Name(name)).toInt(&ok);
   return ok ? value : 0;
+}
+
+std::optional<int32_t> QtSettingsStore::TryReadInteger(std::string_view name) {
+  // The native format keeps numbers as text: anything but a whole number
+  // that fits 32 bits (a fraction, a word, a list, 10^20) is unusable.
+  const QVariant value = settings_->value(Name(name));
+  if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+    return std::nullopt;
+  bool ok = false;
+  const qlonglong number = value.toString().trimmed().toLongLong(&ok);
+  if (!ok || number < INT32_MIN || number > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(number);
+}
+
+std::optional<std::string> QtSettingsStore::TryReadString(std::string_view name) {
+  const QVariant value = settings_->value(Name(name));
+  // An unquoted comma turns a value into a list; that is not a path.
+  if (value.typeId() == QMetaType::QStringList || value.typeId() == QMetaType::QVariantList)
+    return std::nullopt;
+  if (!value.canConvert<QString>()) return std::nullopt;
+  return value.toString().toStdString();
+}
+
+void QtSettingsStore::StartFresh() {
+  if (settings_->status() == QSettings::FormatError) {
+    // A file that does not parse cannot be rewritten in place: QSettings
+    // refuses to save over it.
+    const QString file = settings_->fileName();
+    settings_.reset();
+    QFile::remove(file);
+    settings_ = std::make_unique<QSettings>("QMT", "VIREL");
+  }
+  settings_->clear();
 }
 
 std::string QtSettingsStore::ReadString(std::string_view name) {

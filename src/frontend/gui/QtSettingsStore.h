@@ -17,10 +17,15 @@ class QtSettingsStore : public SettingsStore {
   bool ValueExists(std::string_view name) override;
   int32_t ReadInteger(std::string_view name) override;
   std::string ReadString(std::string_view name) override;
+  std::optional<int32_t> TryReadInteger(std::string_view name) override;
+  std::optional<std::string> TryReadString(std::string_view name) override;
   void WriteInteger(std::string_view name, int32_t value) override;
   void WriteString(std::string_view name, std::string_view value) override;
   // Writes what is pending to the file or registry.
   void Sync() { settings_->sync(); }
+  // Drops everything stored (values of other versions, damage, a file that
+  // does not parse) so that the writes that follow make a clean file.
+  void StartFresh();
 
  private:
   std::unique_ptr<QSettings> settings_;

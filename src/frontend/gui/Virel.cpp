@@ -12,6 +12,8 @@
 #include <cstdlib>
 
 #include "frontend/gui/NesForm.h"
+#include "frontend/gui/StopSignals.h"
+#include "frontend/gui/WindowDriver.h"
 #ifdef VIREL_WITH_DEVICES
 #include "sound/devices/FluidSynthMidiOut.h"
 #include "sound/devices/SdlWaveOut.h"
@@ -37,6 +39,14 @@ int main(int argc, char* argv[]) {
   // Without a window manager (a bare X server) nothing else would give the
   // window the keyboard, and the command-line cartridge waits for that.
   form.activateWindow();
+  // Stop signals and the desktop session's quit request end the program the
+  // way "Sair" does, so the battery file and the settings are written.
+  StopSignals stopSignals;
+  QObject::connect(&stopSignals, &StopSignals::stopRequested, &form, [&form] { form.RequestClose(); });
+  QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.RequestClose(); });
+  // The scripted user of the window's end-to-end runs (VIREL_DRIVER).
+  WindowDriver::FromEnvironment(form);
+  QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, [&form] { form.FinishBeforeQuit(); });
   // scripts/bench measures the start-up: with VIREL_STARTUP_PROBE set, the
   // program prints the wall-clock time at which the idle window is first on
   // screen and painted ("shown=<seconds since the epoch>"), then quits.
