@@ -12,8 +12,12 @@ QtSettingsStore::QtSettingsStore() : settings_(std::make_unique<QSettings>("QMT"
 bool QtSettingsStore::OpenKey(std::string_view key) {
   while (!settings_->group().isEmpty()) settings_->endGroup();
   if (!key.empty()) settings_->beginGroup(Name(key));
-  // A store that cannot be written at all (a read-only file) still reads.
-  return settings_->status() != QSettings::FormatError;
+  // A group of the file can always be opened. A file that does not parse
+  // everywhere (QSettings::FormatError, known only after the first read) still
+  // yields the values it holds; each is checked as it is read, and the next
+  // save starts a fresh file. Refusing the key instead would put controller 2
+  // on codes no keyboard has and leave the damaged file in place for good.
+  return true;
 }
 
 void QtSettingsStore::CloseKey() {
