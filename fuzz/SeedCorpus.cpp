@@ -93,5 +93,11 @@ int main(int argc, char** argv) {
     Seed(root / "ProgramFuzz", "mapper-" + std::to_string(boards[i].Number), input);
   }
   Seed(root / "ProgramFuzz", "noise", RandomBytes(512, 4));
+  const std::string settings =
+      "[General]\nPath=/"
+      "jogos\nPWwindowsTop=147\nPWwindowsLeft=237\nVideoEsticar=0\nFrameRate=1\nViewFrequency=0\nAbilitaSom="
+      "1\nSoundFrequencia=22\nSoundVolume=10\nSoundChannel1=1\nWIN=1\nSCREEN=640x480x32\nMRU1=/jogos/"
+      "a.nes\nFAV1=/jogos/b.nes\n[JOY1]\nENABLED=1\nUP=38\nSELECT=9\n[JOY2]\nUP=69\nSTART=81\n";
+  Seed(root / "SettingsFuzz", "settings.conf", std::vector<uint8_t>(settings.begin(), settings.end()));
   return 0;
 }
