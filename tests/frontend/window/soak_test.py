@@ -54,6 +54,10 @@ def main():
         env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb", SDL_AUDIODRIVER="dummy",
                    XDG_CONFIG_HOME=os.path.join(folder, "config"),
                    VIREL_DRIVER=f"soak:{seed}:{seconds}:{folder}")
+        # Freed memory waits in AddressSanitizer's quarantine before reuse; a
+        # small one keeps resident memory a measure of what the program holds.
+        if "ASAN_OPTIONS" in os.environ:
+            env["ASAN_OPTIONS"] = os.environ["ASAN_OPTIONS"] + ":quarantine_size_mb=16:thread_local_quarantine_size_kb=256"
         try:
             run = subprocess.run([virel, cartridge], cwd=folder, env=env, capture_output=True, text=True,
                                  timeout=seconds + 300)
