@@ -103,7 +103,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(s.SoundVolume >= 0 && s.SoundVolume <= 255, "volume out of 0-255");
   Check(s.SoundFrequencia > 0, "no sound rate");
   Check(s.StartFullScreen == 0 || s.StartFullScreen == 1, "full-screen switch not 0 or 1");
-  Check(s.StartFullScreen == 0 || !s.FullScreenMode.empty(), "full screen with no mode");
   Check(Usable(s.Path) && Usable(s.FullScreenMode), "unusable text");
   for (int i = 0; i < kListSize; ++i)
     Check(Usable(s.RecentList[i]) && Usable(s.FavoriteList[i]), "unusable list entry");

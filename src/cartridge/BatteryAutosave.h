@@ -36,6 +36,9 @@ class BatteryAutosave {
   // from what was last written and the interval has passed since that write.
   // True when a write was queued.
   bool Tick(const std::string& path, const Contents& contents);
+  // Whether the interval has passed, so that a frame can skip even building
+  // the file's path.
+  bool Due() const { return clock_() - lastWrite_ >= kBatteryWriteInterval; }
   // Waits for the write in flight and stops the worker; Tick starts it again.
   void Finish();
 

@@ -59,6 +59,6 @@ void SaveBatteryRam(Machine& m) {
 }
 
 void AutosaveBatteryRam(Machine& m) {
-  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit)) return;
+  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit) || !m.Autosave->Due()) return;
   m.Autosave->Tick(BatteryFilePath(m), m.BatteryRam);
 }
