@@ -475,6 +475,8 @@ void TfrmNES::changeEvent(QEvent* event) {
   activatedOnce_ = true;
   if (startFile_.isEmpty()) return;
   QTimer::singleShot(0, this, [this] {
+    // A stop request may have closed the window in the meantime.
+    if (!isVisible()) return;
     Command([this] {
       RestoreDisplay();
       LoadAndStart(*machine_, startFile_.toStdString());
