@@ -32,6 +32,9 @@ int main(int argc, char* argv[]) {
   SetSoundDevices(
       {[] { return std::make_unique<FluidSynthMidiOut>(); }, [] { return std::make_unique<SdlWaveOut>(); }});
 #endif
+  // From here on a stop signal waits in the pipe for the event loop instead
+  // of ending the program before the window has even been built.
+  StopSignals stopSignals;
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
   TfrmNES form(arguments);
@@ -41,7 +44,6 @@ int main(int argc, char* argv[]) {
   form.activateWindow();
   // Stop signals and the desktop session's quit request end the program the
   // way "Sair" does, so the battery file and the settings are written.
-  StopSignals stopSignals;
   QObject::connect(&stopSignals, &StopSignals::stopRequested, &form, [&form] { form.RequestClose(); });
   QObject::connect(&app, &QGuiApplication::commitDataRequest, &form, [&form] { form.RequestClose(); });
   // The scripted user of the window's end-to-end runs (VIREL_DRIVER).
