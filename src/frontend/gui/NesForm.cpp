@@ -321,8 +321,17 @@ void TfrmNES::CreateMenus() {
   connect(Mono1, &QAction::triggered, this, [] { SoundSetChannels(0); });
   // Menu refreshes, run as a menu opens.
   connect(mnuFile, &QMenu::aboutToShow, this, &TfrmNES::mnuFileClick);
+  // The favourites refresh with "Arquivo" too: once all five items are
+  // hidden, Qt no longer opens the empty submenu, so its own refresh would
+  // never run again and a favourite added later would stay out of reach.
+  connect(mnuFile, &QMenu::aboutToShow, this, &TfrmNES::Favoritos1Click);
   connect(Favoritos1, &QMenu::aboutToShow, this, &TfrmNES::Favoritos1Click);
   connect(mnuCPU, &QMenu::aboutToShow, this, &TfrmNES::mnuCPUClick);
+  connect(PopupMenu, &QMenu::aboutToShow, this, &TfrmNES::ShowRunState);
+  // "Habilita Som" draws its state in its picture: a checkable item with an
+  // icon gets no check mark in most styles, so on and off looked alike.
+  connect(abltsom, &QAction::toggled, this,
+          [this](bool on) { abltsom->setIcon(MenuImage(on ? "sound" : "sound-off")); });
 }
 
 void TfrmNES::CreateToolBar() {
@@ -414,6 +423,9 @@ void TfrmNES::Command(const std::function<void()>& command) {
   } catch (...) {
     ShowError(QStringLiteral("Erro desconhecido."));
   }
+  // A command may have started or stopped emulation (the loop has returned
+  // when it stopped).
+  ShowRunState();
   // A close asked for while a run loop was active happens now that it has
   // returned, so the Machine is never destroyed under a running loop.
   if (closePending_ && !RunLoopActive(*machine_)) {

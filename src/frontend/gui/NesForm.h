@@ -90,6 +90,8 @@ class TfrmNES : public QMainWindow, public Host {
   void mnuFileClick();
   void Favoritos1Click();
   void mnuCPUClick();
+  // Caption and picture of "Pausa"/"Rodar" after Running: the command they run.
+  void ShowRunState();
   // Starts a file as the recent and favourite items do (LoadAndStart).
   void StartFile(const QString& path);
   // Rebuilds both controllers' key tables and joystick switches.
@@ -139,6 +141,9 @@ class TfrmNES : public QMainWindow, public Host {
   void CollectSettings();
   bool FormKeyDown(int key);
   void DrawFpsText(int x, int y, const QString& format);
+  // The two halves of ToggleFullScreen, without the display's restart.
+  void ShowWindowed();
+  void ShowFullScreen();
   void UpdatePaletteColors();
 
   std::unique_ptr<Machine> machine_;

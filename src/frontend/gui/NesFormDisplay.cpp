@@ -132,38 +132,67 @@ void TfrmNES::PrepareDisplay() {
 }
 
 void TfrmNES::ToggleFullScreen() {
-  DXDraw->Finalize();
   if (DXDraw->options().FullScreen) {
-    DXDraw->SetFullScreenOption(false);
-    menuBar()->show();
-    Bar->show();
-    statusBar()->show();
-    DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
-    DXDraw->setCursor(Qt::ArrowCursor);
-    showNormal();
-    setFixedSize(normalSize_);
-    if (placementStored_) {
-      // A stored placement is restored at most once.
-      move(storedPlacement_.topLeft());
-      placementStored_ = false;
-    }
-  } else {
-    storedPlacement_ = geometry();
-    placementStored_ = true;
-    menuBar()->hide();
-    DXDraw->setContextMenuPolicy(Qt::NoContextMenu);
-    statusBar()->hide();
-    Bar->hide();
-    DXDraw->setCursor(Qt::BlankCursor);
-    if (!settings_.FullScreenMode.empty()) {
-      DXDraw->SetDisplayMode(ParseDisplayMode(QString::fromStdString(settings_.FullScreenMode)));
-    }
-    DXDraw->SetFullScreenOption(true);
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    showFullScreen();
+    DXDraw->Finalize();
+    ShowWindowed();
+    if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+    return;
   }
-  if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+  // A switch that fails (a stored mode that is not one, a display that cannot
+  // start) must not strand the window without its menu, toolbar and status
+  // bar and with the picture frozen: it goes back to window mode as it was,
+  // and the error still reaches the user. The stored mode stays as it is.
+  const QCursor cursor = DXDraw->cursor();
+  const bool visible = isVisible();
+  DXDraw->Finalize();
+  try {
+    ShowFullScreen();
+    if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+  } catch (...) {
+    // Once the switch got under way it is undone (the placement it stored
+    // comes back); a mode that is not one has changed nothing yet.
+    if (DXDraw->options().FullScreen) ShowWindowed();
+    DXDraw->setCursor(cursor);
+    if (!visible) hide();
+    DXDraw->Initialize();
+    throw;
+  }
+}
+
+void TfrmNES::ShowWindowed() {
+  DXDraw->SetFullScreenOption(false);
+  menuBar()->show();
+  Bar->show();
+  statusBar()->show();
+  DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
+  DXDraw->setCursor(Qt::ArrowCursor);
+  showNormal();
+  setFixedSize(normalSize_);
+  if (placementStored_) {
+    // A stored placement is restored at most once.
+    move(storedPlacement_.topLeft());
+    placementStored_ = false;
+  }
+}
+
+void TfrmNES::ShowFullScreen() {
+  // The mode is read before anything changes, so a mode that is not one
+  // fails with the window untouched.
+  const bool modeGiven = !settings_.FullScreenMode.empty();
+  const TDXDraw::DisplayMode mode =
+      modeGiven ? ParseDisplayMode(QString::fromStdString(settings_.FullScreenMode)) : DXDraw->displayMode();
+  storedPlacement_ = geometry();
+  placementStored_ = true;
+  menuBar()->hide();
+  DXDraw->setContextMenuPolicy(Qt::NoContextMenu);
+  statusBar()->hide();
+  Bar->hide();
+  DXDraw->setCursor(Qt::BlankCursor);
+  if (modeGiven) DXDraw->SetDisplayMode(mode);
+  DXDraw->SetFullScreenOption(true);
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  showFullScreen();
 }
 
 void TfrmNES::LeaveDisplay() {
@@ -237,6 +266,7 @@ void TfrmNES::PollControllers() {
 
 void TfrmNES::ProcessMessages() {
   StatusPanel1->update();
+  ShowRunState();
   QApplication::processEvents(QEventLoop::AllEvents);
 }
 
