@@ -36,7 +36,9 @@ class DropTest : public FormTest {
   }
   QStringList Recent() const {
     QStringList list;
-    for (const std::string& s : form->settings().RecentList) list << QString::fromStdString(s);
+    for (const std::string& s : form->settings().RecentList) {
+      if (!s.empty()) list << QString::fromStdString(s);
+    }
     return list;
   }
   // The window's state as a user sees it after a command.

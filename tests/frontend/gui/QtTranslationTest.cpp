@@ -79,7 +79,7 @@ TEST_F(PortugueseQt, MessageBoxStandardButtons) {
   EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Sim"));
   EXPECT_EQ(box.button(QMessageBox::No)->text(), QStringLiteral("&Não"));
   EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Cancelar"));
-  EXPECT_EQ(box.button(QMessageBox::Close)->text(), QStringLiteral("&Fechar"));
+  EXPECT_EQ(box.button(QMessageBox::Close)->text(), QStringLiteral("Fechar"));
 }
 
 TEST(QtTranslation, MissingFileLeavesQtInEnglishAndSaysSoOnce) {
