@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,15 +45,44 @@ int AnswerCommandLine(const VirelCommandLine& line) {
   return -1;
 }
 
+// The options every Qt program takes (-platform, -style...), with one dash or
+// two and with or without "=value". Qt removes them from the command line
+// once the application exists.
+bool IsToolkitOption(std::string word) {
+  static const char* const kNames[] = {"platform",      "platformpluginpath",
+                                       "platformtheme", "plugin",
+                                       "qmljsdebugger", "qwindowgeometry",
+                                       "qwindowicon",   "qwindowtitle",
+                                       "reverse",       "session",
+                                       "display",       "geometry",
+                                       "style",         "stylesheet",
+                                       "widgetcount",   "fontengine",
+                                       "dialogs",       "nograb",
+                                       "dograb",        "sync",
+                                       "name",          "title",
+                                       "visual"};
+  if (word.rfind("--", 0) == 0) word.erase(0, 1);
+  if (word.empty() || word[0] != '-') return false;
+  word = word.substr(1, word.find('=') == std::string::npos ? std::string::npos : word.find('=') - 1);
+  for (const char* name : kNames) {
+    if (word == name) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // --help and --version must answer where no display is reachable (a
-  // terminal, a package check), so they are seen before Qt opens one.
-  // Anything else waits until Qt has taken out the options that are its own.
+  // The command line is answered before Qt opens a display where it can be:
+  // --help, --version and a mistyped option must work in a terminal with no
+  // display at all. With one of Qt's own options present, the check waits
+  // until Qt has taken those out.
   {
-    const VirelCommandLine early = ParseVirelCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-    if (early.What == VirelCommandLine::Action::Help || early.What == VirelCommandLine::Action::Version)
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    const VirelCommandLine early = ParseVirelCommandLine(words);
+    const bool toolkitOptions = std::any_of(words.begin(), words.end(), IsToolkitOption);
+    if (early.What != VirelCommandLine::Action::Run &&
+        (early.What != VirelCommandLine::Action::Refuse || !toolkitOptions))
       return AnswerCommandLine(early);
   }
   // SDL (joysticks, audio) would otherwise take over SIGINT and SIGTERM and
