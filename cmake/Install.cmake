@@ -53,6 +53,8 @@ Its interface is in Brazilian Portuguese. virel-run runs a cartridge without a w
 for automation and benchmarks.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Programs in the package carry no symbols, as Debian's own do.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Virel developers <virel@users.noreply.github.com>")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/virel/virel")
