@@ -9,6 +9,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
+#include "core/Version.h"
 #include "debugger/Disassembler.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
@@ -190,6 +191,10 @@ TEST(VirelRun, HelpDocumentsEveryOptionAndBenchEndsWithTheFrameRate) {
   for (const char* option : {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek",
                              "--hash", "--log", "--save-state", "--load-state", "--disasm", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  // The version is the project's, whatever else is on the line.
+  const Outcome version = RunVirel(dir, "--version --frames 1 nada.nes");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "virel-run " VIREL_VERSION "\n");
 
   const Outcome bench = RunVirel(dir, "--bench --frames 60 --peek 0 " + kDemo);
   const std::vector<std::string> lines = Lines(bench.out);

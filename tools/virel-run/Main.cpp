@@ -16,6 +16,7 @@
 #include "core/AtomicFile.h"
 #include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
+#include "frontend/CommandLine.h"
 #include "sound/Sound.h"
 #if VIREL_WITH_DEVICES
 #include "sound/devices/SoundCapture.h"
@@ -76,6 +77,10 @@ int main(int argc, char** argv) {
     return Fail(*error + "\nTry 'virel-run --help' for more information.", kExitUsage);
   if (options.Help) {
     std::cout << RunUsage();
+    return kExitRun;
+  }
+  if (options.Version) {
+    std::cout << VirelVersionLine("virel-run") << "\n";
     return kExitRun;
   }
 

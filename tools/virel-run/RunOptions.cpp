@@ -180,6 +180,11 @@ const std::vector<OptionEntry>& Options() {
          o.Help = true;
          return std::nullopt;
        }},
+      {"--version", nullptr, "print the program's version and exit",
+       [](RunOptions& o, const std::string&) -> std::optional<std::string> {
+         o.Version = true;
+         return std::nullopt;
+       }},
   };
   return table;
 }
@@ -258,7 +263,7 @@ std::optional<std::string> ParseRunOptions(int argc, char** argv, RunOptions& op
     }
     if (auto error = option->Apply(options, value)) return error;
   }
-  if (options.Help) return std::nullopt;
+  if (options.Help || options.Version) return std::nullopt;
   if (options.Cartridge.empty()) return "no cartridge given";
   return std::nullopt;
 }

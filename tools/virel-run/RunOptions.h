@@ -53,6 +53,7 @@ struct RunOptions {
   std::string AudioFile;
   int Volume = 255;  // SoundVolume for the run
   bool Help = false;
+  bool Version = false;
 };
 
 // Fills `options` from argv. Returns an error message for bad usage, or

@@ -96,6 +96,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   CreateToolBar();
   CreateStatusBar();
   InstallStandardDialogs();
+  AcceptFileDrops();
   connect(DXDraw, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu->popup(DXDraw->mapToGlobal(at)); });
 

@@ -94,6 +94,12 @@ class TfrmNES : public QMainWindow, public Host {
   void ShowRunState();
   // Starts a file as the recent and favourite items do (LoadAndStart).
   void StartFile(const QString& path);
+  // The Load command with `path` in place of the open dialog's choice.
+  void LoadChosenFile(const QString& path);
+  // A file dropped on the window (NesFormDrop.cpp): a cartridge's name goes
+  // through the Load command, anything else straight to the loader, which
+  // refuses it in its usual words without adding it to the recent list.
+  void OpenDroppedFile(const QString& path);
   // Rebuilds both controllers' key tables and joystick switches.
   void ApplyKeyBindings();
 
@@ -127,6 +133,8 @@ class TfrmNES : public QMainWindow, public Host {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend class TClientArea;
@@ -137,6 +145,7 @@ class TfrmNES : public QMainWindow, public Host {
   void CreateToolBar();
   void CreateStatusBar();
   void InstallStandardDialogs();
+  void AcceptFileDrops();
   void ApplyLoadedSettings();
   void CollectSettings();
   bool FormKeyDown(int key);

@@ -45,6 +45,10 @@ void TfrmNES::mnuLoadROMClick() {
   if (DXDraw->options().FullScreen) mnuFreeROMClick();
   const QString path = ChooseRomFile();
   if (path.isEmpty()) return;
+  LoadChosenFile(path);
+}
+
+void TfrmNES::LoadChosenFile(const QString& path) {
   // A path already in the list keeps its place.
   PushFront(settings_.RecentList, Utf8(path));
   LoadAndStart(*machine_, Utf8(path));
