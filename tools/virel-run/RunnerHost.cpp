@@ -1,5 +1,7 @@
 #include "RunnerHost.h"
 
+#include <thread>
+
 #include "video/Palette.h"
 
 RunnerHost::RunnerHost(Machine& m, std::ostream& log, long frameBudget, std::vector<InputStep> input)
@@ -14,6 +16,15 @@ void RunnerHost::PresentFrame() {
   // Nothing is shown, but the colour table is kept as the display keeps it,
   // so screenshots and picture hashes carry the right colours.
   UpdateFrameColors(m_);
+  if (!paced_) return;
+  // The frame deadlines of the console's rate; after a stall the pace starts
+  // afresh instead of catching up in a burst.
+  using namespace std::chrono;
+  constexpr auto kFrame = duration_cast<steady_clock::duration>(duration<double>(1.0 / 60.0988));
+  const auto now = steady_clock::now();
+  if (nextFrame_ == steady_clock::time_point{} || now > nextFrame_ + kFrame) nextFrame_ = now;
+  std::this_thread::sleep_until(nextFrame_);
+  nextFrame_ += kFrame;
 }
 
 void RunnerHost::PollControllers() {
