@@ -48,6 +48,16 @@ void SendChannelState(SendFn send) {
   }
 }
 
+void SendPrograms(bool toDevice) {
+  // Channel 4 keeps the synthesiser's default program.
+  for (int channel = 0; channel < 4; ++channel) {
+    if (toDevice) SendToDevice(0xC0 + channel, kSquareLeadProgram);
+    // Once in a recording is enough: they never change.
+    if (!gSound.tapProgrammed) SendToTap(0xC0 + channel, kSquareLeadProgram);
+  }
+  if (gSound.tap) gSound.tapProgrammed = true;
+}
+
 // With `withDevice` false the back end opens for a recording alone.
 void OpenMidiBackEnd(bool withDevice = true) {
   gSound.mode = 0;
@@ -57,8 +67,7 @@ void OpenMidiBackEnd(bool withDevice = true) {
   gSound.mode = 1;
   gSound.tapOnly = !withDevice;
   if (gSound.midi) gSound.midi->Reset();
-  // Channel 4 keeps the synthesiser's default program.
-  for (int channel = 0; channel < 4; ++channel) Send(0xC0 + channel, kSquareLeadProgram);
+  SendPrograms(true);
 }
 
 void ClearChannels() {
@@ -111,6 +120,7 @@ void SoundStop() {
   if (gSound.tap) {
     gSound.mode = 1;
     gSound.tapOnly = true;
+    SendPrograms(false);
   }
 }
 
@@ -134,15 +144,15 @@ void SoundSwitchMidiDevice() {
   if (!gSound.midi) return;
   gSound.midi->Reset();
   // The recording heard all this already; only the new device catches up.
-  for (int channel = 0; channel < 4; ++channel) SendToDevice(0xC0 + channel, kSquareLeadProgram);
+  SendPrograms(true);
   SendChannelState([](uint32_t status, uint32_t d1, uint32_t d2) { SendToDevice(status, d1, d2); });
 }
 
-void SoundAttachTap(std::shared_ptr<MidiOut> tap, bool openIfClosed) {
+void SoundAttachTap(std::shared_ptr<MidiOut> tap) {
   gSound.tap = std::move(tap);
+  gSound.tapProgrammed = false;
   if (!gSound.tap) return;
   if (gSound.mode == 0) {
-    if (!openIfClosed) return;
     // Output is off: the back end opens for the recording alone, as an open
     // would, so the file starts like any run with its program changes.
     gSound.channelMask = 255;
@@ -154,7 +164,7 @@ void SoundAttachTap(std::shared_ptr<MidiOut> tap, bool openIfClosed) {
   // Joining a running game: the programs (channel 4's is the General MIDI
   // default, stated so a player that had another one set plays it right),
   // then what each channel stands at.
-  for (int channel = 0; channel < 4; ++channel) SendToTap(0xC0 + channel, kSquareLeadProgram);
+  SendPrograms(false);
   SendToTap(0xC4, 0);
   SendChannelState([](uint32_t status, uint32_t d1, uint32_t d2) { SendToTap(status, d1, d2); });
 }

@@ -30,8 +30,8 @@ void SoundSwitchMidiDevice();
 
 // Recording: from now on every message the MIDI back end sends also goes to
 // `tap`, first the state it joins (programs, volumes, bends, sounding notes).
-// With output off the back end opens for the tap alone when `openIfClosed`
-// (otherwise the tap waits for the next SoundStart), and output stopped while
-// recording keeps producing messages for it; the wave back end sends none.
-void SoundAttachTap(std::shared_ptr<MidiOut> tap, bool openIfClosed = true);
+// With output off the back end opens for the tap alone, and output stopped
+// while recording keeps producing messages for it; a later open does not
+// repeat the program changes the tap already has. The wave back end sends none.
+void SoundAttachTap(std::shared_ptr<MidiOut> tap);
 void SoundDetachTap();

@@ -40,6 +40,7 @@ struct SoundLayer {
   // (tapOnly: open for the recording alone, no device).
   std::shared_ptr<MidiOut> tap;
   bool tapOnly = false;
+  bool tapProgrammed = false;  // the tap has had the program changes
   std::unique_ptr<WaveOut> wave;
   std::thread worker;
   std::shared_ptr<SoundQueue> queue;  // the worker's; the device posts to it too

@@ -166,12 +166,12 @@ int main(int argc, char** argv) {
     return Fail("--midi-log, --audio and --midi-port need the sound devices, left out of this build",
                 kExitUsage);
 #endif
-  // The recording starts with the run: the program changes of the sound
-  // start are its first messages, at frame 0.
+  // The recording starts with the run: the back end opens for it at once
+  // with the program changes, which the sound start then does not repeat.
   std::shared_ptr<MidiRecorder> recorder;
   if (!options.MidiFile.empty()) {
     recorder = std::make_shared<MidiRecorder>([&host] { return int64_t{host.Frames()}; });
-    SoundAttachTap(recorder, false);
+    SoundAttachTap(recorder);
     host.EnableSound();
   }
 
