@@ -64,6 +64,13 @@ def main():
     virel_run, cartridge = sys.argv[1], sys.argv[2]
     server = "virel-test-%d" % os.getpid()
     env = dict(os.environ, JACK_DEFAULT_SERVER=server, JACK_NO_START_SERVER="1")
+    # Without a server: listing works (and lists no JACK port), a port that
+    # is not there stops the run before it starts.
+    listing = subprocess.run([virel_run, "--list-midi-ports"], env=env, capture_output=True, text=True)
+    assert listing.returncode == 0 and PORT not in listing.stdout, listing
+    missing = subprocess.run([virel_run, "--midi-port", "nao:existe", cartridge], env=env, capture_output=True,
+                             text=True)
+    assert missing.returncode == 1 and 'no MIDI output port "nao:existe"' in missing.stderr, missing
     with tempfile.TemporaryDirectory() as folder:
         # Long periods: a JACK MIDI buffer holds a period's worth of events, and
         # on a loaded machine a late cycle has to carry several frames' notes.
