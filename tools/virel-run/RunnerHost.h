@@ -32,6 +32,8 @@ class RunnerHost final : public Host {
   const std::string& LastLogLine() const { return lastLine_; }
 
  private:
+  void Pace();
+
   Machine& m_;
   std::ostream& log_;
   long budget_;

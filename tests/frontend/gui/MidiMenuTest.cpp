@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QThread>
+#include <csignal>
 #include <cstdlib>
 #include <map>
 
@@ -61,9 +62,13 @@ class MidiMenuTest : public FormTest {
     });
   }
   static void TearDownTestSuite() {
+    // The client first, with the signal it closes its JACK client on (on
+    // SIGTERM it just dies and the server waits for it); then the server,
+    // which then shuts down cleanly and leaves nothing in /dev/shm.
+    ::kill(static_cast<pid_t>(dump_->processId()), SIGINT);
     for (QProcess* p : {dump_, jackd_}) {
-      p->terminate();
-      if (!p->waitForFinished(5000)) p->kill();
+      if (p == jackd_) p->terminate();
+      if (!p->waitForFinished(10000)) p->kill();
       p->waitForFinished(5000);
       delete p;
     }
