@@ -25,6 +25,28 @@ def wait_for(what, test, seconds=15.0):
     raise AssertionError("timed out waiting for " + what)
 
 
+def start_server(server, env):
+    """jackd under its own name. Only a few servers may run on a machine at
+    once ("Too many servers already active"), and other tests may hold them:
+    a server that will not start is tried again for a while."""
+    deadline = time.monotonic() + 120
+    while True:
+        # Long periods: a JACK MIDI buffer holds a period's worth of events, and
+        # on a loaded machine a late cycle has to carry several frames' notes.
+        jackd = subprocess.Popen(["jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "2048"],
+                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        up = time.monotonic() + 10
+        while time.monotonic() < up and jackd.poll() is None:
+            if subprocess.run(["jack_lsp"], env=env, capture_output=True).returncode == 0:
+                return jackd
+            time.sleep(0.1)
+        if jackd.poll() is None:
+            jackd.terminate()
+            jackd.wait(10)
+        assert time.monotonic() < deadline, "the JACK server did not start"
+        time.sleep(1)
+
+
 def ports(virel_run, env):
     listing = subprocess.run([virel_run, "--list-midi-ports"], env=env, capture_output=True, text=True)
     assert listing.returncode == 0, listing
@@ -72,14 +94,8 @@ def main():
                              text=True)
     assert missing.returncode == 1 and 'no MIDI output port "nao:existe"' in missing.stderr, missing
     with tempfile.TemporaryDirectory() as folder:
-        # Long periods: a JACK MIDI buffer holds a period's worth of events, and
-        # on a loaded machine a late cycle has to carry several frames' notes.
-        jackd = subprocess.Popen(["jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "2048"],
-                                 env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        jackd = start_server(server, env)
         try:
-            wait_for("the JACK server", lambda: subprocess.run(["jack_lsp"], env=env, capture_output=True)
-                     .returncode == 0)
-
             # Everything the run sends arrives, in the order it was sent.
             dump, out = start_dump(folder, "dump.txt", virel_run, env)
             log = os.path.join(folder, "run.log")

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -29,7 +30,8 @@ void Quiet(const char*) {}
 
 // Asked with a client of our own that never starts a server: RtMidi would
 // ask too, but with a page of messages on stderr when there is none.
-bool JackServerRunning() {
+// Also gives the server's period (zero when there is no server).
+bool JackServerRunning(std::chrono::microseconds* period = nullptr) {
   static std::once_flag quiet;
   std::call_once(quiet, [] {
     jack_set_error_function(&Quiet);
@@ -38,10 +40,28 @@ bool JackServerRunning() {
   jack_status_t status{};
   jack_client_t* client = jack_client_open(kClientName, JackNoStartServer, &status);
   if (!client) return false;
+  if (period) {
+    const jack_nframes_t rate = jack_get_sample_rate(client);
+    *period = std::chrono::microseconds(rate ? int64_t{jack_get_buffer_size(client)} * 1000000 / rate : 0);
+  }
   jack_client_close(client);
   return true;
 }
 #endif
+
+// How long messages may wait before they leave. JACK hands them over once a
+// period, from a queue a port's close would throw away; ALSA sends at once.
+std::chrono::milliseconds DrainTime(RtMidi::Api api) {
+  if (api != RtMidi::UNIX_JACK) return std::chrono::milliseconds(0);
+  std::chrono::microseconds period(0);
+#if VIREL_WITH_JACK
+  JackServerRunning(&period);
+#endif
+  // A few periods, and some slack for a late cycle on a busy machine.
+  const auto wait =
+      std::chrono::duration_cast<std::chrono::milliseconds>(4 * period) + std::chrono::milliseconds(50);
+  return std::min(wait, std::chrono::milliseconds(500));
+}
 
 bool Usable(RtMidi::Api api) {
   if (api == RtMidi::RTMIDI_DUMMY || api == RtMidi::UNSPECIFIED) return false;
@@ -125,6 +145,7 @@ bool MidiPortOut::Open() {
     }
     if (!out->isPortOpen()) continue;
     out_ = std::move(out);
+    drainTime_ = DrainTime(api);
     nextCheck_ = std::chrono::steady_clock::now() + kPortCheckInterval;
     return true;
   }
@@ -133,6 +154,9 @@ bool MidiPortOut::Open() {
 
 void MidiPortOut::Close() {
   if (!out_) return;
+  // The last notes off must reach the synthesiser, or its notes hang.
+  if (sentSince_) std::this_thread::sleep_until(lastSent_ + drainTime_);
+  sentSince_ = false;
   try {
     out_->closePort();
   } catch (const RtMidiError&) {
@@ -164,6 +188,8 @@ void MidiPortOut::Send(uint32_t message) {
   const size_t length = kind == 0xC0 || kind == 0xD0 ? 2 : 3;
   try {
     out_->sendMessage(bytes, length);
+    lastSent_ = std::chrono::steady_clock::now();
+    sentSince_ = true;
   } catch (const RtMidiError&) {
     MarkLost();
   }

@@ -50,6 +50,10 @@ class MidiPortOut final : public MidiOut {
   std::unique_ptr<RtMidiOut> out_;
   bool lost_ = false;
   std::chrono::steady_clock::time_point nextCheck_{};
+  // Closing waits until the last message sent has had time to leave.
+  std::chrono::milliseconds drainTime_{0};
+  std::chrono::steady_clock::time_point lastSent_{};
+  bool sentSince_ = false;
   uint8_t sounding_[16][128] = {};
 };
 

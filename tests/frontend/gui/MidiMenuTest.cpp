@@ -41,17 +41,28 @@ class MidiMenuTest : public FormTest {
     jackd_ = new QProcess;
     jackd_->setStandardOutputFile(QProcess::nullDevice());
     jackd_->setStandardErrorFile(QProcess::nullDevice());
-    jackd_->start(QStringLiteral("jackd"),
-                  {QStringLiteral("--no-realtime"), QStringLiteral("-n"), server_, QStringLiteral("-d"),
-                   QStringLiteral("dummy"), QStringLiteral("-p"), QStringLiteral("2048")});
-    // The server takes a moment. Asked from outside until it answers: a
-    // client of ours opened while it is half up can leave libjack unable to
-    // reach it for the rest of the process.
-    WaitFor([] {
+    // Only a few servers may run on a machine at once and other tests may
+    // hold them: one that will not start is tried again for a while. Asked
+    // from outside until it answers, since a client of ours opened while it
+    // is half up can leave libjack unable to reach it for the rest of the
+    // process.
+    const auto answers = [] {
       QProcess lsp;
       lsp.start(QStringLiteral("jack_lsp"), {});
       return lsp.waitForFinished(5000) && lsp.exitStatus() == QProcess::NormalExit && lsp.exitCode() == 0;
-    });
+    };
+    WaitFor(
+        [&] {
+          if (jackd_->state() == QProcess::NotRunning) {
+            jackd_->start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                                                    server_, QStringLiteral("-d"), QStringLiteral("dummy"),
+                                                    QStringLiteral("-p"), QStringLiteral("2048")});
+            jackd_->waitForStarted();
+          }
+          QThread::msleep(300);
+          return jackd_->state() == QProcess::Running && answers();
+        },
+        120000);
     dump_ = new QProcess;
     dump_->setStandardErrorFile(QProcess::nullDevice());
     // The dump's port listed shows it is all up.
