@@ -71,6 +71,8 @@ VirelSettings LoadSettings(SettingsStore& store) {
     }
     for (int i = 0; i < kListSize; ++i) s.RecentList[i] = store.ReadString(Numbered("MRU", i + 1));
     for (int i = 0; i < kListSize; ++i) s.FavoriteList[i] = store.ReadString(Numbered("FAV", i + 1));
+    // Added later than the rest: older stores lack it and read as empty.
+    s.MidiOutPort = store.ReadString("MidiOutPort");
     store.CloseKey();
   }
   // The scanline hook takes the frame counter modulo this value.
@@ -97,6 +99,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     for (int i = 0; i < kListSize; ++i) store.WriteString(Numbered("FAV", i + 1), s.FavoriteList[i]);
     store.WriteInteger("VideoEsticar", s.VideoEsticar ? 1 : 0);
     store.WriteString("Path", s.Path);
+    store.WriteString("MidiOutPort", s.MidiOutPort);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

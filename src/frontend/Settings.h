@@ -52,6 +52,9 @@ struct VirelSettings {
   std::array<std::string, kListSize> RecentList;
   std::array<std::string, kListSize> FavoriteList;
   std::array<PadBindings, 2> Pads{kDefaultPad1, kDefaultPad2};
+  // "Saída MIDI": the output port the notes go to; empty for the internal
+  // synthesiser. Read and written after every other general value.
+  std::string MidiOutPort;
 };
 
 constexpr int kMinFrameRate = 1;

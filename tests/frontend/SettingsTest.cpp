@@ -65,6 +65,7 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.WindowLeft, 237);
   EXPECT_FALSE(s.ViewFrequency);
   EXPECT_FALSE(s.VideoEsticar);
+  EXPECT_EQ(s.MidiOutPort, "");  // the internal synthesiser
   for (int i = 0; i < kListSize; ++i) {
     EXPECT_EQ(s.RecentList[i], "");
     EXPECT_EQ(s.FavoriteList[i], "");
@@ -94,6 +95,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.FavoriteList = {"", "/f.nes", "", "", ""};
   out.Pads[0].Keys = {1, 2, 3, 4, 5, 6, 7, 8};
   out.Pads[1].JoystickEnabled = true;
+  out.MidiOutPort = "Sintetizador Externo:entrada 1";
   MemoryStore store;
   SaveSettings(store, out);
   VirelSettings in = LoadSettings(store);
@@ -114,6 +116,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.FavoriteList, out.FavoriteList);
   EXPECT_EQ(in.Pads[0].Keys, out.Pads[0].Keys);
   EXPECT_TRUE(in.Pads[1].JoystickEnabled);
+  EXPECT_EQ(in.MidiOutPort, out.MidiOutPort);
   // Defaults are written too, so the store is complete after the first exit.
   EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
 }
@@ -172,7 +175,7 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(), {"/VideoEsticar", "/Path"});
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -188,6 +191,7 @@ TEST(Settings, ReadAndWriteOrder) {
   read.insert(read.end(), {"/WIN", "/SCREEN"});
   for (int i = 1; i <= 5; ++i) read.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
+  read.push_back("/MidiOutPort");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);

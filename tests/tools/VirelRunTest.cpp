@@ -229,3 +229,21 @@ TEST(VirelRun, DisasmListsTheCartridgeAfterResetAndFramesZeroRunsNothing) {
   ASSERT_EQ(Lines(ran.out).size(), 21u);
   EXPECT_NE(Lines(ran.out).back(), "0000: 00 00");
 }
+
+TEST(VirelRun, MidiRecordsTheRunIntoAFileAndReportsOneItCannotWrite) {
+  ScratchFolder dir;
+  const Outcome run = RunVirel(dir, "--frames 120 --midi tune.mid " + kDemo);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::vector<uint8_t> file = ReadAll(dir.file("tune.mid"));
+  ASSERT_GT(file.size(), 14u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "MThd");
+  // Six tracks: tempo, then one per console channel.
+  EXPECT_EQ(file[11], 6);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("tune.mid.tmp")));
+
+  const Outcome unwritable = RunVirel(dir, "--frames 10 --midi absent/tune.mid " + kDemo);
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("virel-run: --midi: "), std::string::npos) << unwritable.err;
+  // A port needs a name.
+  EXPECT_EQ(RunVirel(dir, "--midi-port '' " + kDemo).status, 2);
+}

@@ -52,6 +52,11 @@ struct RunOptions {
   std::string MidiLogFile;
   std::string AudioFile;
   int Volume = 255;  // SoundVolume for the run
+  // Music: recorded to a Standard MIDI File, or played on an output port at
+  // the console's own pace.
+  std::string MidiFile;
+  std::string MidiPort;
+  bool ListMidiPorts = false;
   bool Help = false;
   bool Version = false;
 };

@@ -18,6 +18,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
 #include "sound/Sound.h"
@@ -93,6 +94,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
 
   CreateMenus();
+  midiMenu_ = new TMidiMenu(*this, Som1);
   CreateToolBar();
   CreateStatusBar();
   InstallStandardDialogs();
@@ -136,6 +138,8 @@ TfrmNES::~TfrmNES() {
   QtSettingsStore store;
   SaveSettings(store, settings_);
   store.Sync();
+  // The recording's file is written while the window can still report.
+  midiMenu_->StopRecording();
   SoundStop();
   qApp->removeEventFilter(this);
 }
@@ -394,6 +398,7 @@ void TfrmNES::ApplyLoadedSettings() {
   }
   machine_->SoundVolume = s.SoundVolume;
   for (int i = 0; i < 5; ++i) machine_->ChannelEnabled[i] = s.SoundChannel[i];
+  midiMenu_->ApplyStoredChoice(s.MidiOutPort);
 }
 
 void TfrmNES::CollectSettings() {
@@ -407,6 +412,7 @@ void TfrmNES::CollectSettings() {
   s.SoundFrequencia = SoundFrequencia;
   s.SoundVolume = machine_->SoundVolume;
   for (int i = 0; i < 5; ++i) s.SoundChannel[i] = machine_->ChannelEnabled[i];
+  s.MidiOutPort = midiMenu_->Choice();
 }
 
 void TfrmNES::ApplyKeyBindings() {

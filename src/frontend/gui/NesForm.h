@@ -37,6 +37,7 @@ class QToolButton;
 class TDXDraw;
 class TClientArea;
 class TStatusIcons;
+class TMidiMenu;
 
 class TfrmNES : public QMainWindow, public Host {
   Q_OBJECT
@@ -51,6 +52,10 @@ class TfrmNES : public QMainWindow, public Host {
   VirelSettings& settings() { return settings_; }
   TDXDraw* display() const { return DXDraw; }
   TDXInput& input(int pad) { return *inputs_[pad]; }
+  // "Saída MIDI" and the music recording.
+  TMidiMenu& midiMenu() { return *midiMenu_; }
+  // Frames the run loop has shown since the window opened: the recording's clock.
+  int64_t FramesRun() const { return framesRun_; }
   bool ShowFps = false;
   bool UseDirectDraw = false;
   int SoundFrequencia = 11;
@@ -169,4 +174,6 @@ class TfrmNES : public QMainWindow, public Host {
   FrameRateMeter fpsMeter_;
   QImage windowPicture_;
   QString windowFpsText_;
+  TMidiMenu* midiMenu_ = nullptr;
+  int64_t framesRun_ = 0;
 };

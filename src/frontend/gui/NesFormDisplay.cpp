@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <stdexcept>
 
+#include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "video/Palette.h"
@@ -196,6 +197,8 @@ void TfrmNES::ShowFullScreen() {
 }
 
 void TfrmNES::LeaveDisplay() {
+  // The cartridge is unloaded: its music recording ends here.
+  midiMenu_->StopRecording();
   DXDraw->Finalize();
   Terminal->show();
   DXDraw->hide();
@@ -265,6 +268,7 @@ void TfrmNES::PollControllers() {
 }
 
 void TfrmNES::ProcessMessages() {
+  ++framesRun_;
   StatusPanel1->update();
   ShowRunState();
   QApplication::processEvents(QEventLoop::AllEvents);
