@@ -71,10 +71,13 @@ VirelSettings LoadSettings(SettingsStore& store) {
     }
     for (int i = 0; i < kListSize; ++i) s.RecentList[i] = store.ReadString(Numbered("MRU", i + 1));
     for (int i = 0; i < kListSize; ++i) s.FavoriteList[i] = store.ReadString(Numbered("FAV", i + 1));
+    // Newer than the others, so it comes after them in both orders.
+    ReadInt(store, "TamanhoJanela", s.WindowSize);
     store.CloseKey();
   }
   // The scanline hook takes the frame counter modulo this value.
   s.FrameRate = std::clamp<int32_t>(s.FrameRate, kMinFrameRate, kMaxFrameRate);
+  s.WindowSize = std::clamp<int32_t>(s.WindowSize, kMinWindowSize, kMaxWindowSize);
   LoadPad(store, 0, s.Pads[0]);
   LoadPad(store, 1, s.Pads[1]);
   return s;
@@ -97,6 +100,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     for (int i = 0; i < kListSize; ++i) store.WriteString(Numbered("FAV", i + 1), s.FavoriteList[i]);
     store.WriteInteger("VideoEsticar", s.VideoEsticar ? 1 : 0);
     store.WriteString("Path", s.Path);
+    store.WriteInteger("TamanhoJanela", s.WindowSize);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

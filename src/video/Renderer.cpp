@@ -51,10 +51,23 @@ inline uint64_t Load8(const uint8_t* source) {
   return pixels;
 }
 
+// The pattern row of the tile drawn last on a line. Within one line the
+// pattern half, the fine row and the banks are fixed, so the tile number
+// alone decides the row: a run of the same tile (sky, floor, blank space,
+// which fill most pictures) is looked up once, and the rest of the run only
+// takes its palette.
+struct LastTile {
+  int name = -1;
+  uint64_t lanes = 0;
+};
+
 // One line of `count` background tiles from columns first.. of one name
 // table, written eight pixels at a time to `out`.
 uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patternRow, int first, int count,
-                   uint8_t* out) {
+                   uint8_t* out, LastTile& lastTile) {
+  // A local copy: stores into the frame may alias anything behind a reference,
+  // which would make the compiler reload it after every tile.
+  LastTile last = lastTile;
   const uint8_t* names = m.Vram.data() + table + 32 * tileRow;
   const uint8_t* attributes = m.Vram.data() + table + 0x3C0 + 8 * (tileRow >> 2);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
@@ -63,10 +76,15 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
     return kEachByte * 4 * ((attributes[column >> 2] >> (rowShift + (column & 2))) & 3);
   };
   auto tile = [&](int column, uint64_t palette) {
-    const unsigned address = patternRow + 16u * names[column];
-    // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* planes = m.PatternBankTable[address >> 10] + address;
-    Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
+    const int name = names[column];
+    if (name != last.name) {
+      last.name = name;
+      const unsigned address = patternRow + 16u * name;
+      // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
+      const uint8_t* planes = m.PatternBankTable[address >> 10] + address;
+      last.lanes = kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1);
+    }
+    Store8(out, last.lanes | palette);
     out += 8;
   };
   // An attribute byte serves four columns, two palettes of two columns each,
@@ -85,6 +103,7 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
     tile(column + 3, right);
   }
   for (; column < end; ++column) tile(column, paletteWord(column));
+  lastTile = last;
   return out;
 }
 
@@ -159,10 +178,11 @@ void RenderLine(Machine& m, int line) {
 
   // The tiles past column 31 come from the table to the right.
   const int fine = m.ScrollX & 7;
+  LastTile last;
   if (fine == 0) {
     // Tile edges meet the line's: 32 whole tiles fill it exactly.
-    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row);
-    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column, next);
+    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row, last);
+    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column, next, last);
     return;
   }
   if (line > 0 && line < kScreenHeight - 1) {
@@ -171,8 +191,8 @@ void RenderLine(Machine& m, int line) {
     // put back, so those keep whatever they showed.
     const uint64_t before = Load8(row - 8);
     const uint64_t after = Load8(row + kScreenWidth);
-    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row - fine);
-    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
+    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row - fine, last);
+    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next, last);
     Store8(row - 8, before);
     Store8(row + kScreenWidth, after);
     return;
@@ -180,8 +200,8 @@ void RenderLine(Machine& m, int line) {
   // The first and last lines have no neighbour on one side: their 33 tiles go
   // through a buffer and the line starts `fine` pixels into the first.
   alignas(8) uint8_t tiles[33 * 8];
-  uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, tiles);
-  DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
+  uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, tiles, last);
+  DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next, last);
   std::memcpy(row, tiles + fine, kScreenWidth);
 }
 

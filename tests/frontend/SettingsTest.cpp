@@ -65,6 +65,7 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.WindowLeft, 237);
   EXPECT_FALSE(s.ViewFrequency);
   EXPECT_FALSE(s.VideoEsticar);
+  EXPECT_EQ(s.WindowSize, 2);
   for (int i = 0; i < kListSize; ++i) {
     EXPECT_EQ(s.RecentList[i], "");
     EXPECT_EQ(s.FavoriteList[i], "");
@@ -82,6 +83,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.WindowTop = 12;
   out.WindowLeft = -30;
   out.VideoEsticar = true;
+  out.WindowSize = 3;
   out.FrameRate = 4;
   out.ViewFrequency = true;
   out.AbilitaSom = true;
@@ -101,6 +103,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.WindowTop, 12);
   EXPECT_EQ(in.WindowLeft, -30);
   EXPECT_TRUE(in.VideoEsticar);
+  EXPECT_EQ(in.WindowSize, 3);
   EXPECT_EQ(in.FrameRate, 4);
   EXPECT_TRUE(in.ViewFrequency);
   EXPECT_TRUE(in.AbilitaSom);
@@ -130,6 +133,13 @@ TEST(Settings, StoredValuesThatNeedCare) {
     MemoryStore store;
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).FrameRate, c.expected) << c.stored;
+  }
+  // A hand-edited window size outside 1-4 falls back into that range.
+  for (Case c : {Case{"TamanhoJanela", 0, 1}, Case{"TamanhoJanela", 9, 4}, Case{"TamanhoJanela", 1, 1},
+                 Case{"TamanhoJanela", 4, 4}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).WindowSize, c.expected) << c.stored;
   }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
@@ -172,7 +182,7 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(), {"/VideoEsticar", "/Path"});
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/TamanhoJanela"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -188,6 +198,7 @@ TEST(Settings, ReadAndWriteOrder) {
   read.insert(read.end(), {"/WIN", "/SCREEN"});
   for (int i = 1; i <= 5; ++i) read.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
+  read.push_back("/TamanhoJanela");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);
