@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
@@ -56,7 +57,7 @@ void TDXDraw::Restore() {
   if (!initialized_ || !lost_) return;
   lost_ = false;
   surface_.setColorTable(colors_);
-  frameStale_ = true;
+  MarkAllStale();
   update();
 }
 
@@ -99,7 +100,7 @@ void TDXDraw::SetSurfaceSize(int width, int height) {
   surface_.fill(0);
   if (colors_.size() != 256) colors_ = QList<QRgb>(256, qRgb(0, 0, 0));
   surface_.setColorTable(colors_);
-  frameStale_ = true;
+  MarkAllStale();
 }
 
 void TDXDraw::SetColorTable(const QList<QRgb>& colors, bool asDefault) {
@@ -111,38 +112,71 @@ void TDXDraw::SetColorTable(const QList<QRgb>& colors, bool asDefault) {
   if (table == colors_) return;
   colors_ = std::move(table);
   surface_.setColorTable(colors_);
-  frameStale_ = true;
+  MarkAllStale();
 }
 
 void TDXDraw::CopyPixels(const uint8_t* pixels) {
-  const int width = surface_.width();
-  for (int y = 0; y < surface_.height(); ++y) memcpy(surface_.scanLine(y), pixels + y * width, size_t(width));
-  frameStale_ = true;
+  const int width = surface_.width(), height = surface_.height();
+  // Rows the new picture shares with the last one need neither converting
+  // nor showing again: a still title or status bar costs nothing per frame.
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = pixels + y * width;
+    if (std::memcmp(surface_.constScanLine(y), row, size_t(width)) == 0) continue;
+    std::memcpy(surface_.scanLine(y), row, size_t(width));
+    MarkStale(y, y);
+  }
   textItems_.clear();
   texts_.clear();
+}
+
+void TDXDraw::MarkStale(int first, int last) {
+  if (staleFirst_ > staleLast_) {
+    staleFirst_ = first;
+    staleLast_ = last;
+  } else {
+    staleFirst_ = std::min(staleFirst_, first);
+    staleLast_ = std::max(staleLast_, last);
+  }
+}
+
+QRegion TDXDraw::ChangedRegion() const {
+  const QRect target = PictureRect();
+  const int multiple = target.width() / surface_.width();
+  // Text moves with the picture and may reach past it, and a stretched
+  // picture does not map rows to whole lines: those repaint everything.
+  if (hadText_ || !textItems_.isEmpty() || multiple == 0 || target.size() != surface_.size() * multiple)
+    return QRegion(rect());
+  if (staleFirst_ > staleLast_) return {};
+  return QRegion(target.x(), target.y() + staleFirst_ * multiple, target.width(),
+                 (staleLast_ - staleFirst_ + 1) * multiple);
 }
 
 void TDXDraw::ConvertSurface(int multiple) {
   const int width = surface_.width(), height = surface_.height();
   const QSize size(width * multiple, height * multiple);
-  if (!frameStale_ && frame_.size() == size) return;
-  frameStale_ = false;
-  if (frame_.size() != size) frame_ = QImage(size, QImage::Format_RGB32);
+  if (frame_.size() != size) {
+    frame_ = QImage(size, QImage::Format_RGB32);
+    MarkAllStale();
+  }
+  if (staleFirst_ > staleLast_) return;
+  const int first = std::max(staleFirst_, 0), last = std::min(staleLast_, height - 1);
+  staleFirst_ = 1;
+  staleLast_ = 0;
   // One table lookup per pixel, each written `multiple` times across, and the
   // finished line copied down for the rest of its block: the painter is left
   // a plain copy, with no conversion or scaling of its own on every paint.
   const QRgb* table = colors_.constData();
   const qsizetype stride = frame_.bytesPerLine();
   uchar* bits = frame_.bits();
-  for (int y = 0; y < height; ++y) {
+  for (int y = first; y <= last; ++y) {
     const uint8_t* in = surface_.constScanLine(y);
-    uchar* first = bits + stride * y * multiple;
-    auto* out = reinterpret_cast<QRgb*>(first);
+    uchar* line = bits + stride * y * multiple;
+    auto* out = reinterpret_cast<QRgb*>(line);
     for (int x = 0; x < width; ++x) {
       const QRgb colour = table[in[x]] | 0xFF000000u;
       for (int k = 0; k < multiple; ++k) *out++ = colour;
     }
-    for (int k = 1; k < multiple; ++k) std::memcpy(first + stride * k, first, size_t(size.width()) * 4);
+    for (int k = 1; k < multiple; ++k) std::memcpy(line + stride * k, line, size_t(size.width()) * 4);
   }
 }
 
@@ -152,7 +186,7 @@ void TDXDraw::DrawPicture(const QImage& picture) {
   QImage indexed = picture.scaled(surface_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                        .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::PreferDither);
   surface_ = indexed;
-  frameStale_ = true;
+  MarkAllStale();
   colors_.clear();  // the new table always applies
   SetColorTable(indexed.colorTable(), true);
   textItems_.clear();
@@ -170,7 +204,15 @@ int TDXDraw::TextHeight(const QString& text, int pointSize) {
 
 void TDXDraw::Flip() {
   ++flips_;
-  repaint();
+  // Only what changed is painted and sent to the screen; a picture that did
+  // not change at all is already showing.
+  flipped_ = ChangedRegion();
+  if (flipped_ == QRegion(rect())) {
+    repaint();
+  } else if (!flipped_.isEmpty()) {
+    repaint(flipped_);
+  }
+  hadText_ = !textItems_.isEmpty();
   if (frameLog_ != nullptr) LogPresentation();
   if (options_.WaitVBlank) WaitForFrameDeadline();
 }
@@ -212,12 +254,12 @@ void TDXDraw::WatchScreen(QScreen* screen) {
   connect(screen, &QScreen::geometryChanged, this, &TDXDraw::MarkLost, Qt::UniqueConnection);
 }
 
-void TDXDraw::paintEvent(QPaintEvent*) {
+void TDXDraw::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   const QRect target = PictureRect();
   // Only the margins are filled: the picture covers the rest, and filling
   // the whole widget first would write every pixel twice per frame.
-  const QRegion margins = QRegion(rect()).subtracted(QRegion(target));
+  const QRegion margins = event->region().subtracted(QRegion(target));
   for (const QRect& band : margins) painter.fillRect(band, Qt::black);
   // At a whole multiple the copy is already the target's size; stretched, the
   // painter scales it, nearest neighbour since it only smooths when asked to.
@@ -225,7 +267,9 @@ void TDXDraw::paintEvent(QPaintEvent*) {
   const bool whole = multiple > 0 && target.size() == surface_.size() * multiple;
   ConvertSurface(whole ? multiple : 1);
   if (target.size() == frame_.size()) {
-    painter.drawImage(target.topLeft(), frame_);
+    // Just the parts asked for, straight from the copy.
+    for (const QRect& part : event->region().intersected(target))
+      painter.drawImage(part.topLeft(), frame_, part.translated(-target.topLeft()));
   } else {
     painter.drawImage(target, frame_);
   }

@@ -9,6 +9,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -83,6 +84,9 @@ class TDXDraw : public QWidget {
   // wait-for-vertical-blank option is set.
   void Flip();
   int flips() const { return flips_; }
+  // What of the widget the last Flip painted: the picture's rows that changed
+  // since the one before (everything with text over the picture or stretched).
+  const QRegion& FlippedRegion() const { return flipped_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -100,6 +104,10 @@ class TDXDraw : public QWidget {
   // Brings the 32-bit copy the widget paints from up to date with the
   // surface, each surface pixel a `multiple` x `multiple` block.
   void ConvertSurface(int multiple);
+  // Surface rows first..last no longer match the 32-bit copy.
+  void MarkStale(int first, int last);
+  void MarkAllStale() { MarkStale(0, surface_.height() - 1); }
+  QRegion ChangedRegion() const;
   void WatchScreen(QScreen* screen);
   void MarkLost() { lost_ = true; }
 
@@ -111,7 +119,11 @@ class TDXDraw : public QWidget {
   // The surface in the screen's own pixel format, converted once per change
   // rather than by the painter on every paint.
   QImage frame_;
-  bool frameStale_ = true;
+  // Rows of the surface changed since the copy was last brought up to date
+  // (empty when first > last): only they are converted and shown again.
+  int staleFirst_ = 0, staleLast_ = 239;
+  bool hadText_ = false;
+  QRegion flipped_;
   int scale_ = 1;
   // VIREL_FRAME_LOG: the monotonic time of every presented frame goes here.
   std::FILE* frameLog_ = nullptr;

@@ -127,3 +127,31 @@ TEST_F(FormTest, PicturePixelsAreWholeBlocksOfOneColour) {
     Close();
   }
 }
+
+// Frames repaint only the rows that changed. What the screen holds after a
+// run must still be exactly the whole picture as a full paint draws it.
+TEST_F(FormTest, PaintingOnlyChangedRowsLeavesTheWholePictureOnScreen) {
+  Open();
+  if (QScreen* large = ScreenNamed("large")) form->setScreen(large);
+  Item("Tamanho2x")->trigger();
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  // The demo: a still title over a scrolling landscape, colours that change
+  // every eighth frame, a ship and sparkles that move.
+  nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
+  int frames = 0;
+  int partial = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              const QRegion& changed = form->DXDraw->FlippedRegion();
+              if (!changed.isEmpty() && changed != QRegion(form->DXDraw->rect())) ++partial;
+              return ++frames >= 45;
+            });
+  EXPECT_GT(partial, 0) << "some frames should have changed only part of the picture";
+  const QRect area(form->DXDraw->mapTo(form.get(), QPoint(0, 0)), form->DXDraw->size());
+  const QImage onScreen =
+      form->screen()->grabWindow(form->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage fullPaint = form->DXDraw->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(fullPaint.size(), area.size());
+  EXPECT_TRUE(onScreen.copy(area) == fullPaint);
+}
