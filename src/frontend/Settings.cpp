@@ -71,12 +71,15 @@ VirelSettings LoadSettings(SettingsStore& store) {
     }
     for (int i = 0; i < kListSize; ++i) s.RecentList[i] = store.ReadString(Numbered("MRU", i + 1));
     for (int i = 0; i < kListSize; ++i) s.FavoriteList[i] = store.ReadString(Numbered("FAV", i + 1));
-    // Added later than the rest: older stores lack it and read as empty.
+    // Added later than the rest, each after the ones before it: older stores
+    // lack them and keep their defaults.
     s.MidiOutPort = store.ReadString("MidiOutPort");
+    ReadInt(store, "TamanhoJanela", s.WindowSize);
     store.CloseKey();
   }
   // The scanline hook takes the frame counter modulo this value.
   s.FrameRate = std::clamp<int32_t>(s.FrameRate, kMinFrameRate, kMaxFrameRate);
+  s.WindowSize = std::clamp<int32_t>(s.WindowSize, kMinWindowSize, kMaxWindowSize);
   LoadPad(store, 0, s.Pads[0]);
   LoadPad(store, 1, s.Pads[1]);
   return s;
@@ -100,6 +103,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     store.WriteInteger("VideoEsticar", s.VideoEsticar ? 1 : 0);
     store.WriteString("Path", s.Path);
     store.WriteString("MidiOutPort", s.MidiOutPort);
+    store.WriteInteger("TamanhoJanela", s.WindowSize);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

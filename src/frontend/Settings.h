@@ -38,6 +38,7 @@ struct VirelSettings {
   int32_t WindowTop = kDesignedTop;
   int32_t WindowLeft = kDesignedLeft;
   bool VideoEsticar = false;   // "Esticar Totalmente"
+  int32_t WindowSize = 2;      // "Tamanho da Janela": picture area as a multiple of 256 x 240
   int32_t FrameRate = 1;       // frame-skip modulus, 1-10
   bool ViewFrequency = false;  // "Exibir Fps"
   bool AbilitaSom = false;     // "Habilita Som"
@@ -57,12 +58,14 @@ struct VirelSettings {
   std::string MidiOutPort;
 };
 
+constexpr int kMinWindowSize = 1;
+constexpr int kMaxWindowSize = 4;
 constexpr int kMinFrameRate = 1;
 constexpr int kMaxFrameRate = 10;
 
 // Reads every value in the stored order; absent values keep their defaults.
 // A stored "FrameRate" outside 1-10 is clamped into that range (the scanline
-// hook divides by it).
+// hook divides by it); a stored "TamanhoJanela" outside 1-4 likewise.
 VirelSettings LoadSettings(SettingsStore& store);
 // Writes every value, defaults included, in the stored order. A key that
 // cannot be opened is skipped.

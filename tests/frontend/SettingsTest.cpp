@@ -66,6 +66,7 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_FALSE(s.ViewFrequency);
   EXPECT_FALSE(s.VideoEsticar);
   EXPECT_EQ(s.MidiOutPort, "");  // the internal synthesiser
+  EXPECT_EQ(s.WindowSize, 2);
   for (int i = 0; i < kListSize; ++i) {
     EXPECT_EQ(s.RecentList[i], "");
     EXPECT_EQ(s.FavoriteList[i], "");
@@ -83,6 +84,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.WindowTop = 12;
   out.WindowLeft = -30;
   out.VideoEsticar = true;
+  out.WindowSize = 3;
   out.FrameRate = 4;
   out.ViewFrequency = true;
   out.AbilitaSom = true;
@@ -103,6 +105,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.WindowTop, 12);
   EXPECT_EQ(in.WindowLeft, -30);
   EXPECT_TRUE(in.VideoEsticar);
+  EXPECT_EQ(in.WindowSize, 3);
   EXPECT_EQ(in.FrameRate, 4);
   EXPECT_TRUE(in.ViewFrequency);
   EXPECT_TRUE(in.AbilitaSom);
@@ -133,6 +136,13 @@ TEST(Settings, StoredValuesThatNeedCare) {
     MemoryStore store;
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).FrameRate, c.expected) << c.stored;
+  }
+  // A hand-edited window size outside 1-4 falls back into that range.
+  for (Case c : {Case{"TamanhoJanela", 0, 1}, Case{"TamanhoJanela", 9, 4}, Case{"TamanhoJanela", 1, 1},
+                 Case{"TamanhoJanela", 4, 4}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).WindowSize, c.expected) << c.stored;
   }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
@@ -175,7 +185,7 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort"});
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -192,6 +202,7 @@ TEST(Settings, ReadAndWriteOrder) {
   for (int i = 1; i <= 5; ++i) read.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
   read.push_back("/MidiOutPort");
+  read.push_back("/TamanhoJanela");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);

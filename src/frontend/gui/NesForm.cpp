@@ -6,13 +6,16 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -38,6 +41,9 @@ constexpr int kClientWidth = 332;
 constexpr int kClientHeight = 319;
 constexpr int kToolBarHeight = 29;
 constexpr int kStatusBarHeight = 20;
+// The designed picture area: what lies between toolbar and status bar at 1x.
+constexpr int kAreaWidth = kClientWidth;
+constexpr int kAreaHeight = kClientHeight - kToolBarHeight - kStatusBarHeight;
 
 QAction* Item(QObject* owner, const char* name, const QString& caption, const QKeySequence& shortcut = {},
               bool enabled = true) {
@@ -197,6 +203,15 @@ void TfrmNES::CreateMenus() {
   VerFps1->setCheckable(true);
   est = Item(this, "est", QStringLiteral("Esticar Totalmente"));
   est->setCheckable(true);
+  TamanhoJanela1 = SubMenu(Vdeo1, "TamanhoJanela1", QStringLiteral("Tamanho da Janela"));
+  auto* sizes = new QActionGroup(this);
+  for (int i = 0; i < 4; ++i) {
+    const QString caption = QStringLiteral("%1x").arg(i + 1);
+    WindowSizes[i] = Radio(sizes, Item(this, "", caption), i == 0);
+    WindowSizes[i]->setObjectName(QStringLiteral("Tamanho%1").arg(caption));
+    WindowSizes[i]->setData(i + 1);
+    TamanhoJanela1->addAction(WindowSizes[i]);
+  }
   Efeitos1 = SubMenu(Vdeo1, "Efeitos1", QStringLiteral("Efeitos"));
   Nosise1 = SubMenu(Efeitos1, "Nosise1", QStringLiteral("Spray"));
   auto* spray = new QActionGroup(this);
@@ -214,6 +229,7 @@ void TfrmNES::CreateMenus() {
   elaCheia1->setIcon(MenuImage("fullscreen"));
   Vdeo1->addMenu(Memoria1);
   Vdeo1->addActions({VerFps1, est});
+  Vdeo1->addMenu(TamanhoJanela1);
   Vdeo1->addMenu(Efeitos1);
   Vdeo1->addActions({ExibirLog1, elaCheia1});
   bar->addMenu(Vdeo1);
@@ -309,6 +325,8 @@ void TfrmNES::CreateMenus() {
   connect(mnuExit, &QAction::triggered, this, &QWidget::close);
   connect(VerFps1, &QAction::triggered, this, [this] { ShowFps = VerFps1->isChecked(); });
   connect(est, &QAction::triggered, this, [this] { DXDraw->SetStretch(est->isChecked()); });
+  for (QAction* size : WindowSizes)
+    connect(size, &QAction::triggered, this, [this, size] { SetWindowSize(size->data().toInt()); });
   connect(Vieo1, &QAction::triggered, this, [this] { DXDraw->SetSystemMemory(false); });
   connect(Sistema1, &QAction::triggered, this, [this] { DXDraw->SetSystemMemory(true); });
   connect(ExibirLog1, &QAction::triggered, this, [this] {
@@ -380,12 +398,34 @@ void TfrmNES::CreateStatusBar() {
   bar->addWidget(StatusPanel1);
 }
 
+void TfrmNES::SetWindowSize(int multiple) {
+  const int chrome = menuBar()->sizeHint().height() + kToolBarHeight + kStatusBarHeight;
+  auto windowFor = [chrome](int n) {
+    // 1x is the designed window; from 2x on the picture fills the area.
+    return QSize(std::max(kAreaWidth, 256 * n), chrome + std::max(kAreaHeight, 240 * n));
+  };
+  // The window's own frame counts too once the window system has given it one.
+  const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+  QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  const QSize available = where != nullptr ? where->availableGeometry().size() - frame : QSize(4096, 4096);
+  int n = std::clamp(multiple, kMinWindowSize, kMaxWindowSize);
+  while (n > 1 && (windowFor(n).width() > available.width() || windowFor(n).height() > available.height()))
+    --n;
+  windowSize_ = n;
+  WindowSizes[n - 1]->setChecked(true);
+  DXDraw->SetScale(n);
+  normalSize_ = windowFor(n);
+  // In full screen the new size waits for the way back to the window.
+  if (!DXDraw->options().FullScreen) setFixedSize(normalSize_);
+}
+
 void TfrmNES::ApplyLoadedSettings() {
   const VirelSettings& s = settings_;
   move(s.WindowLeft, s.WindowTop);
   // These two items run their click handlers after taking the stored state.
   est->setChecked(s.VideoEsticar);
   DXDraw->SetStretch(est->isChecked());
+  SetWindowSize(s.WindowSize);
   machine_->FrameRate = s.FrameRate;
   VerFps1->setChecked(s.ViewFrequency);
   ShowFps = VerFps1->isChecked();
@@ -406,6 +446,7 @@ void TfrmNES::CollectSettings() {
   s.WindowTop = placementStored_ ? storedPlacement_.top() : pos().y();
   s.WindowLeft = placementStored_ ? storedPlacement_.left() : pos().x();
   s.VideoEsticar = est->isChecked();
+  s.WindowSize = windowSize_;
   s.FrameRate = machine_->FrameRate;
   s.ViewFrequency = ShowFps;
   s.AbilitaSom = abltsom->isChecked();

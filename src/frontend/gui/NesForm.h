@@ -67,13 +67,14 @@ class TfrmNES : public QMainWindow, public Host {
   QMenu* PopupMenu = nullptr;
   QLabel* StatusPanel0 = nullptr;
   TStatusIcons* StatusPanel1 = nullptr;
-  QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *Efeitos1, *Nosise1, *Som1, *Frequencia1, *Canais1, *mnuCPU,
-      *Joystick1, *Joystick11, *Help1;
+  QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *TamanhoJanela1, *Efeitos1, *Nosise1, *Som1, *Frequencia1,
+      *Canais1, *mnuCPU, *Joystick1, *Joystick11, *Help1;
   QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6,
       *MRUSeparator, *mnuExit;
   std::array<QAction*, kListSize> FAV{}, MRU{};
   QAction *Vieo1, *Sistema1, *VerFps1, *est, *ExibirLog1, *elaCheia1;
   std::array<QAction*, 4> SprayLevels{};  // N01, n11, n21, N51
+  std::array<QAction*, 4> WindowSizes{};  // 1x to 4x
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
   QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
@@ -112,6 +113,11 @@ class TfrmNES : public QMainWindow, public Host {
   void ShowIdleScreen();
   void ToggleFullScreen();
   void RestoreDisplay();
+  // "Tamanho da Janela": the picture area becomes `multiple` times 256 x 240
+  // (1 keeps the designed window), or the largest multiple that fits the
+  // screen; the item of the size taken is checked.
+  void SetWindowSize(int multiple);
+  int WindowSize() const { return windowSize_; }
 
   // --- Host ---------------------------------------------------------------------------
   void AppendLog(std::string_view line) override;
@@ -169,6 +175,7 @@ class TfrmNES : public QMainWindow, public Host {
   bool activatedOnce_ = false;
   bool closePending_ = false;
   QSize normalSize_;
+  int windowSize_ = 1;
   QRect storedPlacement_;
   bool placementStored_ = false;
   FrameRateMeter fpsMeter_;
@@ -176,4 +183,5 @@ class TfrmNES : public QMainWindow, public Host {
   QString windowFpsText_;
   TMidiMenu* midiMenu_ = nullptr;
   int64_t framesRun_ = 0;
+  QStringList shownIcons_;
 };

@@ -79,17 +79,20 @@ void TClientArea::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::black);
   const QImage& picture = form_.WindowPicture();
   if (picture.isNull()) return;
-  // The window path: the picture unscaled and centred, the figure under it.
-  const int x = (width() - picture.width()) / 2;
-  const int y = (height() - picture.height()) / 2;
-  painter.drawImage(x, y, picture);
+  // The window path: the picture centred at the window's size multiple (or
+  // the largest that fits), the figure under it.
+  int scale = form_.WindowSize();
+  while (scale > 1 && (picture.width() * scale > width() || picture.height() * scale > height())) --scale;
+  const int x = (width() - picture.width() * scale) / 2;
+  const int y = (height() - picture.height() * scale) / 2;
+  painter.drawImage(QRect(x, y, picture.width() * scale, picture.height() * scale), picture);
   if (form_.windowFpsText_.isEmpty()) return;
   QFont font(QStringLiteral("MS Sans Serif"), kFpsPointSize);
   font.setStyleHint(QFont::SansSerif);
   painter.setFont(font);
   painter.setPen(kFpsColor);
   const int h = TDXDraw::TextHeight(QStringLiteral("F"), kFpsPointSize);
-  painter.drawText(x, y + 240 - h + 1 + painter.fontMetrics().ascent(), form_.windowFpsText_);
+  painter.drawText(x, y + 240 * scale - h + 1 + painter.fontMetrics().ascent(), form_.windowFpsText_);
 }
 
 TStatusIcons::TStatusIcons(TfrmNES& form) : QWidget(&form), form_(form) {}
@@ -269,7 +272,12 @@ void TfrmNES::PollControllers() {
 
 void TfrmNES::ProcessMessages() {
   ++framesRun_;
-  StatusPanel1->update();
+  // The icons follow commands that ran since the last frame; repainting the
+  // panel only when they changed spares the window a repaint every frame.
+  if (const QStringList names = StatusPanel1->IconNames(); names != shownIcons_) {
+    shownIcons_ = names;
+    StatusPanel1->update();
+  }
   ShowRunState();
   QApplication::processEvents(QEventLoop::AllEvents);
 }
