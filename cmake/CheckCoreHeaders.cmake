@@ -1,9 +1,9 @@
 # Fails when a core source (directly under src/<subsystem>/) includes a Qt, SDL
-# or FluidSynth header: the emulation core must build without any toolkit.
+# FluidSynth, RtMidi or JACK header: the emulation core must build without any toolkit.
 file(GLOB core_files ${SOURCE_DIR}/src/*/*.cpp ${SOURCE_DIR}/src/*/*.h)
 set(bad "")
 foreach(f IN LISTS core_files)
-  file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|SDL|fluidsynth)")
+  file(STRINGS ${f} hits REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]+|SDL|fluidsynth|RtMidi|rtmidi|jack/)")
   if(hits)
     list(APPEND bad "${f}: ${hits}")
   endif()

@@ -73,6 +73,11 @@ m -fill '#1d3557' -draw 'circle 10,10 19,10' -font $B -pointsize 14 -fill white 
 m -fill '#2b2d42' -stroke '#0b0c18' -draw 'roundrectangle 1,5 18,15 3,3' -stroke none -fill '#e8e8e8' \
   -draw 'rectangle 3,9 8,10' -draw 'rectangle 5,7 6,12' -fill '#e63946' -draw 'circle 13,11 14.5,11' \
   -draw 'circle 16,8 17.5,8' menu/joystick.png
+# "Habilita Som" off: the speaker greyed, no waves, a red cross where they were;
+# "Rodar": a play triangle in the pause picture's colour.
+m -fill '#868e96' -draw 'polygon 2,7 6,7 11,2 11,18 6,13 2,13' -fill none -stroke '#d62828' -strokewidth 2 \
+  -draw 'line 13,7 19,13' -draw 'line 19,7 13,13' menu/sound-off.png
+m -fill '#1d3557' -draw 'polygon 5,3 17,10 5,17' menu/run.png
 
 # Status icons, 16 x 16: a screen (picture shown through the display or not)
 # and a speaker (sound on or off); the "No" forms carry a red cross.

@@ -103,8 +103,14 @@ bool RunLoopActive(const Machine& m) { return m.RunLoopDepth > 0; }
 void RunOrContinue(Machine& m) {
   m.Running = true;
   // Loops never nest: a command given from inside the active loop's message
-  // processing only sets Running, and that loop carries on at its level.
-  if (RunLoopActive(m)) return;
+  // processing only sets Running, and that loop carries on at its level. It
+  // must carry on as a new loop would start, though: the hook call that ran
+  // the command ends there, so nothing of the old frame start (mapper clock,
+  // scroll latch, sprite-0 test, an interrupt) lands on the restarted machine.
+  if (RunLoopActive(m)) {
+    m.LoopRestarted = true;
+    return;
+  }
   MachineScope current(m);
   CpuRun(m.Cpu);
 }

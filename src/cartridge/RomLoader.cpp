@@ -29,7 +29,22 @@ bool IsSeparator(char c) {
 #endif
 }
 
-std::string Quoted(std::string_view text) { return "\"" + SanitizeUtf8(text) + "\""; }
+// Built by appending: GCC 12 at -O3 takes a one-letter literal put in front
+// of a temporary string for an overlapping copy and stops a -Werror build.
+std::string Quoted(std::string_view text) {
+  std::string quoted(1, '"');
+  quoted += SanitizeUtf8(text);
+  quoted += '"';
+  return quoted;
+}
+
+// "[2]", appended for the same reason as Quoted.
+std::string Bracketed(int count) {
+  std::string text(1, '[');
+  text += std::to_string(count);
+  text += ']';
+  return text;
+}
 
 // "2 program banks of 16 KB", "1 pattern bank of 8 KB".
 std::string Banks(int count, const char* kind, int kilobytes) {
@@ -142,8 +157,8 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   // not zero; their byte 7 is no mapper number.
   if (h[8] == 0) m.MapperNumber |= h[7] & 0xF0;
 
-  m.Log("[" + std::to_string(m.PrgCount) + "] of PRG Rom");
-  m.Log("[" + std::to_string(m.ChrCount) + "] of CHR Ram");
+  m.Log(Bracketed(m.PrgCount) + " of PRG Rom");
+  m.Log(Bracketed(m.ChrCount) + " of CHR Ram");
   m.Log("Tamanho do cartucho : [" + std::to_string(16 * m.PrgCount + 8 * m.ChrCount) + " Kb]");
   // The initial layout maps the last program bank at $C000; there is none.
   if (m.PrgCount == 0) {

@@ -50,6 +50,11 @@ struct Machine {
   HookFn Hook;
   // Number of CpuRun activations on the stack (0 or 1: loops never nest).
   int RunLoopDepth = 0;
+  // Set when a command run inside the hook's message processing restarted
+  // emulation (Reset, a cartridge start, the debugger's close) while the loop
+  // was active: that hook call ends at once and the loop takes the processor
+  // record as the command left it, as a fresh loop would.
+  bool LoopRestarted = false;
 
   // --- Memories (each plain memory carries one spare byte, saved in states) -
   std::array<uint8_t, 2049> Ram{};

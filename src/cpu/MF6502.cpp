@@ -42,6 +42,14 @@ uint8_t EndSlice(TCpuState& s) {
     return code;
   }
   const uint8_t code = CpuScanlineHook();
+  Machine& m = *CurrentMachine;
+  if (m.LoopRestarted) [[unlikely]] {
+    // Emulation was restarted from inside the hook: the record is what the
+    // reset, the new cartridge or the debugger left, slice count included,
+    // and no interrupt of the old run reaches it.
+    m.LoopRestarted = false;
+    return code == intStop ? intStop : intNone;
+  }
   s.Cycles = s.CyclesPerLine;
   return code;
 }

@@ -139,6 +139,10 @@ VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
     if (!read.Text("SCREEN", s.FullScreenMode, ValidScreenMode)) s.StartFullScreen = 0;
     for (int i = 0; i < kListSize; ++i) read.Text(Numbered("MRU", i + 1), s.RecentList[i]);
     for (int i = 0; i < kListSize; ++i) read.Text(Numbered("FAV", i + 1), s.FavoriteList[i]);
+    // Added later than the rest, each after the ones before it: older stores
+    // lack them and keep their defaults.
+    read.Text("MidiOutPort", s.MidiOutPort);
+    read.Int("TamanhoJanela", s.WindowSize, kMinWindowSize, kMaxWindowSize, true);
     store.CloseKey();
   }
   LoadPad(store, read, 0, s.Pads[0]);
@@ -163,6 +167,8 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     for (int i = 0; i < kListSize; ++i) store.WriteString(Numbered("FAV", i + 1), s.FavoriteList[i]);
     store.WriteInteger("VideoEsticar", s.VideoEsticar ? 1 : 0);
     store.WriteString("Path", s.Path);
+    store.WriteString("MidiOutPort", s.MidiOutPort);
+    store.WriteInteger("TamanhoJanela", s.WindowSize);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

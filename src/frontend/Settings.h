@@ -45,6 +45,7 @@ struct VirelSettings {
   int32_t WindowTop = kDesignedTop;
   int32_t WindowLeft = kDesignedLeft;
   bool VideoEsticar = false;   // "Esticar Totalmente"
+  int32_t WindowSize = 2;      // "Tamanho da Janela": picture area as a multiple of 256 x 240
   int32_t FrameRate = 1;       // frame-skip modulus, 1-10
   bool ViewFrequency = false;  // "Exibir Fps"
   bool AbilitaSom = false;     // "Habilita Som"
@@ -59,8 +60,13 @@ struct VirelSettings {
   std::array<std::string, kListSize> RecentList;
   std::array<std::string, kListSize> FavoriteList;
   std::array<PadBindings, 2> Pads{kDefaultPad1, kDefaultPad2};
+  // "Saída MIDI": the output port the notes go to; empty for the internal
+  // synthesiser. Read and written after every other general value.
+  std::string MidiOutPort;
 };
 
+constexpr int kMinWindowSize = 1;
+constexpr int kMaxWindowSize = 4;
 constexpr int kMinFrameRate = 1;
 constexpr int kMaxFrameRate = 10;
 
@@ -73,8 +79,9 @@ using SettingsLog = std::function<void(const std::string&)>;
 
 // Reads every value in the stored order; absent values keep their defaults.
 // A stored "FrameRate" outside 1-10 is clamped into that range (the scanline
-// hook divides by it). A value of the wrong type, out of its range or too
-// long is replaced by its default and reported through `log`, one line each.
+// hook divides by it); a stored "TamanhoJanela" outside 1-4 likewise. A value
+// of the wrong type, out of its range or too long is replaced by its default
+// and reported through `log`, one line each.
 VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log = {});
 // Writes every value, defaults included, in the stored order. A key that
 // cannot be opened is skipped.

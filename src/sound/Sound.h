@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+class MidiOut;
 
 // Opens output: a rate above 8192 selects the wave back end at that rate with
 // up to 31 buffers, any other rate the MIDI back end. Stops any output first.
@@ -18,3 +21,17 @@ void SoundSetFrequency(int channel, int hertz);
 void SoundSetVolume(int channel, int volume);
 // The MIDI back end's rendering of one channel: sends only what changed.
 void SoundUpdateChannel(int channel, int hertz, int volume);
+
+// A new MIDI device at once: with the MIDI back end open, its device is reset
+// and closed, the installed factory's new one opened with the program changes
+// of an open, and each channel's volume, bend and sounding note sent again as
+// they stand. Otherwise the new device simply serves the next SoundStart.
+void SoundSwitchMidiDevice();
+
+// Recording: from now on every message the MIDI back end sends also goes to
+// `tap`, first the state it joins (programs, volumes, bends, sounding notes).
+// With output off the back end opens for the tap alone, and output stopped
+// while recording keeps producing messages for it; a later open does not
+// repeat the program changes the tap already has. The wave back end sends none.
+void SoundAttachTap(std::shared_ptr<MidiOut> tap);
+void SoundDetachTap();

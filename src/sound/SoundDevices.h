@@ -48,3 +48,5 @@ struct SoundDeviceFactory {
 
 // Installs the devices used from the next SoundStart on.
 void SetSoundDevices(SoundDeviceFactory factory);
+// The devices installed now (to change one back end and keep the other).
+const SoundDeviceFactory& CurrentSoundDevices();

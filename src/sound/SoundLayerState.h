@@ -35,6 +35,12 @@ struct SoundLayer {
   uint32_t channelMask = 0;
   SoundDeviceFactory factory;
   std::unique_ptr<MidiOut> midi;  // null: closed, or no device to open
+  // A recording: sees every message the MIDI back end sends. While one is
+  // attached the back end keeps producing messages with output switched off
+  // (tapOnly: open for the recording alone, no device).
+  std::shared_ptr<MidiOut> tap;
+  bool tapOnly = false;
+  bool tapProgrammed = false;  // the tap has had the program changes
   std::unique_ptr<WaveOut> wave;
   std::thread worker;
   std::shared_ptr<SoundQueue> queue;  // the worker's; the device posts to it too

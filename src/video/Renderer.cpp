@@ -42,6 +42,8 @@ constexpr std::array<uint64_t, 256> MakePlaneLanes(bool mirrored) {
 }
 
 constexpr std::array<uint64_t, 256> kPlaneLanes = MakePlaneLanes(false);
+// Palette p in every lane as 4 * p, ready to be or-ed over a tile's colours.
+constexpr std::array<uint64_t, 4> kPaletteWords = {0, kEachByte * 4, kEachByte * 8, kEachByte * 12};
 constexpr std::array<uint64_t, 256> kPlaneLanesMirrored = MakePlaneLanes(true);
 
 inline void Store8(uint8_t* dest, uint64_t pixels) { std::memcpy(dest, &pixels, 8); }
@@ -51,21 +53,49 @@ inline uint64_t Load8(const uint8_t* source) {
   return pixels;
 }
 
+// Where each of the 256 tiles of one pattern half starts, through the banks
+// as they stand: a tile is then one table lookup away instead of an address
+// sum, a bank lookup and an offset. The table depends on nothing but the half
+// and its four bank pointers, so it is rebuilt only when one of those
+// changes, and the pattern bytes themselves are always read afresh.
+struct TileStarts {
+  unsigned half = ~0u;
+  std::array<const uint8_t*, 4> banks{};
+  std::array<const uint8_t*, 256> tiles{};
+};
+
+const uint8_t* const* TileStartsOf(const Machine& m, unsigned half) {
+  // Per thread, as machines on different threads may each be drawing.
+  static thread_local TileStarts starts;
+  const uint8_t* const* banks = m.PatternBankTable.data() + (half >> 10);
+  const bool same = starts.half == half && starts.banks[0] == banks[0] && starts.banks[1] == banks[1] &&
+                    starts.banks[2] == banks[2] && starts.banks[3] == banks[3];
+  if (!same) {
+    starts.half = half;
+    for (unsigned k = 0; k < 4; ++k) starts.banks[k] = banks[k];
+    for (unsigned tile = 0; tile < 256; ++tile) {
+      const unsigned address = half + 16 * tile;
+      starts.tiles[tile] = m.PatternBankTable[address >> 10] + address;
+    }
+  }
+  return starts.tiles.data();
+}
+
 // One line of `count` background tiles from columns first.. of one name
-// table, written eight pixels at a time to `out`.
-uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patternRow, int first, int count,
-                   uint8_t* out) {
+// table, written eight pixels at a time to `out`; `tiles` from TileStartsOf,
+// `fineRow` the row within each tile.
+uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* const* tiles, int fineRow,
+                   int first, int count, uint8_t* out) {
   const uint8_t* names = m.Vram.data() + table + 32 * tileRow;
   const uint8_t* attributes = m.Vram.data() + table + 0x3C0 + 8 * (tileRow >> 2);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
   const int rowShift = 2 * (tileRow & 2);
   auto paletteWord = [&](int column) {
-    return kEachByte * 4 * ((attributes[column >> 2] >> (rowShift + (column & 2))) & 3);
+    return kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3];
   };
   auto tile = [&](int column, uint64_t palette) {
-    const unsigned address = patternRow + 16u * names[column];
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* planes = m.PatternBankTable[address >> 10] + address;
+    const uint8_t* planes = tiles[names[column]] + fineRow;
     Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
     out += 8;
   };
@@ -77,8 +107,8 @@ uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, unsigned patte
   for (; column < end && (column & 3); ++column) tile(column, paletteWord(column));
   for (; column + 3 < end; column += 4) {
     const unsigned group = attributes[column >> 2] >> rowShift;
-    const uint64_t left = kEachByte * 4 * (group & 3);
-    const uint64_t right = kEachByte * 4 * ((group >> 2) & 3);
+    const uint64_t left = kPaletteWords[group & 3];
+    const uint64_t right = kPaletteWords[(group >> 2) & 3];
     tile(column, left);
     tile(column + 1, left);
     tile(column + 2, right);
@@ -108,12 +138,9 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   const uint8_t attributes = entry[2];
   const int x = entry[3];
 
-  int address = tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
-  int step = 1;
-  if (attributes & 0x80) {
-    address += tall ? 23 : 7;
-    step = -1;
-  }
+  const int base =
+      tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  const bool flipped = attributes & 0x80;
   const std::array<uint64_t, 256>& lanes = (attributes & 0x40) ? kPlaneLanesMirrored : kPlaneLanes;
   const uint64_t value = kEachByte * (16 + 4 * (attributes & 3));
   const uint64_t clip = ClipMask(x);
@@ -124,18 +151,31 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   // Rows stay inside FrameBuffer even 8 bytes past X = 255: the last row a
   // sprite reaches is 238, and the clip mask leaves the spill untouched.
   uint8_t* dest = m.FrameBuffer.data() + y * kScreenWidth + x;
-  for (int row = 0; row < rows; ++row, address += step, dest += kScreenWidth) {
-    // The lower half of an 8x16 sprite is the next tile, 8 bytes past the planes.
-    if (row == 8) address += 8 * step;
-    const uint8_t low = PatternByte(m, static_cast<uint16_t>(address));
-    const uint8_t high = PatternByte(m, static_cast<uint16_t>(address + 8));
-    if ((low | high) == 0) continue;
-    uint64_t mask = (lanes[low | high] * 0xFF) & clip;
-    const uint64_t under = Load8(dest);
-    if (behind) mask &= ~OpaqueLanes(under);
-    const uint64_t pixels = lanes[low] | (lanes[high] << 1) | value;
-    Store8(dest, (under & ~mask) | (pixels & mask));
+  // Up to eight rows of one tile, top to bottom or (flipped) bottom to top.
+  // A tile's 16 bytes lie in one kilobyte bank, so its planes are found once
+  // rather than for every row.
+  auto drawTile = [&](int address, int count) {
+    const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
+    for (int i = 0; i < count; ++i, dest += kScreenWidth) {
+      const int row = flipped ? 7 - i : i;
+      const uint8_t low = planes[row];
+      const uint8_t high = planes[row + 8];
+      if ((low | high) == 0) continue;
+      uint64_t mask = (lanes[low | high] * 0xFF) & clip;
+      const uint64_t under = Load8(dest);
+      if (behind) mask &= ~OpaqueLanes(under);
+      const uint64_t pixels = lanes[low] | (lanes[high] << 1) | value;
+      Store8(dest, (under & ~mask) | (pixels & mask));
+    }
+  };
+  if (!tall) {
+    drawTile(base, rows);
+    return;
   }
+  // The two tiles of an 8x16 sprite lie one after the other; flipped, the
+  // second one comes first.
+  drawTile(flipped ? base + 16 : base, std::min(rows, 8));
+  if (rows > 8) drawTile(flipped ? base : base + 16, rows - 8);
 }
 
 }  // namespace
@@ -154,15 +194,16 @@ void RenderLine(Machine& m, int line) {
     tileRow -= 30;
     table ^= 0x800;
   }
-  const unsigned patternRow = ((m.PpuCtrl & 0x10) ? 0x1000 : 0) + (v & 7);
+  const uint8_t* const* tiles = TileStartsOf(m, (m.PpuCtrl & 0x10) ? 0x1000 : 0);
+  const int fineRow = v & 7;
   const int column = m.ScrollX >> 3;
 
   // The tiles past column 31 come from the table to the right.
   const int fine = m.ScrollX & 7;
   if (fine == 0) {
     // Tile edges meet the line's: 32 whole tiles fill it exactly.
-    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row);
-    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column, next);
+    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row);
+    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column, next);
     return;
   }
   if (line > 0 && line < kScreenHeight - 1) {
@@ -171,18 +212,18 @@ void RenderLine(Machine& m, int line) {
     // put back, so those keep whatever they showed.
     const uint64_t before = Load8(row - 8);
     const uint64_t after = Load8(row + kScreenWidth);
-    uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, row - fine);
-    DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
+    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row - fine);
+    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
     Store8(row - 8, before);
     Store8(row + kScreenWidth, after);
     return;
   }
   // The first and last lines have no neighbour on one side: their 33 tiles go
   // through a buffer and the line starts `fine` pixels into the first.
-  alignas(8) uint8_t tiles[33 * 8];
-  uint8_t* next = DrawTiles(m, table, tileRow, patternRow, column, 32 - column, tiles);
-  DrawTiles(m, table ^ 0x400, tileRow, patternRow, 0, column + 1, next);
-  std::memcpy(row, tiles + fine, kScreenWidth);
+  alignas(8) uint8_t buffer[33 * 8];
+  uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, buffer);
+  DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
+  std::memcpy(row, buffer + fine, kScreenWidth);
 }
 
 void RenderSprites(Machine& m) {

@@ -58,6 +58,10 @@ uint8_t ScanlineHook(Machine& m) {
     if (m.PpuCtrl & 0x80) return intNMI;
   } else if (line == 0) {
     if (FrameStart(m) == intStop) return intStop;
+    // A restart during the message processing (reset, another cartridge, the
+    // debugger closed) leaves a machine this line's remaining steps do not
+    // belong to: its next hook call is its own first line.
+    if (m.LoopRestarted) return intNone;
   }
 
   if (line <= kLastVisibleLine) {

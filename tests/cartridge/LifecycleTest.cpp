@@ -9,10 +9,12 @@
 
 #include "cartridge/RomLoader.h"
 #include "cartridge/SaveState.h"
+#include "cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 #include "video/MemoryMap.h"
+#include "video/ScanlineHook.h"
 
 namespace {
 
@@ -206,6 +208,95 @@ TEST(Lifecycle, AResetFromInsideTheRunLoopCarriesOnAtTheSameLevel) {
   EXPECT_EQ(r.host.deepestLoop, 1);
   EXPECT_EQ(std::count(r.host.log.begin(), r.host.log.end(), "resetando 6502..."), 2);
   EXPECT_EQ(MemPeek(r.m, 0x6000), 2);  // the program ran from its reset vector again
+}
+
+// A restart given inside the hook's message processing: the loop must go on
+// as a fresh one would, from the reset vector (or from where the debugger
+// left the processor), with nothing of the interrupted frame start after it.
+// The cartridge's counter stands at 1 with its interrupt armed, so a leftover
+// mapper clock would fire an interrupt into the restarted machine.
+struct RestartRig : Rig {
+  ScratchFolder dir;
+  std::string rom = CopyRom(VIREL_ROM_DIR "/restart_irq.nes", dir, "reinicio.nes");
+  uint8_t Ram(uint16_t at) { return MemPeek(m, at); }
+  void ArmCounterAtOne() {
+    m.IrqCounter = 1;
+    m.IrqEnabled = true;
+  }
+};
+
+TEST(RestartInsideTheHook, AResetTakesNoCounterInterruptAheadOfTheResetHandler) {
+  RestartRig r;
+  r.host.budget = 4;
+  r.host.atFrame = [&](int frame) {
+    if (frame != 2) return;
+    r.ArmCounterAtOne();
+    // The Reset command.
+    r.m.Running = false;
+    ResetMachine(r.m);
+    RunOrContinue(r.m);
+  };
+  LoadAndStart(r.m, r.rom);
+  EXPECT_EQ(r.Ram(0x0300), 2);  // the reset handler ran twice
+  EXPECT_EQ(r.Ram(0x0301), 0) << "interrupted $" << std::hex << (r.Ram(0x0303) | r.Ram(0x0304) << 8);
+  EXPECT_FALSE(r.m.LoopRestarted);
+}
+
+TEST(RestartInsideTheHook, ACartridgeStartedFromTheMenuBeginsAtItsResetHandler) {
+  RestartRig r;
+  r.host.budget = 4;
+  // Every hook call notes the line it handles, so the restart's first is seen.
+  r.m.Hook = [](Machine& m) -> uint8_t {
+    static_cast<LifecycleHost*>(m.host)->events.push_back(
+        "<line " + std::to_string((m.ScanlineCounter + 1) % 244) + ">");
+    return ScanlineHook(m);
+  };
+  r.host.atFrame = [&](int frame) {
+    if (frame != 2) return;
+    r.ArmCounterAtOne();
+    r.host.events.push_back("<restart>");
+    LoadAndStart(r.m, r.rom);  // as a recent or favourite item does
+  };
+  LoadAndStart(r.m, r.rom);
+  EXPECT_EQ(r.host.deepestLoop, 1);
+  EXPECT_EQ(r.Ram(0x0300), 1);  // the new cartridge's memory started cleared
+  EXPECT_EQ(r.Ram(0x0301), 0) << "interrupted $" << std::hex << (r.Ram(0x0303) | r.Ram(0x0304) << 8);
+  const auto& ev = r.host.events;
+  auto restart = std::find(ev.begin(), ev.end(), "<restart>");
+  ASSERT_NE(restart, ev.end());
+  auto next = std::find_if(restart, ev.end(), [](const std::string& e) { return e.rfind("<line ", 0) == 0; });
+  ASSERT_NE(next, ev.end());
+  EXPECT_EQ(*next, "<line 1>");  // the new loop's first hook call handles line 1
+}
+
+TEST(RestartInsideTheHook, AfterTheDebuggerClosesTheSliceGoesOnAsTheDebuggerLeftIt) {
+  RestartRig r;
+  r.host.budget = 4;
+  int cyclesLeft = 0, lineLeft = 0;
+  uint8_t loopsAtClose = 0;
+  r.host.atFrame = [&](int frame) {
+    if (frame != 2) return;
+    // The Debug command: stop, step in the debugger, close, run again.
+    r.m.Running = false;
+    DebugStep(r.m.Cpu);  // ends the slice that the hook interrupted
+    while (r.m.Cpu.Cycles > 64) DebugStep(r.m.Cpu);
+    cyclesLeft = r.m.Cpu.Cycles;
+    lineLeft = r.m.ScanlineCounter;
+    loopsAtClose = r.Ram(0x20);
+    r.ArmCounterAtOne();
+    r.m.Running = true;
+    RunOrContinue(r.m);
+  };
+  LoadAndStart(r.m, r.rom);
+  ASSERT_GT(cyclesLeft, 0);
+  EXPECT_EQ(lineLeft, 1);
+  // The counter fired once, on the next line's hook call: only after the
+  // rest of the debugger's slice had run (8 cycles a loop round), never at
+  // once on the old frame start's leftover mapper clock.
+  EXPECT_EQ(r.Ram(0x0301), 1);
+  const int rounds = static_cast<uint8_t>(r.Ram(0x0302) - loopsAtClose);
+  EXPECT_GE(rounds, cyclesLeft / 8 - 1);
+  EXPECT_LE(rounds, cyclesLeft / 8 + 1);
 }
 
 TEST(Lifecycle, RefusedImagesAndUnsupportedMappersStartNothing) {

@@ -137,8 +137,10 @@ TEST(OpcodeTable, BranchesCostOneMoreWhenTakenAndNothingForAPageCrossing) {
                                                     {"BVS", true},  {"BCC", false}, {"BCS", true},
                                                     {"BNE", false}, {"BEQ", true}};
   for (const auto& [mnemonic, whenSet] : takenWhenSet) {
-    const int opcode = static_cast<int>(
-        std::find_if(kOps, kOps + 256, [&](const char* e) { return mnemonic + " rel" == e; }) - kOps);
+    // Named outside the lambda: clang 14 cannot capture a structured binding.
+    const std::string wanted = mnemonic + " rel";
+    const int opcode =
+        static_cast<int>(std::find_if(kOps, kOps + 256, [&](const char* e) { return wanted == e; }) - kOps);
     for (const uint8_t p : {uint8_t{0x20}, uint8_t{0xFF}}) {
       const bool taken = (p == 0xFF) == whenSet;
       // Backwards across a page: $80F0 + 2 - $10 = $80E2; forwards: $80F2 + $20.

@@ -65,6 +65,8 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.WindowLeft, 237);
   EXPECT_FALSE(s.ViewFrequency);
   EXPECT_FALSE(s.VideoEsticar);
+  EXPECT_EQ(s.MidiOutPort, "");  // the internal synthesiser
+  EXPECT_EQ(s.WindowSize, 2);
   for (int i = 0; i < kListSize; ++i) {
     EXPECT_EQ(s.RecentList[i], "");
     EXPECT_EQ(s.FavoriteList[i], "");
@@ -82,6 +84,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.WindowTop = 12;
   out.WindowLeft = -30;
   out.VideoEsticar = true;
+  out.WindowSize = 3;
   out.FrameRate = 4;
   out.ViewFrequency = true;
   out.AbilitaSom = true;
@@ -94,6 +97,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.FavoriteList = {"", "/f.nes", "", "", ""};
   out.Pads[0].Keys = {1, 2, 3, 4, 5, 6, 7, 8};
   out.Pads[1].JoystickEnabled = true;
+  out.MidiOutPort = "Sintetizador Externo:entrada 1";
   MemoryStore store;
   SaveSettings(store, out);
   VirelSettings in = LoadSettings(store);
@@ -101,6 +105,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.WindowTop, 12);
   EXPECT_EQ(in.WindowLeft, -30);
   EXPECT_TRUE(in.VideoEsticar);
+  EXPECT_EQ(in.WindowSize, 3);
   EXPECT_EQ(in.FrameRate, 4);
   EXPECT_TRUE(in.ViewFrequency);
   EXPECT_TRUE(in.AbilitaSom);
@@ -114,6 +119,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.FavoriteList, out.FavoriteList);
   EXPECT_EQ(in.Pads[0].Keys, out.Pads[0].Keys);
   EXPECT_TRUE(in.Pads[1].JoystickEnabled);
+  EXPECT_EQ(in.MidiOutPort, out.MidiOutPort);
   // Defaults are written too, so the store is complete after the first exit.
   EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
 }
@@ -130,6 +136,13 @@ TEST(Settings, StoredValuesThatNeedCare) {
     MemoryStore store;
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).FrameRate, c.expected) << c.stored;
+  }
+  // A hand-edited window size outside 1-4 falls back into that range.
+  for (Case c : {Case{"TamanhoJanela", 0, 1}, Case{"TamanhoJanela", 9, 4}, Case{"TamanhoJanela", 1, 1},
+                 Case{"TamanhoJanela", 4, 4}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).WindowSize, c.expected) << c.stored;
   }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
@@ -172,7 +185,7 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(), {"/VideoEsticar", "/Path"});
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -188,6 +201,8 @@ TEST(Settings, ReadAndWriteOrder) {
   read.insert(read.end(), {"/WIN", "/SCREEN"});
   for (int i = 1; i <= 5; ++i) read.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
+  read.push_back("/MidiOutPort");
+  read.push_back("/TamanhoJanela");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);

@@ -9,6 +9,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
+#include "core/Version.h"
 #include "debugger/Disassembler.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
@@ -190,6 +191,10 @@ TEST(VirelRun, HelpDocumentsEveryOptionAndBenchEndsWithTheFrameRate) {
   for (const char* option : {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek",
                              "--hash", "--log", "--save-state", "--load-state", "--disasm", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
+  // The version is the project's, whatever else is on the line.
+  const Outcome version = RunVirel(dir, "--version --frames 1 nada.nes");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "virel-run " VIREL_VERSION "\n");
 
   const Outcome bench = RunVirel(dir, "--bench --frames 60 --peek 0 " + kDemo);
   const std::vector<std::string> lines = Lines(bench.out);
@@ -223,4 +228,22 @@ TEST(VirelRun, DisasmListsTheCartridgeAfterResetAndFramesZeroRunsNothing) {
   const Outcome ran = RunVirel(dir, "--frames 1 --disasm '$C000' --peek 0:2 '" + rom + "'");
   ASSERT_EQ(Lines(ran.out).size(), 21u);
   EXPECT_NE(Lines(ran.out).back(), "0000: 00 00");
+}
+
+TEST(VirelRun, MidiRecordsTheRunIntoAFileAndReportsOneItCannotWrite) {
+  ScratchFolder dir;
+  const Outcome run = RunVirel(dir, "--frames 120 --midi tune.mid " + kDemo);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::vector<uint8_t> file = ReadAll(dir.file("tune.mid"));
+  ASSERT_GT(file.size(), 14u);
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 4), "MThd");
+  // Six tracks: tempo, then one per console channel.
+  EXPECT_EQ(file[11], 6);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("tune.mid.tmp")));
+
+  const Outcome unwritable = RunVirel(dir, "--frames 10 --midi absent/tune.mid " + kDemo);
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_NE(unwritable.err.find("virel-run: --midi: "), std::string::npos) << unwritable.err;
+  // A port needs a name.
+  EXPECT_EQ(RunVirel(dir, "--midi-port '' " + kDemo).status, 2);
 }

@@ -1,6 +1,7 @@
 // virel-run: runs a cartridge without a window, for automation, regression
 // tests and benchmarks. It drives the same core as the main window: the same
 // load-and-start sequence, the same run loop and scanline hook.
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <csignal>
@@ -17,8 +18,11 @@
 #include "core/AtomicFile.h"
 #include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
+#include "frontend/CommandLine.h"
+#include "sound/MidiRecorder.h"
 #include "sound/Sound.h"
 #if VIREL_WITH_DEVICES
+#include "sound/devices/MidiPortOut.h"
 #include "sound/devices/SoundCapture.h"
 #endif
 #include "video/MemoryMap.h"
@@ -63,6 +67,32 @@ void PrintPeeks(Machine& m, const std::vector<PeekRequest>& peeks) {
   }
 }
 
+// Two devices fed the same messages: the run's recording and an output port.
+class TeeMidiOut final : public MidiOut {
+ public:
+  TeeMidiOut(std::unique_ptr<MidiOut> first, std::unique_ptr<MidiOut> second)
+      : first_(std::move(first)), second_(std::move(second)) {}
+  bool Open() override {
+    const bool a = first_->Open(), b = second_->Open();
+    return a || b;
+  }
+  void Reset() override {
+    first_->Reset();
+    second_->Reset();
+  }
+  void ShortMessage(uint32_t message) override {
+    first_->ShortMessage(message);
+    second_->ShortMessage(message);
+  }
+  void Close() override {
+    first_->Close();
+    second_->Close();
+  }
+
+ private:
+  std::unique_ptr<MidiOut> first_, second_;
+};
+
 int Fail(const std::string& message, int status) {
   std::fflush(stdout);
   std::cerr << "virel-run: " << message << "\n";
@@ -78,6 +108,18 @@ int main(int argc, char** argv) {
   if (options.Help) {
     std::cout << RunUsage();
     return kExitRun;
+  }
+  if (options.Version) {
+    std::cout << VirelVersionLine("virel-run") << "\n";
+    return kExitRun;
+  }
+  if (options.ListMidiPorts) {
+#if VIREL_WITH_DEVICES
+    for (const std::string& name : ListMidiOutputPorts()) std::cout << name << '\n';
+    return kExitRun;
+#else
+    return Fail("--list-midi-ports needs the sound devices, left out of this build", kExitUsage);
+#endif
   }
 
   std::ofstream logFile;
@@ -108,10 +150,37 @@ int main(int argc, char** argv) {
     capture.Install([&host] { return int64_t{host.Frames()}; });
     host.EnableSound();
   }
+  if (!options.MidiPort.empty()) {
+    const std::vector<std::string> ports = ListMidiOutputPorts();
+    if (std::find(ports.begin(), ports.end(), options.MidiPort) == ports.end())
+      return Fail("--midi-port: no MIDI output port \"" + options.MidiPort + "\"", kExitNotStarted);
+    // The port's lines (it went away) join the run's log.
+    auto port = MidiPortFactory(options.MidiPort, [&host](const std::string& line) { host.AppendLog(line); });
+    SoundDeviceFactory devices = CurrentSoundDevices();
+    if (devices.midi) {
+      devices.midi = [recorded = devices.midi, port] {
+        return std::make_unique<TeeMidiOut>(recorded(), port());
+      };
+    } else {
+      devices.midi = port;
+    }
+    SetSoundDevices(std::move(devices));
+    host.EnableSound();
+    host.PaceFrames();
+  }
 #else
-  if (!options.MidiLogFile.empty() || !options.AudioFile.empty())
-    return Fail("--midi-log and --audio need the sound devices, left out of this build", kExitUsage);
+  if (!options.MidiLogFile.empty() || !options.AudioFile.empty() || !options.MidiPort.empty())
+    return Fail("--midi-log, --audio and --midi-port need the sound devices, left out of this build",
+                kExitUsage);
 #endif
+  // The recording starts with the run: the back end opens for it at once
+  // with the program changes, which the sound start then does not repeat.
+  std::shared_ptr<MidiRecorder> recorder;
+  if (!options.MidiFile.empty()) {
+    recorder = std::make_shared<MidiRecorder>([&host] { return int64_t{host.Frames()}; });
+    SoundAttachTap(recorder);
+    host.EnableSound();
+  }
 
   try {
     if (!StartCartridge(m, options.Cartridge))
@@ -148,10 +217,18 @@ int main(int argc, char** argv) {
   } catch (const std::exception& e) {
     status = Fail(e.what(), kExitNotStarted);
   }
+  // Unloading leaves sound output open, as the window's "Habilita Som" does.
+  if (host.SoundEnabled()) SoundStop();
+  if (recorder) {
+    SoundDetachTap();
+    try {
+      recorder->Save(options.MidiFile);
+    } catch (const std::exception& e) {
+      status = Fail("--midi: " + std::string(e.what()), kExitNotStarted);
+    }
+  }
 #if VIREL_WITH_DEVICES
   if (capture.Active()) {
-    // Unloading leaves sound output open, as the window's "Habilita Som" does.
-    SoundStop();
     if (std::string error; !capture.Finish(host.Frames(), &error)) status = Fail(error, kExitNotStarted);
   }
 #endif

@@ -168,6 +168,26 @@ const std::vector<OptionEntry>& Options() {
          o.AudioFile = a;
          return std::nullopt;
        }},
+      {"--midi", "FILE.mid",
+       "run with sound on and record every MIDI message sent into a Standard MIDI File (format 1, one "
+       "track per channel; frame n at n / 60.0988 s)",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         o.MidiFile = a;
+         return std::nullopt;
+       }},
+      {"--midi-port", "NAME",
+       "run with sound on, send the MIDI messages to the output port NAME (as --list-midi-ports prints "
+       "it) and run at the console's speed, 60.0988 frames a second",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         if (a.empty()) return std::string("--midi-port: expected a port name");
+         o.MidiPort = a;
+         return std::nullopt;
+       }},
+      {"--list-midi-ports", nullptr, "print the MIDI output ports, one a line, and exit",
+       [](RunOptions& o, const std::string&) -> std::optional<std::string> {
+         o.ListMidiPorts = true;
+         return std::nullopt;
+       }},
       {"--volume", "N", "SoundVolume for the run, 0-255 (default 255)",
        [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
          const auto n = ParseNumber(a, 10);
@@ -178,6 +198,11 @@ const std::vector<OptionEntry>& Options() {
       {"--help", nullptr, "print this text and exit",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.Help = true;
+         return std::nullopt;
+       }},
+      {"--version", nullptr, "print the program's version and exit",
+       [](RunOptions& o, const std::string&) -> std::optional<std::string> {
+         o.Version = true;
          return std::nullopt;
        }},
   };
@@ -258,7 +283,7 @@ std::optional<std::string> ParseRunOptions(int argc, char** argv, RunOptions& op
     }
     if (auto error = option->Apply(options, value)) return error;
   }
-  if (options.Help) return std::nullopt;
+  if (options.Help || options.Version || options.ListMidiPorts) return std::nullopt;
   if (options.Cartridge.empty()) return "no cartridge given";
   return std::nullopt;
 }

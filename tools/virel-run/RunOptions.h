@@ -52,7 +52,13 @@ struct RunOptions {
   std::string MidiLogFile;
   std::string AudioFile;
   int Volume = 255;  // SoundVolume for the run
+  // Music: recorded to a Standard MIDI File, or played on an output port at
+  // the console's own pace.
+  std::string MidiFile;
+  std::string MidiPort;
+  bool ListMidiPorts = false;
   bool Help = false;
+  bool Version = false;
 };
 
 // Fills `options` from argv. Returns an error message for bad usage, or

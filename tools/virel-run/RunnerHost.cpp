@@ -1,6 +1,7 @@
 #include "RunnerHost.h"
 
 #include <csignal>
+#include <thread>
 
 #include "video/Palette.h"
 
@@ -44,6 +45,8 @@ void RunnerHost::PollControllers() {
 }
 
 void RunnerHost::ProcessMessages() {
+  // Every frame passes here, shown or skipped.
+  Pace();
   // The hook stops at this same scanline 0 once Running is clear.
   if (++frames_ >= budget_ || stopSignal != 0) m_.Running = false;
 }
@@ -61,4 +64,16 @@ uint64_t PictureHash(const Machine& m) {
     mix(c.B);
   }
   return hash;
+}
+
+void RunnerHost::Pace() {
+  if (!paced_) return;
+  // The frame deadlines of the console's rate; after a stall the pace starts
+  // afresh instead of catching up in a burst.
+  using namespace std::chrono;
+  constexpr auto kFrame = duration_cast<steady_clock::duration>(duration<double>(1.0 / 60.0988));
+  const auto now = steady_clock::now();
+  if (nextFrame_ == steady_clock::time_point{} || now > nextFrame_ + kFrame) nextFrame_ = now;
+  std::this_thread::sleep_until(nextFrame_);
+  nextFrame_ += kFrame;
 }

@@ -3,6 +3,7 @@
 // (frames counted at scanline 0) is spent.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -23,11 +24,16 @@ class RunnerHost final : public Host {
   // Whether the run starts sound output, as "Habilita Som" does.
   bool SoundEnabled() const override { return sound_; }
   void EnableSound() { sound_ = true; }
+  // Each frame then lasts 1 / 60.0988 s, as on the console, instead of
+  // running as fast as it can.
+  void PaceFrames() { paced_ = true; }
 
   long Frames() const { return frames_; }
   const std::string& LastLogLine() const { return lastLine_; }
 
  private:
+  void Pace();
+
   Machine& m_;
   std::ostream& log_;
   long budget_;
@@ -36,6 +42,8 @@ class RunnerHost final : public Host {
   long frames_ = 0;
   std::string lastLine_;
   bool sound_ = false;
+  bool paced_ = false;
+  std::chrono::steady_clock::time_point nextFrame_{};
 };
 
 // SIGTERM, SIGINT and SIGHUP end the run at the next frame boundary (the

@@ -7,18 +7,22 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
 #include "sound/Sound.h"
@@ -38,6 +42,9 @@ constexpr int kClientWidth = 332;
 constexpr int kClientHeight = 319;
 constexpr int kToolBarHeight = 29;
 constexpr int kStatusBarHeight = 20;
+// The designed picture area: what lies between toolbar and status bar at 1x.
+constexpr int kAreaWidth = kClientWidth;
+constexpr int kAreaHeight = kClientHeight - kToolBarHeight - kStatusBarHeight;
 
 QAction* Item(QObject* owner, const char* name, const QString& caption, const QKeySequence& shortcut = {},
               bool enabled = true) {
@@ -94,9 +101,11 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
 
   CreateMenus();
+  midiMenu_ = new TMidiMenu(*this, Som1);
   CreateToolBar();
   CreateStatusBar();
   InstallStandardDialogs();
+  AcceptFileDrops();
   connect(DXDraw, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { PopupMenu->popup(DXDraw->mapToGlobal(at)); });
 
@@ -138,6 +147,8 @@ TfrmNES::~TfrmNES() {
   store.StartFresh();
   SaveSettings(store, settings_);
   store.Sync();
+  // The recording's file is written while the window can still report.
+  midiMenu_->StopRecording();
   SoundStop();
   qApp->removeEventFilter(this);
 }
@@ -195,6 +206,15 @@ void TfrmNES::CreateMenus() {
   VerFps1->setCheckable(true);
   est = Item(this, "est", QStringLiteral("Esticar Totalmente"));
   est->setCheckable(true);
+  TamanhoJanela1 = SubMenu(Vdeo1, "TamanhoJanela1", QStringLiteral("Tamanho da Janela"));
+  auto* sizes = new QActionGroup(this);
+  for (int i = 0; i < 4; ++i) {
+    const QString caption = QStringLiteral("%1x").arg(i + 1);
+    WindowSizes[i] = Radio(sizes, Item(this, "", caption), i == 0);
+    WindowSizes[i]->setObjectName(QStringLiteral("Tamanho%1").arg(caption));
+    WindowSizes[i]->setData(i + 1);
+    TamanhoJanela1->addAction(WindowSizes[i]);
+  }
   Efeitos1 = SubMenu(Vdeo1, "Efeitos1", QStringLiteral("Efeitos"));
   Nosise1 = SubMenu(Efeitos1, "Nosise1", QStringLiteral("Spray"));
   auto* spray = new QActionGroup(this);
@@ -212,6 +232,7 @@ void TfrmNES::CreateMenus() {
   elaCheia1->setIcon(MenuImage("fullscreen"));
   Vdeo1->addMenu(Memoria1);
   Vdeo1->addActions({VerFps1, est});
+  Vdeo1->addMenu(TamanhoJanela1);
   Vdeo1->addMenu(Efeitos1);
   Vdeo1->addActions({ExibirLog1, elaCheia1});
   bar->addMenu(Vdeo1);
@@ -307,6 +328,8 @@ void TfrmNES::CreateMenus() {
   connect(mnuExit, &QAction::triggered, this, &QWidget::close);
   connect(VerFps1, &QAction::triggered, this, [this] { ShowFps = VerFps1->isChecked(); });
   connect(est, &QAction::triggered, this, [this] { DXDraw->SetStretch(est->isChecked()); });
+  for (QAction* size : WindowSizes)
+    connect(size, &QAction::triggered, this, [this, size] { SetWindowSize(size->data().toInt()); });
   connect(Vieo1, &QAction::triggered, this, [this] { DXDraw->SetSystemMemory(false); });
   connect(Sistema1, &QAction::triggered, this, [this] { DXDraw->SetSystemMemory(true); });
   connect(ExibirLog1, &QAction::triggered, this, [this] {
@@ -324,8 +347,17 @@ void TfrmNES::CreateMenus() {
   connect(Mono1, &QAction::triggered, this, [] { SoundSetChannels(0); });
   // Menu refreshes, run as a menu opens.
   connect(mnuFile, &QMenu::aboutToShow, this, &TfrmNES::mnuFileClick);
+  // The favourites refresh with "Arquivo" too: once all five items are
+  // hidden, Qt no longer opens the empty submenu, so its own refresh would
+  // never run again and a favourite added later would stay out of reach.
+  connect(mnuFile, &QMenu::aboutToShow, this, &TfrmNES::Favoritos1Click);
   connect(Favoritos1, &QMenu::aboutToShow, this, &TfrmNES::Favoritos1Click);
   connect(mnuCPU, &QMenu::aboutToShow, this, &TfrmNES::mnuCPUClick);
+  connect(PopupMenu, &QMenu::aboutToShow, this, &TfrmNES::ShowRunState);
+  // "Habilita Som" draws its state in its picture: a checkable item with an
+  // icon gets no check mark in most styles, so on and off looked alike.
+  connect(abltsom, &QAction::toggled, this,
+          [this](bool on) { abltsom->setIcon(MenuImage(on ? "sound" : "sound-off")); });
 }
 
 void TfrmNES::CreateToolBar() {
@@ -369,12 +401,34 @@ void TfrmNES::CreateStatusBar() {
   bar->addWidget(StatusPanel1);
 }
 
+void TfrmNES::SetWindowSize(int multiple) {
+  const int chrome = menuBar()->sizeHint().height() + kToolBarHeight + kStatusBarHeight;
+  auto windowFor = [chrome](int n) {
+    // 1x is the designed window; from 2x on the picture fills the area.
+    return QSize(std::max(kAreaWidth, 256 * n), chrome + std::max(kAreaHeight, 240 * n));
+  };
+  // The window's own frame counts too once the window system has given it one.
+  const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
+  QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  const QSize available = where != nullptr ? where->availableGeometry().size() - frame : QSize(4096, 4096);
+  int n = std::clamp(multiple, kMinWindowSize, kMaxWindowSize);
+  while (n > 1 && (windowFor(n).width() > available.width() || windowFor(n).height() > available.height()))
+    --n;
+  windowSize_ = n;
+  WindowSizes[n - 1]->setChecked(true);
+  DXDraw->SetScale(n);
+  normalSize_ = windowFor(n);
+  // In full screen the new size waits for the way back to the window.
+  if (!DXDraw->options().FullScreen) setFixedSize(normalSize_);
+}
+
 void TfrmNES::ApplyLoadedSettings() {
   const VirelSettings& s = settings_;
   move(s.WindowLeft, s.WindowTop);
   // These two items run their click handlers after taking the stored state.
   est->setChecked(s.VideoEsticar);
   DXDraw->SetStretch(est->isChecked());
+  SetWindowSize(s.WindowSize);
   machine_->FrameRate = s.FrameRate;
   VerFps1->setChecked(s.ViewFrequency);
   ShowFps = VerFps1->isChecked();
@@ -387,6 +441,7 @@ void TfrmNES::ApplyLoadedSettings() {
   }
   machine_->SoundVolume = s.SoundVolume;
   for (int i = 0; i < 5; ++i) machine_->ChannelEnabled[i] = s.SoundChannel[i];
+  midiMenu_->ApplyStoredChoice(s.MidiOutPort);
 }
 
 void TfrmNES::CollectSettings() {
@@ -394,12 +449,14 @@ void TfrmNES::CollectSettings() {
   s.WindowTop = placementStored_ ? storedPlacement_.top() : pos().y();
   s.WindowLeft = placementStored_ ? storedPlacement_.left() : pos().x();
   s.VideoEsticar = est->isChecked();
+  s.WindowSize = windowSize_;
   s.FrameRate = machine_->FrameRate;
   s.ViewFrequency = ShowFps;
   s.AbilitaSom = abltsom->isChecked();
   s.SoundFrequencia = SoundFrequencia;
   s.SoundVolume = machine_->SoundVolume;
   for (int i = 0; i < 5; ++i) s.SoundChannel[i] = machine_->ChannelEnabled[i];
+  s.MidiOutPort = midiMenu_->Choice();
 }
 
 void TfrmNES::ApplyKeyBindings() {
@@ -417,6 +474,9 @@ void TfrmNES::Command(const std::function<void()>& command) {
   } catch (...) {
     ShowError(QStringLiteral("Erro desconhecido."));
   }
+  // A command may have started or stopped emulation (the loop has returned
+  // when it stopped).
+  ShowRunState();
   // A close asked for while a run loop was active happens now that it has
   // returned, so the Machine is never destroyed under a running loop.
   if (closePending_ && !RunLoopActive(*machine_)) {

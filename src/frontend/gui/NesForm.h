@@ -37,6 +37,7 @@ class QToolButton;
 class TDXDraw;
 class TClientArea;
 class TStatusIcons;
+class TMidiMenu;
 
 class TfrmNES : public QMainWindow, public Host {
   Q_OBJECT
@@ -51,6 +52,10 @@ class TfrmNES : public QMainWindow, public Host {
   VirelSettings& settings() { return settings_; }
   TDXDraw* display() const { return DXDraw; }
   TDXInput& input(int pad) { return *inputs_[pad]; }
+  // "Saída MIDI" and the music recording.
+  TMidiMenu& midiMenu() { return *midiMenu_; }
+  // Frames the run loop has shown since the window opened: the recording's clock.
+  int64_t FramesRun() const { return framesRun_; }
   bool ShowFps = false;
   bool UseDirectDraw = false;
   int SoundFrequencia = 11;
@@ -62,13 +67,14 @@ class TfrmNES : public QMainWindow, public Host {
   QMenu* PopupMenu = nullptr;
   QLabel* StatusPanel0 = nullptr;
   TStatusIcons* StatusPanel1 = nullptr;
-  QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *Efeitos1, *Nosise1, *Som1, *Frequencia1, *Canais1, *mnuCPU,
-      *Joystick1, *Joystick11, *Help1;
+  QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *TamanhoJanela1, *Efeitos1, *Nosise1, *Som1, *Frequencia1,
+      *Canais1, *mnuCPU, *Joystick1, *Joystick11, *Help1;
   QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6,
       *MRUSeparator, *mnuExit;
   std::array<QAction*, kListSize> FAV{}, MRU{};
   QAction *Vieo1, *Sistema1, *VerFps1, *est, *ExibirLog1, *elaCheia1;
   std::array<QAction*, 4> SprayLevels{};  // N01, n11, n21, N51
+  std::array<QAction*, 4> WindowSizes{};  // 1x to 4x
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
   QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
@@ -97,8 +103,16 @@ class TfrmNES : public QMainWindow, public Host {
   // The application quits while the window is still open (a quit request that
   // bypassed the close): the cartridge is unloaded here, at the outermost level.
   void FinishBeforeQuit();
+  // Caption and picture of "Pausa"/"Rodar" after Running: the command they run.
+  void ShowRunState();
   // Starts a file as the recent and favourite items do (LoadAndStart).
   void StartFile(const QString& path);
+  // The Load command with `path` in place of the open dialog's choice.
+  void LoadChosenFile(const QString& path);
+  // A file dropped on the window (NesFormDrop.cpp): a cartridge's name goes
+  // through the Load command, anything else straight to the loader, which
+  // refuses it in its usual words without adding it to the recent list.
+  void OpenDroppedFile(const QString& path);
   // Rebuilds both controllers' key tables and joystick switches.
   void ApplyKeyBindings();
 
@@ -106,6 +120,11 @@ class TfrmNES : public QMainWindow, public Host {
   void ShowIdleScreen();
   void ToggleFullScreen();
   void RestoreDisplay();
+  // "Tamanho da Janela": the picture area becomes `multiple` times 256 x 240
+  // (1 keeps the designed window), or the largest multiple that fits the
+  // screen; the item of the size taken is checked.
+  void SetWindowSize(int multiple);
+  int WindowSize() const { return windowSize_; }
 
   // --- Host ---------------------------------------------------------------------------
   void AppendLog(std::string_view line) override;
@@ -132,6 +151,8 @@ class TfrmNES : public QMainWindow, public Host {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   friend class TClientArea;
@@ -142,10 +163,14 @@ class TfrmNES : public QMainWindow, public Host {
   void CreateToolBar();
   void CreateStatusBar();
   void InstallStandardDialogs();
+  void AcceptFileDrops();
   void ApplyLoadedSettings();
   void CollectSettings();
   bool FormKeyDown(int key);
   void DrawFpsText(int x, int y, const QString& format);
+  // The two halves of ToggleFullScreen, without the display's restart.
+  void ShowWindowed();
+  void ShowFullScreen();
   void UpdatePaletteColors();
 
   std::unique_ptr<Machine> machine_;
@@ -158,9 +183,13 @@ class TfrmNES : public QMainWindow, public Host {
   bool closePending_ = false;
   int closeAttempts_ = 0;
   QSize normalSize_;
+  int windowSize_ = 1;
   QRect storedPlacement_;
   bool placementStored_ = false;
   FrameRateMeter fpsMeter_;
   QImage windowPicture_;
   QString windowFpsText_;
+  TMidiMenu* midiMenu_ = nullptr;
+  int64_t framesRun_ = 0;
+  QStringList shownIcons_;
 };

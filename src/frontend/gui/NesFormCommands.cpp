@@ -45,6 +45,10 @@ void TfrmNES::mnuLoadROMClick() {
   if (DXDraw->options().FullScreen) mnuFreeROMClick();
   const QString path = ChooseRomFile();
   if (path.isEmpty()) return;
+  LoadChosenFile(path);
+}
+
+void TfrmNES::LoadChosenFile(const QString& path) {
   // A path already in the list keeps its place.
   PushFront(settings_.RecentList, Utf8(path));
   LoadAndStart(*machine_, Utf8(path));
@@ -69,6 +73,8 @@ void TfrmNES::AdicionaraoFavorito1Click() {
   // favourite for nothing.
   if (!machine_->CartridgeLoaded() || machine_->RomFileName.empty()) return;
   PushFront(settings_.FavoriteList, machine_->RomFolder + machine_->RomFileName);
+  // Shown at once: the submenu may have no visible item left to open with.
+  Favoritos1Click();
 }
 
 void TfrmNES::mnuPauseClick() {
@@ -161,7 +167,19 @@ void TfrmNES::mnuCPUClick() {
   const bool loaded = !machine_->RomFileName.empty();
   mnuReset->setEnabled(loaded);
   mnuPause->setEnabled(loaded);
-  mnuPause->setText(machine_->Running ? QStringLiteral("&Pausa") : QStringLiteral("&Rodar"));
+  ShowRunState();
+}
+
+void TfrmNES::ShowRunState() {
+  // The pause item names the command it will run, in its caption and its
+  // picture; the popup's item follows it.
+  const bool running = machine_->Running;
+  const QString caption = running ? QStringLiteral("&Pausa") : QStringLiteral("&Rodar");
+  if (mnuPause->text() == caption) return;  // unchanged: no repaint of the menus
+  mnuPause->setText(caption);
+  mnuPause->setIcon(
+      QIcon(running ? QStringLiteral(":/virel/menu/pause.png") : QStringLiteral(":/virel/menu/run.png")));
+  pmuPause->setText(running ? QStringLiteral("&Pause\tCtrl+F2") : QStringLiteral("&Rodar\tCtrl+F2"));
 }
 
 void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {

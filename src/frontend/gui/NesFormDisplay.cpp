@@ -15,6 +15,7 @@
 #include <QToolBar>
 #include <stdexcept>
 
+#include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "video/Palette.h"
@@ -78,17 +79,20 @@ void TClientArea::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::black);
   const QImage& picture = form_.WindowPicture();
   if (picture.isNull()) return;
-  // The window path: the picture unscaled and centred, the figure under it.
-  const int x = (width() - picture.width()) / 2;
-  const int y = (height() - picture.height()) / 2;
-  painter.drawImage(x, y, picture);
+  // The window path: the picture centred at the window's size multiple (or
+  // the largest that fits), the figure under it.
+  int scale = form_.WindowSize();
+  while (scale > 1 && (picture.width() * scale > width() || picture.height() * scale > height())) --scale;
+  const int x = (width() - picture.width() * scale) / 2;
+  const int y = (height() - picture.height() * scale) / 2;
+  painter.drawImage(QRect(x, y, picture.width() * scale, picture.height() * scale), picture);
   if (form_.windowFpsText_.isEmpty()) return;
   QFont font(QStringLiteral("MS Sans Serif"), kFpsPointSize);
   font.setStyleHint(QFont::SansSerif);
   painter.setFont(font);
   painter.setPen(kFpsColor);
   const int h = TDXDraw::TextHeight(QStringLiteral("F"), kFpsPointSize);
-  painter.drawText(x, y + 240 - h + 1 + painter.fontMetrics().ascent(), form_.windowFpsText_);
+  painter.drawText(x, y + 240 * scale - h + 1 + painter.fontMetrics().ascent(), form_.windowFpsText_);
 }
 
 TStatusIcons::TStatusIcons(TfrmNES& form) : QWidget(&form), form_(form) {}
@@ -132,41 +136,72 @@ void TfrmNES::PrepareDisplay() {
 }
 
 void TfrmNES::ToggleFullScreen() {
-  DXDraw->Finalize();
   if (DXDraw->options().FullScreen) {
-    DXDraw->SetFullScreenOption(false);
-    menuBar()->show();
-    Bar->show();
-    statusBar()->show();
-    DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
-    DXDraw->setCursor(Qt::ArrowCursor);
-    showNormal();
-    setFixedSize(normalSize_);
-    if (placementStored_) {
-      // A stored placement is restored at most once.
-      move(storedPlacement_.topLeft());
-      placementStored_ = false;
-    }
-  } else {
-    storedPlacement_ = geometry();
-    placementStored_ = true;
-    menuBar()->hide();
-    DXDraw->setContextMenuPolicy(Qt::NoContextMenu);
-    statusBar()->hide();
-    Bar->hide();
-    DXDraw->setCursor(Qt::BlankCursor);
-    if (!settings_.FullScreenMode.empty()) {
-      DXDraw->SetDisplayMode(ParseDisplayMode(QString::fromStdString(settings_.FullScreenMode)));
-    }
-    DXDraw->SetFullScreenOption(true);
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    showFullScreen();
+    DXDraw->Finalize();
+    ShowWindowed();
+    if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+    return;
   }
-  if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+  // A switch that fails (a stored mode that is not one, a display that cannot
+  // start) must not strand the window without its menu, toolbar and status
+  // bar and with the picture frozen: it goes back to window mode as it was,
+  // and the error still reaches the user. The stored mode stays as it is.
+  const QCursor cursor = DXDraw->cursor();
+  const bool visible = isVisible();
+  DXDraw->Finalize();
+  try {
+    ShowFullScreen();
+    if (!DXDraw->Initialize()) throw std::runtime_error("Não foi possível iniciar a tela.");
+  } catch (...) {
+    // Once the switch got under way it is undone (the placement it stored
+    // comes back); a mode that is not one has changed nothing yet.
+    if (DXDraw->options().FullScreen) ShowWindowed();
+    DXDraw->setCursor(cursor);
+    if (!visible) hide();
+    DXDraw->Initialize();
+    throw;
+  }
+}
+
+void TfrmNES::ShowWindowed() {
+  DXDraw->SetFullScreenOption(false);
+  menuBar()->show();
+  Bar->show();
+  statusBar()->show();
+  DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
+  DXDraw->setCursor(Qt::ArrowCursor);
+  showNormal();
+  setFixedSize(normalSize_);
+  if (placementStored_) {
+    // A stored placement is restored at most once.
+    move(storedPlacement_.topLeft());
+    placementStored_ = false;
+  }
+}
+
+void TfrmNES::ShowFullScreen() {
+  // The mode is read before anything changes, so a mode that is not one
+  // fails with the window untouched.
+  const bool modeGiven = !settings_.FullScreenMode.empty();
+  const TDXDraw::DisplayMode mode =
+      modeGiven ? ParseDisplayMode(QString::fromStdString(settings_.FullScreenMode)) : DXDraw->displayMode();
+  storedPlacement_ = geometry();
+  placementStored_ = true;
+  menuBar()->hide();
+  DXDraw->setContextMenuPolicy(Qt::NoContextMenu);
+  statusBar()->hide();
+  Bar->hide();
+  DXDraw->setCursor(Qt::BlankCursor);
+  if (modeGiven) DXDraw->SetDisplayMode(mode);
+  DXDraw->SetFullScreenOption(true);
+  setMinimumSize(0, 0);
+  setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  showFullScreen();
 }
 
 void TfrmNES::LeaveDisplay() {
+  // The cartridge is unloaded: its music recording ends here.
+  midiMenu_->StopRecording();
   DXDraw->Finalize();
   Terminal->show();
   DXDraw->hide();
@@ -236,7 +271,14 @@ void TfrmNES::PollControllers() {
 }
 
 void TfrmNES::ProcessMessages() {
-  StatusPanel1->update();
+  ++framesRun_;
+  // The icons follow commands that ran since the last frame; repainting the
+  // panel only when they changed spares the window a repaint every frame.
+  if (const QStringList names = StatusPanel1->IconNames(); names != shownIcons_) {
+    shownIcons_ = names;
+    StatusPanel1->update();
+  }
+  ShowRunState();
   QApplication::processEvents(QEventLoop::AllEvents);
 }
 

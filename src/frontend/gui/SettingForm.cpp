@@ -6,11 +6,14 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -29,6 +32,38 @@ bool gCapturePending = false;
 
 constexpr int kTimerInterval = 300;  // ms between two looks at the controller
 constexpr int kVolumeSteps = 10;
+
+// The volume track bar. Its positions run from 0 at the top (loud) to 10 at
+// the bottom (silent), so the level is 10 minus the position; styles fill a
+// slider's groove from its minimum, which here is the top, and a silent
+// volume showed as a full bar. This bar draws its own groove, filled from the
+// bottom up to the handle, so that louder looks louder; the style draws the
+// tick marks and the handle.
+class TVolumeBar final : public QSlider {
+ public:
+  using QSlider::QSlider;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const QRect channel(groove.center().x() - 2, groove.top() + 1, 5, groove.height() - 2);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.setBrush(palette().color(QPalette::Base));
+    painter.drawRoundedRect(QRectF(channel).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+    QRect fill = channel.adjusted(1, 0, -1, -1);
+    fill.setTop(handle.center().y());
+    if (fill.height() > 0)
+      painter.fillRect(
+          fill, palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::Highlight));
+    option.subControls = QStyle::SC_SliderTickmarks | QStyle::SC_SliderHandle;
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+  }
+};
 
 // Where the buttons of the controller drawing are, in the drawing's own
 // coordinates, in binding order: Up, Down, Left, Right, A, B, Start, Select.
@@ -180,7 +215,7 @@ QWidget* TfrmSetting::CreateSoundPage() {
   tsSound = Named(new QWidget, "tsSound");
   gbVolume = Named(new QGroupBox(QStringLiteral("Volume"), tsSound), "gbVolume");
   gbVolume->setGeometry(8, 8, 80, 216);
-  tbVolume = Named(new QSlider(Qt::Vertical, gbVolume), "tbVolume");
+  tbVolume = Named(new TVolumeBar(Qt::Vertical, gbVolume), "tbVolume");
   tbVolume->setRange(0, kVolumeSteps);
   tbVolume->setPageStep(1);
   tbVolume->setTickPosition(QSlider::TicksBothSides);

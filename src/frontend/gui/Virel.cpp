@@ -1,17 +1,23 @@
-// The program: the application with its title, the sound devices, the main
-// window, and the message loop. A first argument names a cartridge that
-// starts when the window first becomes active; a second one, "/S0" or "/S1",
-// chooses window or full screen for cartridge starts.
+// The program: the application with its title, Qt's texts in Portuguese, the
+// sound devices, the main window, and the message loop. A first argument
+// names a cartridge that starts when the window first becomes active; a
+// second one, "/S0" or "/S1", chooses window or full screen for cartridge
+// starts. --help and --version answer without opening anything.
 #include <SDL.h>
 
 #include <QApplication>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "frontend/CommandLine.h"
 #include "frontend/gui/NesForm.h"
+#include "frontend/gui/QtTranslation.h"
 #include "frontend/gui/StopSignals.h"
 #include "frontend/gui/WindowDriver.h"
 #ifdef VIREL_WITH_DEVICES
@@ -19,24 +25,92 @@
 #include "sound/devices/SdlWaveOut.h"
 #endif
 
+namespace {
+
+std::vector<std::string> Words(const QStringList& list) {
+  std::vector<std::string> words;
+  for (const QString& w : list) words.push_back(w.toStdString());
+  return words;
+}
+
+// Answers --help and --version, or refuses the command line. Returns the
+// exit status when the program should stop here, or -1 to carry on.
+int AnswerCommandLine(const VirelCommandLine& line) {
+  switch (line.What) {
+    case VirelCommandLine::Action::Help: std::fputs(VirelUsage().c_str(), stdout); return 0;
+    case VirelCommandLine::Action::Version: std::puts(VirelVersionLine("virel").c_str()); return 0;
+    case VirelCommandLine::Action::Refuse:
+      std::fprintf(stderr, "virel: %s\nUse \"virel --help\" para ver as opções.\n", line.Message.c_str());
+      return kVirelExitUsage;
+    case VirelCommandLine::Action::Run: break;
+  }
+  return -1;
+}
+
+// The options every Qt program takes (-platform, -style...), with one dash or
+// two and with or without "=value". Qt removes them from the command line
+// once the application exists.
+bool IsToolkitOption(std::string word) {
+  static const char* const kNames[] = {"platform",      "platformpluginpath",
+                                       "platformtheme", "plugin",
+                                       "qmljsdebugger", "qwindowgeometry",
+                                       "qwindowicon",   "qwindowtitle",
+                                       "reverse",       "session",
+                                       "display",       "geometry",
+                                       "style",         "stylesheet",
+                                       "widgetcount",   "fontengine",
+                                       "dialogs",       "nograb",
+                                       "dograb",        "sync",
+                                       "name",          "title",
+                                       "visual"};
+  if (word.rfind("--", 0) == 0) word.erase(0, 1);
+  if (word.empty() || word[0] != '-') return false;
+  word = word.substr(1, word.find('=') == std::string::npos ? std::string::npos : word.find('=') - 1);
+  for (const char* name : kNames) {
+    if (word == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  // The command line is answered before Qt opens a display where it can be:
+  // --help, --version and a mistyped option must work in a terminal with no
+  // display at all. With one of Qt's own options present, the check waits
+  // until Qt has taken those out.
+  {
+    const std::vector<std::string> words(argv + 1, argv + argc);
+    const VirelCommandLine early = ParseVirelCommandLine(words);
+    const bool toolkitOptions = std::any_of(words.begin(), words.end(), IsToolkitOption);
+    if (early.What != VirelCommandLine::Action::Run &&
+        (early.What != VirelCommandLine::Action::Refuse || !toolkitOptions))
+      return AnswerCommandLine(early);
+  }
   // SDL (joysticks, audio) would otherwise take over SIGINT and SIGTERM and
   // queue them as events nobody reads, leaving the program unstoppable.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Virel Emulador"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/virel/icon.png")));
+  // The desktop matches the running window to its menu entry by this name.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.virel.Virel"));
+  InstallQtTranslation(app);
 #ifdef VIREL_WITH_DEVICES
   // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
   // PCM instead. Either opens quietly to nothing where there is no device.
   SetSoundDevices(
       {[] { return std::make_unique<FluidSynthMidiOut>(); }, [] { return std::make_unique<SdlWaveOut>(); }});
 #endif
+  QStringList qtFree = QApplication::arguments();
+  qtFree.removeFirst();
+  const VirelCommandLine line = ParseVirelCommandLine(Words(qtFree));
+  if (const int status = AnswerCommandLine(line); status >= 0) return status;
   // From here on a stop signal waits in the pipe for the event loop instead
   // of ending the program before the window has even been built.
   StopSignals stopSignals;
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
+  QStringList arguments;
+  for (const std::string& w : line.Arguments) arguments << QString::fromStdString(w);
   TfrmNES form(arguments);
   form.show();
   // Without a window manager (a bare X server) nothing else would give the

@@ -2,9 +2,13 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -24,6 +28,18 @@ TDXDraw::TDXDraw(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAutoFillBackground(false);
   SetSurfaceSize(256, 240);
+  // A user who wants to know whether frames arrive evenly names a file here;
+  // each presentation appends its time, so the intervals can be studied.
+  const QByteArray logPath = qgetenv("VIREL_FRAME_LOG");
+  if (!logPath.isEmpty()) {
+    frameLog_ = std::fopen(logPath.constData(), "w");
+    // Line by line, so a program that is killed still leaves every frame.
+    if (frameLog_ != nullptr) std::setvbuf(frameLog_, nullptr, _IOLBF, 64);
+  }
+}
+
+TDXDraw::~TDXDraw() {
+  if (frameLog_ != nullptr) std::fclose(frameLog_);
 }
 
 bool TDXDraw::Initialize() {
@@ -41,7 +57,25 @@ void TDXDraw::Restore() {
   if (!initialized_ || !lost_) return;
   lost_ = false;
   surface_.setColorTable(colors_);
+  MarkAllStale();
   update();
+}
+
+void TDXDraw::SetScale(int multiple) {
+  scale_ = std::clamp(multiple, 1, 4);
+  update();
+}
+
+QRect TDXDraw::PictureRect() const {
+  if (options_.Stretch) return rect();
+  // Whole multiples only, so every surface pixel becomes a square block of
+  // the same size; a widget too small for the chosen one takes what fits.
+  int multiple = scale_;
+  while (multiple > 1 && (surface_.width() * multiple > width() || surface_.height() * multiple > height()))
+    --multiple;
+  QRect target(QPoint(0, 0), surface_.size() * multiple);
+  if (options_.Center) target.moveCenter(rect().center());
+  return target;
 }
 
 void TDXDraw::SetStretch(bool on) {
@@ -66,20 +100,84 @@ void TDXDraw::SetSurfaceSize(int width, int height) {
   surface_.fill(0);
   if (colors_.size() != 256) colors_ = QList<QRgb>(256, qRgb(0, 0, 0));
   surface_.setColorTable(colors_);
+  MarkAllStale();
 }
 
 void TDXDraw::SetColorTable(const QList<QRgb>& colors, bool asDefault) {
-  colors_ = colors;
-  colors_.resize(256, qRgb(0, 0, 0));
-  if (asDefault) defaultColors_ = colors_;
+  QList<QRgb> table = colors;
+  table.resize(256, qRgb(0, 0, 0));
+  if (asDefault) defaultColors_ = table;
+  // The hook refreshes the table at every frame start; it seldom changes,
+  // and an unchanged table costs neither a copy nor a new conversion.
+  if (table == colors_) return;
+  colors_ = std::move(table);
   surface_.setColorTable(colors_);
+  MarkAllStale();
 }
 
 void TDXDraw::CopyPixels(const uint8_t* pixels) {
-  const int width = surface_.width();
-  for (int y = 0; y < surface_.height(); ++y) memcpy(surface_.scanLine(y), pixels + y * width, size_t(width));
+  const int width = surface_.width(), height = surface_.height();
+  // Rows the new picture shares with the last one need neither converting
+  // nor showing again: a still title or status bar costs nothing per frame.
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = pixels + y * width;
+    if (std::memcmp(surface_.constScanLine(y), row, size_t(width)) == 0) continue;
+    std::memcpy(surface_.scanLine(y), row, size_t(width));
+    MarkStale(y, y);
+  }
   textItems_.clear();
   texts_.clear();
+}
+
+void TDXDraw::MarkStale(int first, int last) {
+  if (staleFirst_ > staleLast_) {
+    staleFirst_ = first;
+    staleLast_ = last;
+  } else {
+    staleFirst_ = std::min(staleFirst_, first);
+    staleLast_ = std::max(staleLast_, last);
+  }
+}
+
+QRegion TDXDraw::ChangedRegion() const {
+  const QRect target = PictureRect();
+  const int multiple = target.width() / surface_.width();
+  // Text moves with the picture and may reach past it, and a stretched
+  // picture does not map rows to whole lines: those repaint everything.
+  if (hadText_ || !textItems_.isEmpty() || multiple == 0 || target.size() != surface_.size() * multiple)
+    return QRegion(rect());
+  if (staleFirst_ > staleLast_) return {};
+  return QRegion(target.x(), target.y() + staleFirst_ * multiple, target.width(),
+                 (staleLast_ - staleFirst_ + 1) * multiple);
+}
+
+void TDXDraw::ConvertSurface(int multiple) {
+  const int width = surface_.width(), height = surface_.height();
+  const QSize size(width * multiple, height * multiple);
+  if (frame_.size() != size) {
+    frame_ = QImage(size, QImage::Format_RGB32);
+    MarkAllStale();
+  }
+  if (staleFirst_ > staleLast_) return;
+  const int first = std::max(staleFirst_, 0), last = std::min(staleLast_, height - 1);
+  staleFirst_ = 1;
+  staleLast_ = 0;
+  // One table lookup per pixel, each written `multiple` times across, and the
+  // finished line copied down for the rest of its block: the painter is left
+  // a plain copy, with no conversion or scaling of its own on every paint.
+  const QRgb* table = colors_.constData();
+  const qsizetype stride = frame_.bytesPerLine();
+  uchar* bits = frame_.bits();
+  for (int y = first; y <= last; ++y) {
+    const uint8_t* in = surface_.constScanLine(y);
+    uchar* line = bits + stride * y * multiple;
+    auto* out = reinterpret_cast<QRgb*>(line);
+    for (int x = 0; x < width; ++x) {
+      const QRgb colour = table[in[x]] | 0xFF000000u;
+      for (int k = 0; k < multiple; ++k) *out++ = colour;
+    }
+    for (int k = 1; k < multiple; ++k) std::memcpy(line + stride * k, line, size_t(size.width()) * 4);
+  }
 }
 
 void TDXDraw::DrawPicture(const QImage& picture) {
@@ -88,6 +186,8 @@ void TDXDraw::DrawPicture(const QImage& picture) {
   QImage indexed = picture.scaled(surface_.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                        .convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::PreferDither);
   surface_ = indexed;
+  MarkAllStale();
+  colors_.clear();  // the new table always applies
   SetColorTable(indexed.colorTable(), true);
   textItems_.clear();
   texts_.clear();
@@ -104,8 +204,23 @@ int TDXDraw::TextHeight(const QString& text, int pointSize) {
 
 void TDXDraw::Flip() {
   ++flips_;
-  repaint();
+  // Only what changed is painted and sent to the screen; a picture that did
+  // not change at all is already showing.
+  flipped_ = ChangedRegion();
+  if (flipped_ == QRegion(rect())) {
+    repaint();
+  } else if (!flipped_.isEmpty()) {
+    repaint(flipped_);
+  }
+  hadText_ = !textItems_.isEmpty();
+  if (frameLog_ != nullptr) LogPresentation();
   if (options_.WaitVBlank) WaitForFrameDeadline();
+}
+
+void TDXDraw::LogPresentation() {
+  // Nanoseconds of the monotonic clock, the one the frame deadlines use.
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  std::fprintf(frameLog_, "%lld\n", static_cast<long long>(std::chrono::nanoseconds(now).count()));
 }
 
 void TDXDraw::WaitForFrameDeadline() {
@@ -139,16 +254,25 @@ void TDXDraw::WatchScreen(QScreen* screen) {
   connect(screen, &QScreen::geometryChanged, this, &TDXDraw::MarkLost, Qt::UniqueConnection);
 }
 
-void TDXDraw::paintEvent(QPaintEvent*) {
+void TDXDraw::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
-  QRect target(QPoint(0, 0), surface_.size());
-  if (options_.Stretch) {
-    target = rect();
-  } else if (options_.Center) {
-    target.moveCenter(rect().center());
+  const QRect target = PictureRect();
+  // Only the margins are filled: the picture covers the rest, and filling
+  // the whole widget first would write every pixel twice per frame.
+  const QRegion margins = event->region().subtracted(QRegion(target));
+  for (const QRect& band : margins) painter.fillRect(band, Qt::black);
+  // At a whole multiple the copy is already the target's size; stretched, the
+  // painter scales it, nearest neighbour since it only smooths when asked to.
+  const int multiple = target.width() / surface_.width();
+  const bool whole = multiple > 0 && target.size() == surface_.size() * multiple;
+  ConvertSurface(whole ? multiple : 1);
+  if (target.size() == frame_.size()) {
+    // Just the parts asked for, straight from the copy.
+    for (const QRect& part : event->region().intersected(target))
+      painter.drawImage(part.topLeft(), frame_, part.translated(-target.topLeft()));
+  } else {
+    painter.drawImage(target, frame_);
   }
-  painter.drawImage(target, surface_);
   // Text sits on the surface, so it scales with it.
   painter.translate(target.topLeft());
   painter.scale(double(target.width()) / surface_.width(), double(target.height()) / surface_.height());

@@ -3,14 +3,18 @@
 // centre, system memory, wait for vertical blank), text drawn over the
 // surface, and Flip, which shows the surface and then waits for the next
 // frame deadline of the NTSC rate. That wait is what paces emulation.
+// The surface is shown at a whole multiple of its size with sharp pixels,
+// centred, or stretched over the whole widget.
 #pragma once
 
 #include <QImage>
 #include <QList>
+#include <QRegion>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <chrono>
+#include <cstdio>
 
 class QScreen;
 class QWindow;
@@ -31,6 +35,7 @@ class TDXDraw : public QWidget {
   };
 
   explicit TDXDraw(QWidget* parent = nullptr);
+  ~TDXDraw() override;
 
   bool Initialize();
   void Finalize();
@@ -46,6 +51,12 @@ class TDXDraw : public QWidget {
   void SetSystemMemory(bool on) { options_.SystemMemory = on; }
   void SetFullScreenOption(bool on) { options_.FullScreen = on; }
   void SetWaitVBlank(bool on) { options_.WaitVBlank = on; }
+  // The multiple (1-4) the surface is drawn at when it is not stretched; a
+  // widget too small for it gets the largest multiple that fits.
+  void SetScale(int multiple);
+  int Scale() const { return scale_; }
+  // Where the surface lands in the widget now, in logical pixels.
+  QRect PictureRect() const;
   void SetDisplayMode(const DisplayMode& mode) { mode_ = mode; }
   const DisplayMode& displayMode() const { return mode_; }
   // Every mode of the screens, written "%dx%dx%d", plus 320x240x16.
@@ -73,6 +84,9 @@ class TDXDraw : public QWidget {
   // wait-for-vertical-blank option is set.
   void Flip();
   int flips() const { return flips_; }
+  // What of the widget the last Flip painted: the picture's rows that changed
+  // since the one before (everything with text over the picture or stretched).
+  const QRegion& FlippedRegion() const { return flipped_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -86,6 +100,14 @@ class TDXDraw : public QWidget {
     int PointSize;
   };
   void WaitForFrameDeadline();
+  void LogPresentation();
+  // Brings the 32-bit copy the widget paints from up to date with the
+  // surface, each surface pixel a `multiple` x `multiple` block.
+  void ConvertSurface(int multiple);
+  // Surface rows first..last no longer match the 32-bit copy.
+  void MarkStale(int first, int last);
+  void MarkAllStale() { MarkStale(0, surface_.height() - 1); }
+  QRegion ChangedRegion() const;
   void WatchScreen(QScreen* screen);
   void MarkLost() { lost_ = true; }
 
@@ -94,6 +116,17 @@ class TDXDraw : public QWidget {
   bool initialized_ = false;
   bool lost_ = false;
   QImage surface_;
+  // The surface in the screen's own pixel format, converted once per change
+  // rather than by the painter on every paint.
+  QImage frame_;
+  // Rows of the surface changed since the copy was last brought up to date
+  // (empty when first > last): only they are converted and shown again.
+  int staleFirst_ = 0, staleLast_ = 239;
+  bool hadText_ = false;
+  QRegion flipped_;
+  int scale_ = 1;
+  // VIREL_FRAME_LOG: the monotonic time of every presented frame goes here.
+  std::FILE* frameLog_ = nullptr;
   QList<QRgb> colors_, defaultColors_;
   QList<TextItem> textItems_;
   QStringList texts_;

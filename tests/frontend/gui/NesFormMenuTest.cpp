@@ -223,6 +223,77 @@ TEST_F(FormTest, FavouritesTakeTheLoadedCartridge) {
   EXPECT_TRUE(started);
 }
 
+TEST_F(FormTest, FavouritesStayReachableWhenTheirSubmenuCannotOpen) {
+  Open();
+  // Every entry empty: the submenu's refresh hides all five items, and a
+  // submenu without a visible item never opens again by itself.
+  emit form->Favoritos1->aboutToShow();
+  for (QAction* item : form->FAV) EXPECT_FALSE(item->isVisible());
+
+  nextRomFile = kPadRom;
+  bool shownAtOnce = false;
+  QString caption;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              Item("AdicionaraoFavorito1")->trigger();
+              shownAtOnce = form->FAV[0]->isVisible() && form->N6->isVisible();
+              caption = form->FAV[0]->text();
+              return true;
+            });
+  EXPECT_TRUE(shownAtOnce);
+  EXPECT_EQ(caption, QFileInfo(kPadRom).absoluteFilePath());
+
+  // A favourite that reaches the list otherwise (stored, or by another
+  // window) shows as soon as "Arquivo" opens.
+  form->settings().FavoriteList[1] = "/jogos/segundo.nes";
+  form->mnuFile->popup(QPoint(0, 0));
+  EXPECT_TRUE(form->FAV[1]->isVisible());
+  EXPECT_EQ(form->FAV[1]->text(), QStringLiteral("/jogos/segundo.nes"));
+  EXPECT_FALSE(form->FAV[2]->isVisible());
+  form->mnuFile->close();
+}
+
+// Icons as pictures, so that two states can be told apart.
+QImage Picture(const QIcon& icon) { return icon.pixmap(QSize(20, 20)).toImage(); }
+
+TEST_F(FormTest, SoundAndRunItemsShowTheirState) {
+  Open();
+  QAction* sound = Item("abltsom");
+  auto* button = form->Bar->findChild<QToolButton*>(QStringLiteral("ToolButton3"));
+  ASSERT_NE(button, nullptr);
+  if (!sound->isChecked()) sound->trigger();
+  const QImage on = Picture(sound->icon());
+  EXPECT_TRUE(button->isChecked());
+  button->click();
+  EXPECT_FALSE(sound->isChecked());
+  EXPECT_FALSE(button->isChecked());
+  const QImage off = Picture(sound->icon());
+  EXPECT_NE(on, off);
+  EXPECT_EQ(Picture(button->icon()), off);
+  sound->trigger();
+  EXPECT_EQ(Picture(sound->icon()), on);
+
+  // "Pausa" while running, "Rodar" once stopped, without the CPU menu having
+  // to open first; the picture changes with the command.
+  QAction* pause = Item("mnuPause");
+  nextRomFile = kPadRom;
+  QString runningCaption, popupCaption;
+  QImage runningPicture;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              runningCaption = pause->text();
+              runningPicture = Picture(pause->icon());
+              popupCaption = Item("pmuPause")->text();
+              pause->trigger();
+              return true;
+            });
+  EXPECT_EQ(runningCaption, QStringLiteral("&Pausa"));
+  EXPECT_TRUE(popupCaption.startsWith(QStringLiteral("&Pause")));
+  EXPECT_EQ(pause->text(), QStringLiteral("&Rodar"));
+  EXPECT_TRUE(Item("pmuPause")->text().startsWith(QStringLiteral("&Rodar")));
+  EXPECT_NE(Picture(pause->icon()), runningPicture);
+}
+
 TEST_F(FormTest, CpuMenuRefreshFollowsTheCartridge) {
   Open();
   emit form->mnuCPU->aboutToShow();

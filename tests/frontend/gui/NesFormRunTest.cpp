@@ -173,6 +173,50 @@ TEST_F(FormTest, FullScreenAndBack) {
   EXPECT_TRUE(errors[0].contains(QStringLiteral("'grande' is not a valid integer value")));
 }
 
+TEST_F(FormTest, AFailedFullScreenSwitchLeavesTheWindowAsItWas) {
+  Open();
+  form->show();
+  nextRomFile = kPadRom;
+  const QRect placement = form->geometry();
+  int frame = 0, flipsAfterFailure = 0;
+  struct Seen {
+    bool fullScreen, menu, toolBar, statusBar, canDraw;
+  };
+  std::vector<Seen> seen;
+  RunFrames(
+      [&] { Item("mnuLoadROM")->trigger(); },
+      [&] {
+        ++frame;
+        if (frame == 2 || frame == 5) {
+          // A stale or hand-edited mode; F4 (and, the second time, the item).
+          form->settings().FullScreenMode = "grandex480x16";
+          if (frame == 2)
+            QTest::keyClick(form.get(), Qt::Key_F4);
+          else
+            Item("elaCheia1")->trigger();
+          seen.push_back({form->DXDraw->options().FullScreen, form->menuBar()->isVisible(),
+                          form->Bar->isVisible(), form->statusBar()->isVisible(), form->DXDraw->CanDraw()});
+          flipsAfterFailure = form->DXDraw->flips();
+        }
+        return frame == 8;
+      });
+  ASSERT_EQ(seen.size(), 2u);
+  for (const Seen& s : seen) {
+    EXPECT_FALSE(s.fullScreen);
+    EXPECT_TRUE(s.menu && s.toolBar && s.statusBar);
+    EXPECT_TRUE(s.canDraw);
+  }
+  // The picture kept coming after the second failure.
+  EXPECT_GT(form->DXDraw->flips(), flipsAfterFailure);
+  ASSERT_EQ(errors.size(), 2);
+  for (const QString& e : errors)
+    EXPECT_TRUE(e.contains(QStringLiteral("'grande' is not a valid integer value")));
+  EXPECT_EQ(form->settings().FullScreenMode, "grandex480x16");
+  EXPECT_FALSE(form->isFullScreen());
+  EXPECT_EQ(form->geometry(), placement);
+  EXPECT_EQ(form->DXDraw->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
 TEST_F(FormTest, StartingInFullScreenAndUnloadingBackToTheWindow) {
   Open({QString(), QStringLiteral("/S1")});
   form->show();

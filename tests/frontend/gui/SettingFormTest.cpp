@@ -305,6 +305,40 @@ TEST_F(SettingFormFixture, DisplayListOnlyWithFullScreen) {
   EXPECT_EQ(f.FullScreenMode, "640x480x32");
 }
 
+// The colour along the middle of the volume bar, a fraction of its height
+// from the top.
+QColor BarColour(QSlider* bar, double fromTop) {
+  const QImage image = bar->grab().toImage();
+  return image.pixelColor(image.width() / 2, int(image.height() * fromTop));
+}
+
+int Distance(const QColor& a, const QColor& b) {
+  return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+}
+
+TEST_F(SettingFormFixture, TheVolumeBarFillsUpAsTheLevelRises) {
+  Open();
+  dlg->PageControl->setCurrentWidget(dlg->tsSound);
+  QSlider* bar = dlg->tbVolume;
+  // Level 10 (position 0, the top): filled; level 0 (position 10): empty.
+  bar->setValue(0);
+  EXPECT_EQ(dlg->lbVolume->text(), "10");
+  const QColor full = BarColour(bar, 0.5);
+  bar->setValue(10);
+  EXPECT_EQ(dlg->lbVolume->text(), "0");
+  const QColor empty = BarColour(bar, 0.5);
+  const QColor highlight = bar->palette().color(QPalette::Highlight);
+  EXPECT_LT(Distance(full, highlight), Distance(empty, highlight));
+  EXPECT_EQ(BarColour(bar, 0.2), empty);
+
+  // Level 5: filled below the handle, empty above it.
+  bar->setValue(5);
+  EXPECT_EQ(dlg->lbVolume->text(), "5");
+  const QColor above = BarColour(bar, 0.2), below = BarColour(bar, 0.8);
+  EXPECT_LT(Distance(below, full), Distance(below, empty));
+  EXPECT_LT(Distance(above, empty), Distance(above, full));
+}
+
 TEST_F(SettingFormFixture, LiveDisplayFollowsTheDialogsOwnInput) {
   Open();
   dlg->PageControl->setCurrentWidget(dlg->tsJoypad1);

@@ -1,0 +1,269 @@
+// "Saída MIDI" and "Gravar Música (MIDI)..." in the main window, against a
+// real JACK server of the test's own (dummy backend, no sound card) with
+// jack_midi_dump as the port to choose.
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
+#include <csignal>
+#include <cstdlib>
+#include <map>
+
+#include "FormFixture.h"
+#include "frontend/gui/MidiMenu.h"
+#include "sound/RecordingMidiOut.h"
+#include "sound/devices/MidiPortOut.h"
+
+namespace {
+
+const std::string kDumpPort = "midi-monitor:input";
+
+bool WaitFor(const std::function<bool()>& test, int milliseconds = 15000) {
+  for (int waited = 0; waited < milliseconds; waited += 100) {
+    if (test()) return true;
+    QThread::msleep(100);
+  }
+  return test();
+}
+
+bool Listed(const std::string& port) {
+  const std::vector<std::string> ports = ListMidiOutputPorts();
+  return std::find(ports.begin(), ports.end(), port) != ports.end();
+}
+
+// The JACK server and the receiving client, shared by the suite.
+class MidiMenuTest : public FormTest {
+ protected:
+  static void SetUpTestSuite() {
+    server_ = QStringLiteral("virel-gui-%1").arg(QCoreApplication::applicationPid());
+    qputenv("JACK_DEFAULT_SERVER", server_.toUtf8());
+    qputenv("JACK_NO_START_SERVER", "1");
+    jackd_ = new QProcess;
+    jackd_->setStandardOutputFile(QProcess::nullDevice());
+    jackd_->setStandardErrorFile(QProcess::nullDevice());
+    // Only a few servers may run on a machine at once and other tests may
+    // hold them: one that will not start is tried again for a while. Asked
+    // from outside until it answers, since a client of ours opened while it
+    // is half up can leave libjack unable to reach it for the rest of the
+    // process.
+    const auto answers = [] {
+      QProcess lsp;
+      lsp.start(QStringLiteral("jack_lsp"), {});
+      return lsp.waitForFinished(5000) && lsp.exitStatus() == QProcess::NormalExit && lsp.exitCode() == 0;
+    };
+    WaitFor(
+        [&] {
+          if (jackd_->state() == QProcess::NotRunning) {
+            jackd_->start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
+                                                    server_, QStringLiteral("-d"), QStringLiteral("dummy"),
+                                                    QStringLiteral("-p"), QStringLiteral("2048")});
+            jackd_->waitForStarted();
+          }
+          QThread::msleep(300);
+          return jackd_->state() == QProcess::Running && answers();
+        },
+        120000);
+    dump_ = new QProcess;
+    dump_->setStandardErrorFile(QProcess::nullDevice());
+    // The dump's port listed shows it is all up.
+    WaitFor([] {
+      if (dump_->state() == QProcess::NotRunning)
+        dump_->start(QStringLiteral("stdbuf"), {QStringLiteral("-oL"), QStringLiteral("jack_midi_dump")});
+      dump_->waitForStarted();
+      return Listed(kDumpPort);
+    });
+  }
+  static void TearDownTestSuite() {
+    // The client first, with the signal it closes its JACK client on (on
+    // SIGTERM it just dies and the server waits for it); then the server,
+    // which then shuts down cleanly and leaves nothing in /dev/shm.
+    ::kill(static_cast<pid_t>(dump_->processId()), SIGINT);
+    for (QProcess* p : {dump_, jackd_}) {
+      if (p == jackd_) p->terminate();
+      if (!p->waitForFinished(10000)) p->kill();
+      p->waitForFinished(5000);
+      delete p;
+    }
+    dump_ = jackd_ = nullptr;
+  }
+  void SetUp() override {
+    FormTest::SetUp();
+    ASSERT_TRUE(Listed(kDumpPort)) << "no JACK server with jack_midi_dump";
+  }
+
+  // The submenu as it shows when opened: captions and check marks.
+  std::map<QString, bool> OpenSubmenu() {
+    QMenu* menu = form->midiMenu().SaidaMIDI1;
+    emit menu->aboutToShow();
+    std::map<QString, bool> items;
+    for (QAction* a : menu->actions()) items[a->text()] = a->isChecked();
+    return items;
+  }
+  QAction* SubmenuItem(const QString& text) {
+    for (QAction* a : form->midiMenu().SaidaMIDI1->actions())
+      if (a->text() == text) return a;
+    return nullptr;
+  }
+
+  static QString server_;
+  static QProcess* jackd_;
+  static QProcess* dump_;
+};
+
+QString MidiMenuTest::server_;
+QProcess* MidiMenuTest::jackd_ = nullptr;
+QProcess* MidiMenuTest::dump_ = nullptr;
+
+TEST_F(MidiMenuTest, PortsAreListedChosenAtOnceStoredAndRestored) {
+  Open();
+  const QString port = QString::fromStdString(kDumpPort);
+  auto items = OpenSubmenu();
+  EXPECT_TRUE(items.at(QStringLiteral("Sintetizador interno")));
+  ASSERT_TRUE(items.count(port));
+  EXPECT_FALSE(items.at(port));
+
+  // Chosen while a cartridge plays: the port gets the program changes and
+  // the notes from then on.
+  Close();
+  Store(QStringLiteral("AbilitaSom"), 1);
+  Open();
+  dump_->readAllStandardOutput();
+  nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
+  int frames = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              if (++frames == 5) {
+                OpenSubmenu();
+                SubmenuItem(port)->trigger();
+              }
+              return frames >= 90;
+            });
+  EXPECT_EQ(form->midiMenu().Choice(), kDumpPort);
+  QByteArray received;
+  WaitFor([&] {
+    dump_->waitForReadyRead(100);
+    received += dump_->readAllStandardOutput();
+    return received.contains(" 90 ");
+  });
+  EXPECT_TRUE(received.contains("c0 50")) << received.left(400).constData();
+  EXPECT_TRUE(received.contains(" 90 ")) << received.left(400).constData();
+  Item("mnuFreeROM")->trigger();
+  Close();
+  EXPECT_EQ(Stored(QStringLiteral("MidiOutPort")).toString(), port);
+
+  // The next start finds it there and keeps it.
+  Open();
+  items = OpenSubmenu();
+  EXPECT_TRUE(items.at(port));
+  EXPECT_FALSE(items.at(QStringLiteral("Sintetizador interno")));
+  // Back to the internal synthesiser, stored as empty.
+  SubmenuItem(QStringLiteral("Sintetizador interno"))->trigger();
+  EXPECT_EQ(form->midiMenu().Choice(), "");
+  Close();
+  EXPECT_EQ(Stored(QStringLiteral("MidiOutPort")).toString(), QString());
+}
+
+TEST_F(MidiMenuTest, AStoredPortThatIsNotThereFallsBackWithOneLogLine) {
+  Store(QStringLiteral("MidiOutPort"), QStringLiteral("Sintetizador:desligado"));
+  Open();
+  EXPECT_EQ(Log().count(QStringLiteral(
+                "Porta MIDI não encontrada: Sintetizador:desligado; usando o sintetizador interno.")),
+            1);
+  EXPECT_EQ(form->midiMenu().Choice(), "");
+  EXPECT_TRUE(OpenSubmenu().at(QStringLiteral("Sintetizador interno")));
+  // A settings file from before the choice existed opens on the synthesiser.
+  Close();
+  QSettings(QStringLiteral("QMT"), QStringLiteral("VIREL")).remove(QStringLiteral("MidiOutPort"));
+  Open();
+  EXPECT_EQ(form->midiMenu().Choice(), "");
+  EXPECT_FALSE(Log().join('\n').contains(QStringLiteral("Porta MIDI")));
+}
+
+// The recording against what the device was sent: every message, per
+// channel in order, each at its frame / 60.0988 s within a millisecond,
+// as mido reads the file back.
+void ExpectFileMatches(const QString& path, const MidiRecording& device, int64_t startFrame) {
+  QProcess reader;
+  reader.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral(VIREL_SOURCE_DIR "/tests/tools/midi_read.py"), path});
+  ASSERT_TRUE(reader.waitForFinished(60000));
+  ASSERT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().constData();
+  const QStringList lines = QString::fromUtf8(reader.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+  ASSERT_GE(lines.size(), 7);
+  EXPECT_EQ(lines[0], QStringLiteral("format 1 tracks 6 division 960"));
+  EXPECT_EQ(lines[4], QStringLiteral("track Triângulo"));
+  std::map<int, std::vector<std::pair<double, QString>>> read, sent;
+  for (const QString& line : lines.mid(7)) {
+    const QStringList words = line.split(' ');
+    read[words[1].toInt()].push_back({words[2].toDouble(), words.mid(3).join(' ')});
+  }
+  for (const MidiEvent& e : device.events) {
+    if (e.kind != MidiEvent::Kind::Message) continue;
+    const QString bytes = QString::fromStdString(FormatMidiLogLine(0, e.message)).mid(2);
+    sent[e.message & 0x0F].push_back({(e.frame - startFrame) / 60.0988, bytes});
+  }
+  ASSERT_FALSE(sent.empty());
+  ASSERT_EQ(read.size(), sent.size());
+  for (auto& [channel, messages] : sent) {
+    ASSERT_EQ(read[channel].size(), messages.size()) << channel;
+    for (size_t i = 0; i < messages.size(); ++i) {
+      EXPECT_EQ(read[channel][i].second, messages[i].second) << channel << " " << i;
+      EXPECT_NEAR(read[channel][i].first, messages[i].first, 0.001) << channel << " " << i;
+    }
+  }
+}
+
+TEST_F(MidiMenuTest, RecordingWritesAFileThatReadsBackAsSent) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("musica.mid"));
+  // The internal synthesiser is a recording device here, on the window's
+  // frame clock: what it was sent is what the file must hold.
+  auto device = std::make_shared<MidiRecording>();
+  SetSoundDevices(RecordingMidiFactory(device));
+  Store(QStringLiteral("AbilitaSom"), 1);
+  Open();
+  device->clock = [this] { return form->FramesRun(); };
+  form->midiMenu().ChooseMidiFile = [&] { return path; };
+  // Cancelling the dialog leaves the item unchecked and nothing recorded.
+  form->midiMenu().ChooseMidiFile = [] { return QString(); };
+  Item("GravarMusica1")->trigger();
+  EXPECT_FALSE(Item("GravarMusica1")->isChecked());
+  form->midiMenu().ChooseMidiFile = [&] { return path; };
+  Item("GravarMusica1")->trigger();
+  ASSERT_TRUE(Item("GravarMusica1")->isChecked());
+  const int64_t start = form->FramesRun();
+
+  nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
+  int frames = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++frames >= 150; });
+  // Unchecking ends the recording and writes the file.
+  Item("GravarMusica1")->trigger();
+  EXPECT_FALSE(Item("GravarMusica1")->isChecked());
+  ASSERT_TRUE(QFileInfo::exists(path));
+  EXPECT_TRUE(Log().contains(QStringLiteral("Música gravada: ") + path));
+  ExpectFileMatches(path, *device, start);
+
+  // Unloading the cartridge ends a recording too, with sound off as well.
+  Item("abltsom")->trigger();
+  ASSERT_FALSE(Item("abltsom")->isChecked());
+  const QString second = dir.filePath(QStringLiteral("sem-som.mid"));
+  form->midiMenu().ChooseMidiFile = [&] { return second; };
+  Item("GravarMusica1")->trigger();
+  frames = 0;
+  RunFrames([&] { Item("mnuPause")->trigger(); }, [&] { return ++frames >= 60; });
+  Item("mnuFreeROM")->trigger();
+  EXPECT_FALSE(Item("GravarMusica1")->isChecked());
+  ASSERT_TRUE(QFileInfo::exists(second));
+  // With no device at all the file still holds the game's notes.
+  QProcess reader;
+  reader.start(QStringLiteral("/usr/bin/python3"),
+               {QStringLiteral(VIREL_SOURCE_DIR "/tests/tools/midi_read.py"), second});
+  ASSERT_TRUE(reader.waitForFinished(60000));
+  const QString listing = QString::fromUtf8(reader.readAllStandardOutput());
+  EXPECT_TRUE(listing.contains(QRegularExpression(QStringLiteral(" 9[0-4] [0-9A-F]{2} 7F\n"))))
+      << listing.toStdString();
+  Close();
+  SetSoundDevices({});
+}
+
+}  // namespace

@@ -1,0 +1,216 @@
+// The background renderer against the straightforward one: each line drawn
+// pixel by pixel exactly as the algorithm reads (33 tiles, attribute lookup
+// per tile, one pixel at a time), on name tables built to exercise the fast
+// path's short cuts: runs of the same tile under different palettes, runs
+// that cross the wrap into the next table, attribute groups cut by the scroll.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "PictureBuilder.h"
+#include "video/PpuRegisters.h"
+#include "video/Renderer.h"
+
+namespace {
+
+// Row `line` as the algorithm describes it, one pixel at a time.
+std::vector<uint8_t> ReferenceLine(const Machine& m, int line) {
+  std::vector<uint8_t> row(kScreenWidth, 0);
+  if (!(m.PpuMask & 0x08)) return row;
+  const int v = line + m.ScrollY;
+  int tileRow = v >> 3;
+  const int fine = v & 7;
+  unsigned table = 0x2000 + 0x400 * (m.PpuCtrl & 3);
+  if (tileRow >= 30) {
+    tileRow -= 30;
+    table ^= 0x800;
+  }
+  int column = m.ScrollX >> 3;
+  int x = -(m.ScrollX & 7);
+  const unsigned base = (m.PpuCtrl & 0x10) ? 0x1000 : 0;
+  for (int i = 0; i < 33; ++i) {
+    const uint8_t tile = m.Vram[table + 32 * tileRow + column];
+    const auto address = static_cast<uint16_t>(base + 16 * tile + fine);
+    const uint8_t low = PatternByte(m, address), high = PatternByte(m, static_cast<uint16_t>(address + 8));
+    const uint8_t attribute = m.Vram[table + 0x3C0 + (column >> 2) + 8 * (tileRow >> 2)];
+    const int palette = (attribute >> ((column & 2) + 2 * (tileRow & 2))) & 3;
+    for (int k = 0; k < 8; ++k) {
+      const int colour = 2 * ((high >> (7 - k)) & 1) + ((low >> (7 - k)) & 1);
+      if (x + k >= 0 && x + k < kScreenWidth) row[x + k] = static_cast<uint8_t>(4 * palette + colour);
+    }
+    x += 8;
+    if (++column == 32) {
+      column = 0;
+      table ^= 0x400;
+    }
+  }
+  return row;
+}
+
+// Random patterns in both halves; name tables of runs: a tile repeated for
+// 1-12 columns, drawn from a handful so runs recur with other palettes.
+void BuildRunsPicture(Machine& m, std::mt19937& random) {
+  for (int a = 0; a < 0x2000; ++a) m.Vram[a] = static_cast<uint8_t>(random());
+  const uint8_t few[6] = {0, 1, 2, 0x41, 0x80, 0xFF};
+  for (int table = 0x2000; table < 0x3000; table += 0x400) {
+    for (int i = 0; i < 960;) {
+      const uint8_t tile = (random() % 4) ? few[random() % 6] : static_cast<uint8_t>(random());
+      for (int run = 1 + int(random() % 12); run > 0 && i < 960; --run) m.Vram[table + i++] = tile;
+    }
+    for (int i = 0; i < 64; ++i) m.Vram[table + 0x3C0 + i] = static_cast<uint8_t>(random());
+  }
+}
+
+// Draws `line` over a frame filled with a marker and checks the whole frame:
+// the line as the reference draws it, every other row untouched.
+void ExpectLineMatches(Machine& m, int line) {
+  std::memset(m.FrameBuffer.data(), 0xEE, m.FrameBuffer.size());
+  RenderLine(m, line);
+  const std::vector<uint8_t> expected = ReferenceLine(m, line);
+  ASSERT_EQ(std::vector<uint8_t>(m.FrameBuffer.begin() + line * kScreenWidth,
+                                 m.FrameBuffer.begin() + (line + 1) * kScreenWidth),
+            expected)
+      << "line " << line << " scroll " << int(m.ScrollX) << "," << int(m.ScrollY) << " ctrl "
+      << int(m.PpuCtrl);
+  for (int y = 0; y < kScreenHeight; ++y) {
+    if (y == line) continue;
+    const uint8_t* row = m.FrameBuffer.data() + y * kScreenWidth;
+    ASSERT_TRUE(std::all_of(row, row + kScreenWidth, [](uint8_t v) { return v == 0xEE; }))
+        << "line " << line << " spilled onto row " << y << " at scroll " << int(m.ScrollX);
+  }
+}
+
+}  // namespace
+
+TEST(RendererReference, EveryHorizontalScrollOnTheEdgeAndTileRowLines) {
+  PictureMachine pm;
+  Machine& m = pm.m;
+  std::mt19937 random(18);
+  BuildRunsPicture(m, random);
+  m.PpuMask = 0x08;
+  // Lines at the frame's edges, at tile-row edges and at the wrap to the
+  // table below for a vertical scroll of 8.
+  for (int ctrl : {0x00, 0x01, 0x12, 0x13})
+    for (int scrollY : {0, 8, 239})
+      for (int scrollX = 0; scrollX < 256; ++scrollX) {
+        m.PpuCtrl = static_cast<uint8_t>(ctrl);
+        m.ScrollX = static_cast<uint8_t>(scrollX);
+        m.ScrollY = static_cast<uint8_t>(scrollY);
+        for (int line : {0, 1, 7, 8, 119, 231, 232, 238, 239}) ExpectLineMatches(m, line);
+        if (HasFatalFailure()) return;
+      }
+}
+
+TEST(RendererReference, WholeFramesAtRandomScrollsOnFreshPictures) {
+  PictureMachine pm;
+  Machine& m = pm.m;
+  std::mt19937 random(60);
+  for (int picture = 0; picture < 40; ++picture) {
+    BuildRunsPicture(m, random);
+    m.PpuMask = 0x08;
+    m.PpuCtrl = static_cast<uint8_t>(random() & 0x13);
+    m.ScrollX = static_cast<uint8_t>(random());
+    m.ScrollY = static_cast<uint8_t>(random() % 240);
+    // Drawn top to bottom as the hook does: each line leaves the others alone.
+    for (int line = 0; line < kScreenHeight; ++line) RenderLine(m, line);
+    for (int line = 0; line < kScreenHeight; ++line) {
+      const std::vector<uint8_t> expected = ReferenceLine(m, line);
+      ASSERT_EQ(Row(m, line), std::vector<int>(expected.begin(), expected.end()))
+          << "picture " << picture << " line " << line;
+    }
+  }
+}
+
+namespace {
+
+// The sprite pass as the algorithm reads: sprite 63 down to 0, one pixel at
+// a time, the pattern address stepped row by row.
+void ReferenceSprites(const Machine& m, std::vector<uint8_t>& frame) {
+  const bool tall = m.PpuCtrl & 0x20;
+  const int height = tall ? 16 : 8;
+  for (int s = 63; s >= 0; --s) {
+    const int y = m.Oam[4 * s], tile = m.Oam[4 * s + 1], attributes = m.Oam[4 * s + 2], x = m.Oam[4 * s + 3];
+    if (y >= 239) continue;
+    int address =
+        tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+    int step = 1;
+    if (attributes & 0x80) {
+      address += tall ? 23 : 7;
+      step = -1;
+    }
+    for (int i = 0; i < std::min(height, 239 - y); ++i) {
+      if (i == 8) address += 8 * step;
+      const uint8_t low = PatternByte(m, static_cast<uint16_t>(address));
+      const uint8_t high = PatternByte(m, static_cast<uint16_t>(address + 8));
+      address += step;
+      for (int k = 0; k < 8; ++k) {
+        const int bit = (attributes & 0x40) ? k : 7 - k;
+        const int colour = 2 * ((high >> bit) & 1) + ((low >> bit) & 1);
+        if (colour == 0 || x + k >= kScreenWidth) continue;
+        uint8_t& pixel = frame[(y + i) * kScreenWidth + x + k];
+        if ((attributes & 0x20) && (pixel & 3) != 0) continue;
+        pixel = static_cast<uint8_t>(16 + 4 * (attributes & 3) + colour);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+// Random sprite pages over random backgrounds in both sizes and both pattern
+// halves: crowds on the same lines, every flip and priority, the right edge
+// and the bottom lines, transparent rows inside opaque tiles.
+TEST(RendererReference, SpritePassMatchesPixelByPixelDrawing) {
+  PictureMachine pm;
+  Machine& m = pm.m;
+  std::mt19937 random(64);
+  for (int page = 0; page < 400; ++page) {
+    for (int a = 0; a < 0x2000; ++a) m.Vram[a] = (random() % 3) ? static_cast<uint8_t>(random()) : 0;
+    for (uint8_t& v : m.FrameBuffer) v = static_cast<uint8_t>(random() & 15);
+    for (int i = 0; i < 256; ++i) {
+      uint8_t v = static_cast<uint8_t>(random());
+      // Every fourth page crowds the edges: X 240-255, Y 224-240.
+      if (page % 4 == 0 && i % 4 == 0) v = static_cast<uint8_t>(224 + random() % 17);
+      if (page % 4 == 0 && i % 4 == 3) v = static_cast<uint8_t>(240 + random() % 16);
+      m.Oam[i] = v;
+    }
+    m.PpuCtrl = static_cast<uint8_t>(((page & 1) ? 0x20 : 0) | ((page & 2) ? 0x08 : 0));
+    std::vector<uint8_t> expected(m.FrameBuffer.begin(), m.FrameBuffer.end());
+    ReferenceSprites(m, expected);
+    RenderSprites(m);
+    ASSERT_EQ(std::vector<uint8_t>(m.FrameBuffer.begin(), m.FrameBuffer.end()), expected) << "page " << page;
+  }
+}
+
+// Banks switched between lines, as boards with 1 KB pattern banks do in the
+// middle of a frame: every line must read the banks in force when it is drawn,
+// also when a layout comes back after others.
+TEST(RendererReference, PatternBanksSwitchedBetweenLinesAreFollowed) {
+  PictureMachine pm;
+  Machine& m = pm.m;
+  std::mt19937 random(1024);
+  BuildRunsPicture(m, random);
+  const std::array<const uint8_t*, 8> original = m.PatternBankTable;
+  // Layouts of the eight 1 KB windows over the 8 KB of pattern memory.
+  std::vector<std::array<int, 8>> layouts = {{0, 1, 2, 3, 4, 5, 6, 7}, {7, 6, 5, 4, 3, 2, 1, 0}};
+  for (int i = 0; i < 6; ++i) {
+    std::array<int, 8> layout{};
+    for (int& bank : layout) bank = int(random() % 8);
+    layouts.push_back(layout);
+  }
+  m.PpuMask = 0x08;
+  for (int line = 0; line < kScreenHeight; ++line) {
+    const std::array<int, 8>& layout = layouts[random() % layouts.size()];
+    for (int entry = 0; entry < 8; ++entry)
+      m.PatternBankTable[entry] = original[entry] + 0x400 * (layout[entry] - entry);
+    m.PpuCtrl = static_cast<uint8_t>((line & 8) ? 0x10 : 0x00);
+    m.ScrollX = static_cast<uint8_t>(random());
+    ExpectLineMatches(m, line);
+    if (HasFatalFailure()) return;
+  }
+  m.PatternBankTable = original;
+}
