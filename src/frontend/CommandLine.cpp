@@ -31,7 +31,7 @@ VirelCommandLine ParseVirelCommandLine(const std::vector<std::string>& words) {
 }
 
 std::string VirelUsage() {
-  return "Uso: virel [OPÇÃO] [CARTUCHO]\n"
+  return "Uso: virel [OPÇÃO] [CARTUCHO [/S0 | /S1]]\n"
          "Emulador do console NES/Famicom. Abre a janela do Virel e, se um cartucho for dado\n"
          "(imagem iNES .nes ou arquivo .zip com uma), inicia-o assim que a janela é ativada.\n"
          "\n"
@@ -39,6 +39,7 @@ std::string VirelUsage() {
          "  -h, --help      mostra esta ajuda e sai\n"
          "      --version   mostra a versão e sai\n"
          "  --              o que vier depois é nome de arquivo, mesmo começando com \"-\"\n"
+         "  /S0, /S1        depois do cartucho: inicia-o em janela (/S0) ou em tela cheia (/S1)\n"
          "\n"
          "Um cartucho também abre pelo menu Arquivo > Carregar ROM (F2) ou arrastando o arquivo\n"
          "para a janela.\n";
