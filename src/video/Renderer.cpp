@@ -81,41 +81,59 @@ const uint8_t* const* TileStartsOf(const Machine& m, unsigned half) {
   return starts.tiles.data();
 }
 
-// One line of `count` background tiles from columns first.. of one name
-// table, written eight pixels at a time to `out`; `tiles` from TileStartsOf,
-// `fineRow` the row within each tile.
-uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* const* tiles, int fineRow,
-                   int first, int count, uint8_t* out) {
-  const uint8_t* names = m.Vram.data() + table + 32 * tileRow;
-  const uint8_t* attributes = m.Vram.data() + table + 0x3C0 + 8 * (tileRow >> 2);
+// Both palettes of an attribute quadrant pair, as shifted down to its row:
+// the left two columns' word first, then the right two's.
+struct PalettePair {
+  uint64_t left, right;
+};
+constexpr std::array<PalettePair, 16> MakePalettePairs() {
+  std::array<PalettePair, 16> pairs{};
+  for (int bits = 0; bits < 16; ++bits) pairs[bits] = {kPaletteWords[bits & 3], kPaletteWords[bits >> 2]};
+  return pairs;
+}
+constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
+
+// One line of `count` background tiles (at most 33) from column `first`
+// (0-31) on, across a name table and the one to its right, written eight
+// pixels at a time to `out`; `tiles` from TileStartsOf, `fineRow` the row
+// within each tile. The two tables' rows are gathered side by side first, so
+// the whole line is one loop whichever table a tile comes from: columns
+// 32-63 are the right-hand table's 0-31, and no line reaches past 63.
+void DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* const* tiles, int fineRow,
+               int first, int count, uint8_t* out) {
+  const uint8_t* vram = m.Vram.data();
+  const unsigned right = table ^ 0x400;
+  uint8_t names[64];
+  std::memcpy(names, vram + table + 32 * tileRow, 32);
+  std::memcpy(names + 32, vram + right + 32 * tileRow, 32);
+  uint8_t attributes[16];
+  std::memcpy(attributes, vram + table + 0x3C0 + 8 * (tileRow >> 2), 8);
+  std::memcpy(attributes + 8, vram + right + 0x3C0 + 8 * (tileRow >> 2), 8);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
   const int rowShift = 2 * (tileRow & 2);
-  auto paletteWord = [&](int column) {
-    return kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3];
-  };
   auto tile = [&](int column, uint64_t palette) {
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* planes = tiles[names[column]] + fineRow;
-    Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
+    const uint8_t* planes = tiles[names[column]];
+    Store8(out, kPlaneLanes[planes[fineRow]] | (kPlaneLanes[planes[fineRow + 8]] << 1) | palette);
     out += 8;
+  };
+  auto single = [&](int column) {
+    tile(column, kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3]);
   };
   // An attribute byte serves four columns, two palettes of two columns each,
   // so whole groups of four read it once; the columns before the first group
   // and after the last look theirs up one by one.
   int column = first;
   const int end = first + count;
-  for (; column < end && (column & 3); ++column) tile(column, paletteWord(column));
+  for (; column < end && (column & 3); ++column) single(column);
   for (; column + 3 < end; column += 4) {
-    const unsigned group = attributes[column >> 2] >> rowShift;
-    const uint64_t left = kPaletteWords[group & 3];
-    const uint64_t right = kPaletteWords[(group >> 2) & 3];
-    tile(column, left);
-    tile(column + 1, left);
-    tile(column + 2, right);
-    tile(column + 3, right);
+    const PalettePair& pair = kPalettePairs[(attributes[column >> 2] >> rowShift) & 15];
+    tile(column, pair.left);
+    tile(column + 1, pair.left);
+    tile(column + 2, pair.right);
+    tile(column + 3, pair.right);
   }
-  for (; column < end; ++column) tile(column, paletteWord(column));
-  return out;
+  for (; column < end; ++column) single(column);
 }
 
 // Lanes 0..visible-1 all ones: what of an 8-pixel row lies left of the edge.
@@ -197,23 +215,20 @@ void RenderLine(Machine& m, int line) {
   const uint8_t* const* tiles = TileStartsOf(m, (m.PpuCtrl & 0x10) ? 0x1000 : 0);
   const int fineRow = v & 7;
   const int column = m.ScrollX >> 3;
-
-  // The tiles past column 31 come from the table to the right.
   const int fine = m.ScrollX & 7;
   if (fine == 0) {
     // Tile edges meet the line's: 32 whole tiles fill it exactly.
-    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row);
-    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column, next);
+    DrawTiles(m, table, tileRow, tiles, fineRow, column, 32, row);
     return;
   }
+  // The tiles past column 31 come from the table to the right.
   if (line > 0 && line < kScreenHeight - 1) {
     // 33 tiles are drawn straight into the frame, the first starting `fine`
     // pixels left of the line. What they cover of the neighbouring lines is
     // put back, so those keep whatever they showed.
     const uint64_t before = Load8(row - 8);
     const uint64_t after = Load8(row + kScreenWidth);
-    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row - fine);
-    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
+    DrawTiles(m, table, tileRow, tiles, fineRow, column, 33, row - fine);
     Store8(row - 8, before);
     Store8(row + kScreenWidth, after);
     return;
@@ -221,8 +236,7 @@ void RenderLine(Machine& m, int line) {
   // The first and last lines have no neighbour on one side: their 33 tiles go
   // through a buffer and the line starts `fine` pixels into the first.
   alignas(8) uint8_t buffer[33 * 8];
-  uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, buffer);
-  DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
+  DrawTiles(m, table, tileRow, tiles, fineRow, column, 33, buffer);
   std::memcpy(row, buffer + fine, kScreenWidth);
 }
 
