@@ -111,14 +111,14 @@ void DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* con
   std::memcpy(attributes + 8, vram + right + 0x3C0 + 8 * (tileRow >> 2), 8);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
   const int rowShift = 2 * (tileRow & 2);
-  auto tile = [&](int column, uint64_t palette) {
+  auto tile = [&](uint8_t name, uint64_t palette) {
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* planes = tiles[names[column]];
+    const uint8_t* planes = tiles[name];
     Store8(out, kPlaneLanes[planes[fineRow]] | (kPlaneLanes[planes[fineRow + 8]] << 1) | palette);
     out += 8;
   };
   auto single = [&](int column) {
-    tile(column, kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3]);
+    tile(names[column], kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3]);
   };
   // An attribute byte serves four columns, two palettes of two columns each,
   // so whole groups of four read it once; the columns before the first group
@@ -126,13 +126,17 @@ void DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* con
   int column = first;
   const int end = first + count;
   for (; column < end && (column & 3); ++column) single(column);
-  for (; column + 3 < end; column += 4) {
-    const PalettePair& pair = kPalettePairs[(attributes[column >> 2] >> rowShift) & 15];
-    tile(column, pair.left);
-    tile(column + 1, pair.left);
-    tile(column + 2, pair.right);
-    tile(column + 3, pair.right);
+  const int groups = (end - column) >> 2;
+  const uint8_t* name = names + column;
+  const uint8_t* attribute = attributes + (column >> 2);
+  for (const uint8_t* last = attribute + groups; attribute != last; ++attribute, name += 4) {
+    const PalettePair& pair = kPalettePairs[(*attribute >> rowShift) & 15];
+    tile(name[0], pair.left);
+    tile(name[1], pair.left);
+    tile(name[2], pair.right);
+    tile(name[3], pair.right);
   }
+  column += 4 * groups;
   for (; column < end; ++column) single(column);
 }
 
