@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "video/PpuRegisters.h"
 
@@ -175,20 +177,33 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   uint8_t* dest = m.FrameBuffer.data() + y * kScreenWidth + x;
   // Up to eight rows of one tile, top to bottom or (flipped) bottom to top.
   // A tile's 16 bytes lie in one kilobyte bank, so its planes are found once
-  // rather than for every row.
-  auto drawTile = [&](int address, int count) {
-    const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
-    for (int i = 0; i < count; ++i, dest += kScreenWidth) {
-      const int row = flipped ? 7 - i : i;
-      const uint8_t low = planes[row];
-      const uint8_t high = planes[row + 8];
+  // rather than for every row; the row is then a pointer stepping one byte
+  // down or up. The loop comes in two copies, with and without the
+  // background's priority, so neither tests the flag on every row.
+  const std::ptrdiff_t step = flipped ? -1 : 1;
+  // Everything the loop reads is a local copy: its stores go through a byte
+  // pointer, which could otherwise alias anything captured by reference.
+  auto drawRows = [lanes = lanes.data(), value, clip, step](auto behindBackground, const uint8_t* plane,
+                                                            int count, uint8_t* out) {
+    for (int i = 0; i < count; ++i, out += kScreenWidth, plane += step) {
+      const uint8_t low = plane[0];
+      const uint8_t high = plane[8];
       if ((low | high) == 0) continue;
       uint64_t mask = (lanes[low | high] * 0xFF) & clip;
-      const uint64_t under = Load8(dest);
-      if (behind) mask &= ~OpaqueLanes(under);
+      const uint64_t under = Load8(out);
+      if constexpr (behindBackground) mask &= ~OpaqueLanes(under);
       const uint64_t pixels = lanes[low] | (lanes[high] << 1) | value;
-      Store8(dest, (under & ~mask) | (pixels & mask));
+      Store8(out, (under & ~mask) | (pixels & mask));
     }
+  };
+  auto drawTile = [&](int address, int count) {
+    const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
+    const uint8_t* first = flipped ? planes + 7 : planes;
+    if (behind)
+      drawRows(std::true_type{}, first, count, dest);
+    else
+      drawRows(std::false_type{}, first, count, dest);
+    dest += count * kScreenWidth;
   };
   if (!tall) {
     drawTile(base, rows);
