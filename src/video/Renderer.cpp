@@ -98,7 +98,7 @@ constexpr std::array<PalettePair, 16> MakePalettePairs() {
 }
 constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
 
-// One line of `count` background tiles (at most 33) from column `first`
+// One line of `count` background tiles (32 or 33) from column `first`
 // (0-31) on, across a name table and the one to its right, written eight
 // pixels at a time to `out`; `tiles` from TileStartsOf, `fineRow` the row
 // within each tile. The two tables' rows are gathered side by side first, so
@@ -122,27 +122,35 @@ void DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* con
     Store8(out, kPlaneLanes[planes[fineRow]] | kHighPlaneLanes[planes[fineRow + 8]] | palette);
     out += 8;
   };
-  auto single = [&](int column) {
-    tile(names[column], kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3]);
-  };
-  // An attribute byte serves four columns, two palettes of two columns each,
-  // so whole groups of four read it once; the columns before the first group
-  // and after the last look theirs up one by one.
-  int column = first;
-  const int end = first + count;
-  for (; column < end && (column & 3); ++column) single(column);
-  const int groups = (end - column) >> 2;
-  const uint8_t* name = names + column;
-  const uint8_t* attribute = attributes + (column >> 2);
-  for (const uint8_t* last = attribute + groups; attribute != last; ++attribute, name += 4) {
-    const PalettePair& pair = kPalettePairs[(*attribute >> rowShift) & 15];
+  // An attribute byte serves a group of four columns, two palettes of two
+  // columns each, so each group reads it once: the group the line starts
+  // inside (its columns from `first` on), the whole groups, and the group it
+  // ends inside (its first columns).
+  const uint8_t* name = names + first;
+  const uint8_t* const end = name + count;
+  const uint8_t* attribute = attributes + (first >> 2);
+  auto palettes = [&] { return kPalettePairs[(*attribute++ >> rowShift) & 15]; };
+  if (first & 3) {
+    const PalettePair pair = palettes();
+    switch (first & 3) {
+      case 1: tile(*name++, pair.left); [[fallthrough]];
+      case 2: tile(*name++, pair.right); [[fallthrough]];
+      default: tile(*name++, pair.right);
+    }
+  }
+  for (; end - name >= 4; name += 4) {
+    const PalettePair pair = palettes();
     tile(name[0], pair.left);
     tile(name[1], pair.left);
     tile(name[2], pair.right);
     tile(name[3], pair.right);
   }
-  column += 4 * groups;
-  for (; column < end; ++column) single(column);
+  if (name != end) {
+    const PalettePair pair = palettes();
+    tile(name[0], pair.left);
+    if (end - name > 1) tile(name[1], pair.left);
+    if (end - name > 2) tile(name[2], pair.right);
+  }
 }
 
 // Lanes 0..visible-1 all ones: what of an 8-pixel row lies left of the edge.
