@@ -104,8 +104,11 @@ constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
 // within each tile. The two tables' rows are gathered side by side first, so
 // the whole line is one loop whichever table a tile comes from: columns
 // 32-63 are the right-hand table's 0-31, and no line reaches past 63.
-void DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* const* tiles, int fineRow,
-               int first, int count, uint8_t* out) {
+// Inlined into each of its three callers: a call per line costs more than
+// the copies of the code.
+[[gnu::always_inline]] inline void DrawTiles(const Machine& m, unsigned table, int tileRow,
+                                             const uint8_t* const* tiles, int fineRow, int first, int count,
+                                             uint8_t* out) {
   const uint8_t* vram = m.Vram.data();
   const unsigned right = table ^ 0x400;
   uint8_t names[64];
