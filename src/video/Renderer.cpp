@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "video/PpuRegisters.h"
 
@@ -30,13 +32,14 @@ constexpr int LaneShift(int pixel) {
 // A plane byte spread over the eight pixel lanes: lane k holds bit 7-k (the
 // leftmost pixel is bit 7). The mirrored table serves horizontally flipped
 // sprites. Low plane | high plane << 1 interleaves the two planes into the
-// 2-bit colour of every pixel at once.
-constexpr std::array<uint64_t, 256> MakePlaneLanes(bool mirrored) {
+// 2-bit colour of every pixel at once; the high-plane tables hold that shift
+// already (each lane's bit is `weight`), saving an instruction per tile row.
+constexpr std::array<uint64_t, 256> MakePlaneLanes(bool mirrored, uint64_t weight = 1) {
   std::array<uint64_t, 256> lanes{};
   for (int byte = 0; byte < 256; ++byte)
     for (int pixel = 0; pixel < 8; ++pixel) {
       const int bit = mirrored ? pixel : 7 - pixel;
-      if (byte & (1 << bit)) lanes[byte] |= uint64_t{1} << LaneShift(pixel);
+      if (byte & (1 << bit)) lanes[byte] |= weight << LaneShift(pixel);
     }
   return lanes;
 }
@@ -45,6 +48,8 @@ constexpr std::array<uint64_t, 256> kPlaneLanes = MakePlaneLanes(false);
 // Palette p in every lane as 4 * p, ready to be or-ed over a tile's colours.
 constexpr std::array<uint64_t, 4> kPaletteWords = {0, kEachByte * 4, kEachByte * 8, kEachByte * 12};
 constexpr std::array<uint64_t, 256> kPlaneLanesMirrored = MakePlaneLanes(true);
+constexpr std::array<uint64_t, 256> kHighPlaneLanes = MakePlaneLanes(false, 2);
+constexpr std::array<uint64_t, 256> kHighPlaneLanesMirrored = MakePlaneLanes(true, 2);
 
 inline void Store8(uint8_t* dest, uint64_t pixels) { std::memcpy(dest, &pixels, 8); }
 inline uint64_t Load8(const uint8_t* source) {
@@ -81,41 +86,74 @@ const uint8_t* const* TileStartsOf(const Machine& m, unsigned half) {
   return starts.tiles.data();
 }
 
-// One line of `count` background tiles from columns first.. of one name
-// table, written eight pixels at a time to `out`; `tiles` from TileStartsOf,
-// `fineRow` the row within each tile.
-uint8_t* DrawTiles(const Machine& m, unsigned table, int tileRow, const uint8_t* const* tiles, int fineRow,
-                   int first, int count, uint8_t* out) {
-  const uint8_t* names = m.Vram.data() + table + 32 * tileRow;
-  const uint8_t* attributes = m.Vram.data() + table + 0x3C0 + 8 * (tileRow >> 2);
+// Both palettes of an attribute quadrant pair, as shifted down to its row:
+// the left two columns' word first, then the right two's.
+struct PalettePair {
+  uint64_t left, right;
+};
+constexpr std::array<PalettePair, 16> MakePalettePairs() {
+  std::array<PalettePair, 16> pairs{};
+  for (int bits = 0; bits < 16; ++bits) pairs[bits] = {kPaletteWords[bits & 3], kPaletteWords[bits >> 2]};
+  return pairs;
+}
+constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
+
+// One line of `count` background tiles (32 or 33) from column `first`
+// (0-31) on, across a name table and the one to its right, written eight
+// pixels at a time to `out`; `tiles` from TileStartsOf, `fineRow` the row
+// within each tile. The two tables' rows are gathered side by side first, so
+// the whole line is one loop whichever table a tile comes from: columns
+// 32-63 are the right-hand table's 0-31, and no line reaches past 63.
+// Inlined into each of its three callers: a call per line costs more than
+// the copies of the code.
+[[gnu::always_inline]] inline void DrawTiles(const Machine& m, unsigned table, int tileRow,
+                                             const uint8_t* const* tiles, int fineRow, int first, int count,
+                                             uint8_t* out) {
+  const uint8_t* vram = m.Vram.data();
+  const unsigned right = table ^ 0x400;
+  uint8_t names[64];
+  std::memcpy(names, vram + table + 32 * tileRow, 32);
+  std::memcpy(names + 32, vram + right + 32 * tileRow, 32);
+  uint8_t attributes[16];
+  std::memcpy(attributes, vram + table + 0x3C0 + 8 * (tileRow >> 2), 8);
+  std::memcpy(attributes + 8, vram + right + 0x3C0 + 8 * (tileRow >> 2), 8);
   // Bottom quadrants of an attribute byte sit four bits up; right ones two.
   const int rowShift = 2 * (tileRow & 2);
-  auto paletteWord = [&](int column) {
-    return kPaletteWords[(attributes[column >> 2] >> (rowShift + (column & 2))) & 3];
-  };
-  auto tile = [&](int column, uint64_t palette) {
+  auto tile = [&](uint8_t name, uint64_t palette) {
     // A tile's 16 bytes never straddle a kilobyte, so one bank serves both planes.
-    const uint8_t* planes = tiles[names[column]] + fineRow;
-    Store8(out, kPlaneLanes[planes[0]] | (kPlaneLanes[planes[8]] << 1) | palette);
+    const uint8_t* planes = tiles[name];
+    Store8(out, kPlaneLanes[planes[fineRow]] | kHighPlaneLanes[planes[fineRow + 8]] | palette);
     out += 8;
   };
-  // An attribute byte serves four columns, two palettes of two columns each,
-  // so whole groups of four read it once; the columns before the first group
-  // and after the last look theirs up one by one.
-  int column = first;
-  const int end = first + count;
-  for (; column < end && (column & 3); ++column) tile(column, paletteWord(column));
-  for (; column + 3 < end; column += 4) {
-    const unsigned group = attributes[column >> 2] >> rowShift;
-    const uint64_t left = kPaletteWords[group & 3];
-    const uint64_t right = kPaletteWords[(group >> 2) & 3];
-    tile(column, left);
-    tile(column + 1, left);
-    tile(column + 2, right);
-    tile(column + 3, right);
+  // An attribute byte serves a group of four columns, two palettes of two
+  // columns each, so each group reads it once: the group the line starts
+  // inside (its columns from `first` on), the whole groups, and the group it
+  // ends inside (its first columns).
+  const uint8_t* name = names + first;
+  const uint8_t* const end = name + count;
+  const uint8_t* attribute = attributes + (first >> 2);
+  auto palettes = [&] { return kPalettePairs[(*attribute++ >> rowShift) & 15]; };
+  if (first & 3) {
+    const PalettePair pair = palettes();
+    switch (first & 3) {
+      case 1: tile(*name++, pair.left); [[fallthrough]];
+      case 2: tile(*name++, pair.right); [[fallthrough]];
+      default: tile(*name++, pair.right);
+    }
   }
-  for (; column < end; ++column) tile(column, paletteWord(column));
-  return out;
+  for (; end - name >= 4; name += 4) {
+    const PalettePair pair = palettes();
+    tile(name[0], pair.left);
+    tile(name[1], pair.left);
+    tile(name[2], pair.right);
+    tile(name[3], pair.right);
+  }
+  if (name != end) {
+    const PalettePair pair = palettes();
+    tile(name[0], pair.left);
+    if (end - name > 1) tile(name[1], pair.left);
+    if (end - name > 2) tile(name[2], pair.right);
+  }
 }
 
 // Lanes 0..visible-1 all ones: what of an 8-pixel row lies left of the edge.
@@ -141,7 +179,9 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   const int base =
       tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
   const bool flipped = attributes & 0x80;
-  const std::array<uint64_t, 256>& lanes = (attributes & 0x40) ? kPlaneLanesMirrored : kPlaneLanes;
+  const bool mirrored = attributes & 0x40;
+  const std::array<uint64_t, 256>& lanes = mirrored ? kPlaneLanesMirrored : kPlaneLanes;
+  const std::array<uint64_t, 256>& highLanes = mirrored ? kHighPlaneLanesMirrored : kHighPlaneLanes;
   const uint64_t value = kEachByte * (16 + 4 * (attributes & 3));
   const uint64_t clip = ClipMask(x);
   const bool behind = attributes & 0x20;
@@ -153,20 +193,33 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   uint8_t* dest = m.FrameBuffer.data() + y * kScreenWidth + x;
   // Up to eight rows of one tile, top to bottom or (flipped) bottom to top.
   // A tile's 16 bytes lie in one kilobyte bank, so its planes are found once
-  // rather than for every row.
-  auto drawTile = [&](int address, int count) {
-    const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
-    for (int i = 0; i < count; ++i, dest += kScreenWidth) {
-      const int row = flipped ? 7 - i : i;
-      const uint8_t low = planes[row];
-      const uint8_t high = planes[row + 8];
+  // rather than for every row; the row is then a pointer stepping one byte
+  // down or up. The loop comes in two copies, with and without the
+  // background's priority, so neither tests the flag on every row.
+  const std::ptrdiff_t step = flipped ? -1 : 1;
+  // Everything the loop reads is a local copy: its stores go through a byte
+  // pointer, which could otherwise alias anything captured by reference.
+  auto drawRows = [lanes = lanes.data(), highLanes = highLanes.data(), value, clip, step](
+                      auto behindBackground, const uint8_t* plane, int count, uint8_t* out) {
+    for (int i = 0; i < count; ++i, out += kScreenWidth, plane += step) {
+      const uint8_t low = plane[0];
+      const uint8_t high = plane[8];
       if ((low | high) == 0) continue;
       uint64_t mask = (lanes[low | high] * 0xFF) & clip;
-      const uint64_t under = Load8(dest);
-      if (behind) mask &= ~OpaqueLanes(under);
-      const uint64_t pixels = lanes[low] | (lanes[high] << 1) | value;
-      Store8(dest, (under & ~mask) | (pixels & mask));
+      const uint64_t under = Load8(out);
+      if constexpr (behindBackground) mask &= ~OpaqueLanes(under);
+      const uint64_t pixels = lanes[low] | highLanes[high] | value;
+      Store8(out, (under & ~mask) | (pixels & mask));
     }
+  };
+  auto drawTile = [&](int address, int count) {
+    const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
+    const uint8_t* first = flipped ? planes + 7 : planes;
+    if (behind)
+      drawRows(std::true_type{}, first, count, dest);
+    else
+      drawRows(std::false_type{}, first, count, dest);
+    dest += count * kScreenWidth;
   };
   if (!tall) {
     drawTile(base, rows);
@@ -197,23 +250,20 @@ void RenderLine(Machine& m, int line) {
   const uint8_t* const* tiles = TileStartsOf(m, (m.PpuCtrl & 0x10) ? 0x1000 : 0);
   const int fineRow = v & 7;
   const int column = m.ScrollX >> 3;
-
-  // The tiles past column 31 come from the table to the right.
   const int fine = m.ScrollX & 7;
   if (fine == 0) {
     // Tile edges meet the line's: 32 whole tiles fill it exactly.
-    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row);
-    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column, next);
+    DrawTiles(m, table, tileRow, tiles, fineRow, column, 32, row);
     return;
   }
+  // The tiles past column 31 come from the table to the right.
   if (line > 0 && line < kScreenHeight - 1) {
     // 33 tiles are drawn straight into the frame, the first starting `fine`
     // pixels left of the line. What they cover of the neighbouring lines is
     // put back, so those keep whatever they showed.
     const uint64_t before = Load8(row - 8);
     const uint64_t after = Load8(row + kScreenWidth);
-    uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, row - fine);
-    DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
+    DrawTiles(m, table, tileRow, tiles, fineRow, column, 33, row - fine);
     Store8(row - 8, before);
     Store8(row + kScreenWidth, after);
     return;
@@ -221,8 +271,7 @@ void RenderLine(Machine& m, int line) {
   // The first and last lines have no neighbour on one side: their 33 tiles go
   // through a buffer and the line starts `fine` pixels into the first.
   alignas(8) uint8_t buffer[33 * 8];
-  uint8_t* next = DrawTiles(m, table, tileRow, tiles, fineRow, column, 32 - column, buffer);
-  DrawTiles(m, table ^ 0x400, tileRow, tiles, fineRow, 0, column + 1, next);
+  DrawTiles(m, table, tileRow, tiles, fineRow, column, 33, buffer);
   std::memcpy(row, buffer + fine, kScreenWidth);
 }
 

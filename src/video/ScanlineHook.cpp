@@ -33,7 +33,11 @@ uint8_t FrameStart(Machine& m) {
 
 uint8_t ScanlineHook(Machine& m) {
   SoundFrameTick(m);
-  const int line = m.ScanlineCounter = (m.ScanlineCounter + 1) % kLinesPerFrame;
+  // The division is only needed when the count leaves 0-243 (at the wrap, or
+  // a counter set from outside); the other 243 calls of a frame skip it.
+  int line = m.ScanlineCounter + 1;
+  if (static_cast<unsigned>(line) >= static_cast<unsigned>(kLinesPerFrame)) line %= kLinesPerFrame;
+  m.ScanlineCounter = line;
   uint8_t code = intNone;
 
   if (m.SkipCounter == 0 && line <= kLastVisibleLine) RenderLine(m, line);

@@ -105,6 +105,34 @@ TEST(RendererReference, EveryHorizontalScrollOnTheEdgeAndTileRowLines) {
       }
 }
 
+TEST(RendererReference, EveryAttributeByteUnderEveryVerticalScroll) {
+  PictureMachine pm;
+  Machine& m = pm.m;
+  std::mt19937 random(240);
+  BuildRunsPicture(m, random);
+  // The four tables' 256 attribute bytes are every value once, shuffled, so
+  // each quadrant pair of each value is read from the top and bottom halves
+  // alike, on either side of the wrap into the right-hand table.
+  std::vector<uint8_t> values(256);
+  for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
+  std::shuffle(values.begin(), values.end(), random);
+  for (int i = 0; i < 256; ++i) m.Vram[0x2000 + 0x400 * (i / 64) + 0x3C0 + i % 64] = values[i];
+  m.PpuMask = 0x08;
+  // A horizontal step of 3 meets every fine offset and every column.
+  for (int ctrl = 0; ctrl < 4; ++ctrl)
+    for (int scrollY = 0; scrollY < 240; ++scrollY)
+      for (int scrollX = 0; scrollX < 256; scrollX += 3) {
+        m.PpuCtrl = static_cast<uint8_t>(ctrl | (scrollY & 0x10));
+        m.ScrollX = static_cast<uint8_t>(scrollX);
+        m.ScrollY = static_cast<uint8_t>(scrollY);
+        const int line = (scrollX * 7 + scrollY) % kScreenHeight;
+        RenderLine(m, line);
+        const std::vector<uint8_t> expected = ReferenceLine(m, line);
+        ASSERT_EQ(Row(m, line), std::vector<int>(expected.begin(), expected.end()))
+            << "line " << line << " scroll " << scrollX << "," << scrollY << " ctrl " << ctrl;
+      }
+}
+
 TEST(RendererReference, WholeFramesAtRandomScrollsOnFreshPictures) {
   PictureMachine pm;
   Machine& m = pm.m;

@@ -284,3 +284,14 @@ TEST(ScanlineHook, StopSilencesAllFiveSoundChannels) {
 }
 
 }  // namespace
+
+TEST(ScanlineHook, ACounterSetOutsideTheFrameWrapsAsTheRemainderOfItsNextValue) {
+  // A counter set from outside may hold a value past the frame's last line;
+  // the next line is still (counter + 1) % 244, at the wrap and beyond it.
+  for (int counter : {0, 1, 238, 242, 243, 244, 245, 487, 488, 100000}) {
+    HookMachine h;
+    h.m.ScanlineCounter = counter;
+    h.Run(1);
+    EXPECT_EQ(h.m.ScanlineCounter, (counter + 1) % kFrame) << "from " << counter;
+  }
+}
