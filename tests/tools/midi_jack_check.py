@@ -33,7 +33,10 @@ def start_server(server, env):
     while True:
         # Long periods: a JACK MIDI buffer holds a period's worth of events, and
         # on a loaded machine a late cycle has to carry several frames' notes.
-        jackd = subprocess.Popen(["jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "2048"],
+        # A generous client timeout, so a late cycle does not have the server
+        # drop the runner's or the dump's client.
+        jackd = subprocess.Popen(["jackd", "--no-realtime", "-t", "20000", "-n", server,
+                                  "-d", "dummy", "-r", "48000", "-p", "2048"],
                                  env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         up = time.monotonic() + 10
         while time.monotonic() < up and jackd.poll() is None:

@@ -41,6 +41,9 @@ class MidiMenuTest : public FormTest {
     jackd_ = new QProcess;
     jackd_->setStandardOutputFile(QProcess::nullDevice());
     jackd_->setStandardErrorFile(QProcess::nullDevice());
+    // A generous client timeout: on a loaded machine (a sanitizer build, tests
+    // in parallel) a late process callback would otherwise have the server
+    // drop our clients, and the port would silently receive nothing.
     // Only a few servers may run on a machine at once and other tests may
     // hold them: one that will not start is tried again for a while. Asked
     // from outside until it answers, since a client of ours opened while it
@@ -54,9 +57,10 @@ class MidiMenuTest : public FormTest {
     WaitFor(
         [&] {
           if (jackd_->state() == QProcess::NotRunning) {
-            jackd_->start(QStringLiteral("jackd"), {QStringLiteral("--no-realtime"), QStringLiteral("-n"),
-                                                    server_, QStringLiteral("-d"), QStringLiteral("dummy"),
-                                                    QStringLiteral("-p"), QStringLiteral("2048")});
+            jackd_->start(QStringLiteral("jackd"),
+                          {QStringLiteral("--no-realtime"), QStringLiteral("-t"), QStringLiteral("20000"),
+                           QStringLiteral("-n"), server_, QStringLiteral("-d"), QStringLiteral("dummy"),
+                           QStringLiteral("-p"), QStringLiteral("2048")});
             jackd_->waitForStarted();
           }
           QThread::msleep(300);
@@ -66,12 +70,14 @@ class MidiMenuTest : public FormTest {
     dump_ = new QProcess;
     dump_->setStandardErrorFile(QProcess::nullDevice());
     // The dump's port listed shows it is all up.
-    WaitFor([] {
-      if (dump_->state() == QProcess::NotRunning)
-        dump_->start(QStringLiteral("stdbuf"), {QStringLiteral("-oL"), QStringLiteral("jack_midi_dump")});
-      dump_->waitForStarted();
-      return Listed(kDumpPort);
-    });
+    WaitFor(
+        [] {
+          if (dump_->state() == QProcess::NotRunning)
+            dump_->start(QStringLiteral("stdbuf"), {QStringLiteral("-oL"), QStringLiteral("jack_midi_dump")});
+          dump_->waitForStarted();
+          return Listed(kDumpPort);
+        },
+        60000);
   }
   static void TearDownTestSuite() {
     // The client first, with the signal it closes its JACK client on (on
