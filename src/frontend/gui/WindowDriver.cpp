@@ -54,9 +54,9 @@ enum Action {
 }  // namespace
 
 WindowDriver* WindowDriver::FromEnvironment(TfrmNES& form) {
-  const char* spec = std::getenv("VIREL_DRIVER");
-  if (!spec) return nullptr;
-  const QStringList parts = QString::fromLocal8Bit(spec).split(QLatin1Char(':'));
+  const char* request = std::getenv("VIREL_DRIVER");
+  if (!request) return nullptr;
+  const QStringList parts = QString::fromLocal8Bit(request).split(QLatin1Char(':'));
   if (parts.value(0) == QLatin1String("settings")) return new WindowDriver(form, false, 0, 0, {});
   if (parts.value(0) != QLatin1String("soak") || parts.size() < 3) return nullptr;
   const QString folder = parts.size() > 3 ? parts.mid(3).join(QLatin1Char(':')) : QDir::tempPath();
