@@ -88,6 +88,7 @@ void UnloadCartridge(Machine& m) {
   ClearBankTables(m);
   m.PrgRom = {};
   m.ChrRom = {};
+  m.PatternRomSerial = 0;
   m.RomFileName.clear();
   m.RomFolder.clear();
   // With sound on the device stays open; the hook silenced every channel

@@ -95,6 +95,7 @@ void ReleaseImages(Machine& m) {
   ClearBankTables(m);
   std::vector<uint8_t>().swap(m.PrgRom);
   std::vector<uint8_t>().swap(m.ChrRom);
+  m.PatternRomSerial = 0;
 }
 
 // Leaves no half-loaded cartridge behind: unless the load is accepted, the
@@ -184,6 +185,8 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   std::copy_n(body, prgBytes, m.PrgRom.begin());
   m.ChrRom.assign(chrBytes + 1, 0);
   std::copy_n(body + static_cast<std::ptrdiff_t>(prgBytes), chrBytes, m.ChrRom.begin());
+  // A new image, though it may sit where the last one was.
+  m.PatternRomSerial = chrBytes ? Machine::NewPatternRomSerial() : 0;
   guard.Accept();
   return true;
 }

@@ -1,5 +1,7 @@
 #include "core/Machine.h"
 
+#include <atomic>
+
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "video/ScanlineHook.h"
@@ -9,6 +11,12 @@ NullHost nullHost;
 }
 
 Machine* CurrentMachine = nullptr;
+
+uint64_t Machine::NewPatternRomSerial() {
+  // Machines may load cartridges on several threads (tests do).
+  static std::atomic<uint64_t> last{0};
+  return ++last;
+}
 
 Machine::Machine()
     : Hook(&ScanlineHook),

@@ -111,6 +111,11 @@ struct Machine {
   int32_t MapperNumber = 0;
   std::vector<uint8_t> PrgRom;  // empty: no cartridge loaded
   std::vector<uint8_t> ChrRom;
+  // Names the pattern image in ChrRom: a number no other image loaded in this
+  // process has had, or 0 while there is none (no cartridge, or video memory
+  // serving as pattern RAM). The renderer keeps drawn rows only under a
+  // non-zero one, as only a ROM's pattern bytes never change.
+  uint64_t PatternRomSerial = 0;
 
   // --- Mapper state (one cartridge at a time) --------------------------------------
   MapperWriteFn MapperWrite;
@@ -141,6 +146,8 @@ struct Machine {
   bool SoundOn = false;
 
   bool CartridgeLoaded() const { return !PrgRom.empty(); }
+  // A serial for a pattern image just put in ChrRom; never 0, never repeated.
+  static uint64_t NewPatternRomSerial();
 
   // --- Front end -------------------------------------------------------------------------
   Host* host;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "video/PpuRegisters.h"
@@ -156,6 +158,88 @@ constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
   }
 }
 
+// --- Kept rows ----------------------------------------------------------------------
+// A row of the two name tables side by side (64 tiles, 512 pixels) is the same
+// picture at every horizontal scroll, and a line is only a 256-pixel window
+// of it. So under a pattern ROM each row is drawn once and then copied out,
+// for as long as what it was drawn from stands: its 64 names, its 16
+// attribute bytes and the four pattern banks of its half. Those are compared
+// on every use, so no write to video memory needs tracking; the pattern bytes
+// themselves are trusted, as a ROM's never change (PatternRomSerial names the
+// image, so one loaded where another was is never taken for it).
+struct KeptRowKey {
+  uint64_t serial = 0;  // 0: nothing kept
+  unsigned half = 0;
+  std::array<const uint8_t*, 4> banks{};
+  uint64_t names[8] = {};
+  uint64_t attributes[2] = {};
+};
+
+// Rows 0-255 (tile row * 8 + fine row) of each pair of tables, the pair at
+// $2000/$2400 first. Each row's pixels are followed by its first 256 again,
+// so any window of the ring is one straight copy.
+constexpr int kKeptRows = 2 * 256;
+constexpr int kKeptRowBytes = 512 + 256;
+struct KeptRows {
+  std::array<KeptRowKey, kKeptRows> keys{};
+  // Left uninitialised: only the rows a picture uses take memory.
+  std::unique_ptr<uint8_t[]> pixels = std::make_unique_for_overwrite<uint8_t[]>(kKeptRows * kKeptRowBytes);
+};
+
+// Whether all four kilobytes that `banks` map (from `half` on) lie in the
+// pattern ROM, so that drawn rows may be kept.
+bool InPatternRom(const Machine& m, const uint8_t* const* banks, unsigned half) {
+  const auto first = reinterpret_cast<uintptr_t>(m.ChrRom.data());
+  const uintptr_t last = first + m.ChrRom.size();
+  for (unsigned k = 0; k < 4; ++k) {
+    const auto kilobyte = reinterpret_cast<uintptr_t>(banks[k] + half + 0x400 * k);
+    if (kilobyte < first || kilobyte + 0x400 > last) return false;
+  }
+  return true;
+}
+
+// Draws `line` by copying from its kept row, drawing that row first if what
+// it shows has changed. False when the banks are not in pattern ROM: the
+// caller then draws the line itself.
+bool CopyKeptRow(Machine& m, uint8_t* out, unsigned table, int tileRow, int fineRow, unsigned half) {
+  static thread_local std::unique_ptr<KeptRows> kept;
+  const uint8_t* const* banks = m.PatternBankTable.data() + (half >> 10);
+  const unsigned left = table & ~0x400u;
+  const uint8_t* vram = m.Vram.data();
+  const uint8_t* names = vram + left + 32 * tileRow;
+  const uint8_t* rightNames = vram + (left ^ 0x400) + 32 * tileRow;
+  const uint8_t* attributes = vram + left + 0x3C0 + 8 * (tileRow >> 2);
+  const uint8_t* rightAttributes = vram + (left ^ 0x400) + 0x3C0 + 8 * (tileRow >> 2);
+  if (!kept) [[unlikely]]
+    kept = std::make_unique<KeptRows>();
+  const int index = ((left >> 11) & 1) * 256 + 8 * tileRow + fineRow;
+  KeptRowKey& key = kept->keys[index];
+  uint8_t* pixels = kept->pixels.get() + index * kKeptRowBytes;
+  // Or-ed differences rather than early exits: a kept row is usually current.
+  uint64_t changed = (key.serial ^ m.PatternRomSerial) | (key.half ^ half);
+  for (unsigned k = 0; k < 4; ++k)
+    changed |= reinterpret_cast<uintptr_t>(key.banks[k]) ^ reinterpret_cast<uintptr_t>(banks[k]);
+  for (int k = 0; k < 4; ++k) changed |= key.names[k] ^ Load8(names + 8 * k);
+  for (int k = 0; k < 4; ++k) changed |= key.names[4 + k] ^ Load8(rightNames + 8 * k);
+  changed |= key.attributes[0] ^ Load8(attributes);
+  changed |= key.attributes[1] ^ Load8(rightAttributes);
+  if (changed) {
+    if (!InPatternRom(m, banks, half)) return false;
+    key.serial = m.PatternRomSerial;
+    key.half = half;
+    for (unsigned k = 0; k < 4; ++k) key.banks[k] = banks[k];
+    for (int k = 0; k < 4; ++k) key.names[k] = Load8(names + 8 * k);
+    for (int k = 0; k < 4; ++k) key.names[4 + k] = Load8(rightNames + 8 * k);
+    key.attributes[0] = Load8(attributes);
+    key.attributes[1] = Load8(rightAttributes);
+    DrawTiles(m, left, tileRow, TileStartsOf(m, half), fineRow, 0, 64, pixels);
+    std::memcpy(pixels + 512, pixels, 256);
+  }
+  // The right-hand table of the pair starts half way round the ring.
+  std::memcpy(out, pixels + (table == left ? 0 : 256) + m.ScrollX, kScreenWidth);
+  return true;
+}
+
 // Lanes 0..visible-1 all ones: what of an 8-pixel row lies left of the edge.
 uint64_t ClipMask(int x) {
   const int visible = std::min(8, kScreenWidth - x);
@@ -247,8 +331,10 @@ void RenderLine(Machine& m, int line) {
     tileRow -= 30;
     table ^= 0x800;
   }
-  const uint8_t* const* tiles = TileStartsOf(m, (m.PpuCtrl & 0x10) ? 0x1000 : 0);
+  const unsigned half = (m.PpuCtrl & 0x10) ? 0x1000 : 0;
   const int fineRow = v & 7;
+  if (m.PatternRomSerial != 0 && CopyKeptRow(m, row, table, tileRow, fineRow, half)) return;
+  const uint8_t* const* tiles = TileStartsOf(m, half);
   const int column = m.ScrollX >> 3;
   const int fine = m.ScrollX & 7;
   if (fine == 0) {

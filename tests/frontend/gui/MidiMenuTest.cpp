@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <map>
+#include <optional>
 
 #include "FormFixture.h"
 #include "frontend/gui/MidiMenu.h"
@@ -31,6 +32,20 @@ bool Listed(const std::string& port) {
   return std::find(ports.begin(), ports.end(), port) != ports.end();
 }
 
+// The ports of the suite's JACK server as jack_lsp lists them; nothing when
+// it does not answer within a few seconds.
+std::optional<QStringList> JackPorts() {
+  QProcess lsp;
+  lsp.start(QStringLiteral("jack_lsp"), {});
+  if (!lsp.waitForFinished(5000)) {
+    lsp.kill();
+    lsp.waitForFinished(1000);
+    return std::nullopt;
+  }
+  if (lsp.exitStatus() != QProcess::NormalExit || lsp.exitCode() != 0) return std::nullopt;
+  return QString::fromLocal8Bit(lsp.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 // The JACK server and the receiving client, shared by the suite.
 class MidiMenuTest : public FormTest {
  protected:
@@ -49,11 +64,7 @@ class MidiMenuTest : public FormTest {
     // from outside until it answers, since a client of ours opened while it
     // is half up can leave libjack unable to reach it for the rest of the
     // process.
-    const auto answers = [] {
-      QProcess lsp;
-      lsp.start(QStringLiteral("jack_lsp"), {});
-      return lsp.waitForFinished(5000) && lsp.exitStatus() == QProcess::NormalExit && lsp.exitCode() == 0;
-    };
+    const auto answers = [] { return JackPorts().has_value(); };
     WaitFor(
         [&] {
           if (jackd_->state() == QProcess::NotRunning) {
@@ -69,13 +80,16 @@ class MidiMenuTest : public FormTest {
         120000);
     dump_ = new QProcess;
     dump_->setStandardErrorFile(QProcess::nullDevice());
-    // The dump's port listed shows it is all up.
+    // The dump's port listed shows it is all up. Asked from outside too: a
+    // call into libjack here could wait on a server that is slow to come up
+    // for as long as the server lets it.
     WaitFor(
         [] {
           if (dump_->state() == QProcess::NotRunning)
             dump_->start(QStringLiteral("stdbuf"), {QStringLiteral("-oL"), QStringLiteral("jack_midi_dump")});
           dump_->waitForStarted();
-          return Listed(kDumpPort);
+          const std::optional<QStringList> ports = JackPorts();
+          return ports && ports->contains(QString::fromStdString(kDumpPort));
         },
         60000);
   }
