@@ -52,6 +52,10 @@ constexpr std::array<uint64_t, 4> kPaletteWords = {0, kEachByte * 4, kEachByte *
 constexpr std::array<uint64_t, 256> kPlaneLanesMirrored = MakePlaneLanes(true);
 constexpr std::array<uint64_t, 256> kHighPlaneLanes = MakePlaneLanes(false, 2);
 constexpr std::array<uint64_t, 256> kHighPlaneLanesMirrored = MakePlaneLanes(true, 2);
+// 0xFF in the lanes of the set bits: where a sprite row whose two planes
+// or-ed give the index is opaque.
+constexpr std::array<uint64_t, 256> kOpaqueLanes = MakePlaneLanes(false, 0xFF);
+constexpr std::array<uint64_t, 256> kOpaqueLanesMirrored = MakePlaneLanes(true, 0xFF);
 
 inline void Store8(uint8_t* dest, uint64_t pixels) { std::memcpy(dest, &pixels, 8); }
 inline uint64_t Load8(const uint8_t* source) {
@@ -167,12 +171,20 @@ constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
 // on every use, so no write to video memory needs tracking; the pattern bytes
 // themselves are trusted, as a ROM's never change (PatternRomSerial names the
 // image, so one loaded where another was is never taken for it).
+// Sixteen bytes compared at once (a vector register where the machine has one).
+using Block16 = uint64_t __attribute__((vector_size(16)));
+inline Block16 Load16(const uint8_t* source) {
+  Block16 block;
+  std::memcpy(&block, source, 16);
+  return block;
+}
+
 struct KeptRowKey {
   uint64_t serial = 0;  // 0: nothing kept
   unsigned half = 0;
   std::array<const uint8_t*, 4> banks{};
-  uint64_t names[8] = {};
-  uint64_t attributes[2] = {};
+  // The left table's 32 names, the right one's, then both tables' 8 attribute bytes.
+  Block16 shown[5] = {};
 };
 
 // Rows 0-255 (tile row * 8 + fine row) of each pair of tables, the pair at
@@ -219,19 +231,18 @@ bool CopyKeptRow(Machine& m, uint8_t* out, unsigned table, int tileRow, int fine
   uint64_t changed = (key.serial ^ m.PatternRomSerial) | (key.half ^ half);
   for (unsigned k = 0; k < 4; ++k)
     changed |= reinterpret_cast<uintptr_t>(key.banks[k]) ^ reinterpret_cast<uintptr_t>(banks[k]);
-  for (int k = 0; k < 4; ++k) changed |= key.names[k] ^ Load8(names + 8 * k);
-  for (int k = 0; k < 4; ++k) changed |= key.names[4 + k] ^ Load8(rightNames + 8 * k);
-  changed |= key.attributes[0] ^ Load8(attributes);
-  changed |= key.attributes[1] ^ Load8(rightAttributes);
+  Block16 attributeBlock = {Load8(attributes), Load8(rightAttributes)};
+  const Block16 shown[5] = {Load16(names), Load16(names + 16), Load16(rightNames), Load16(rightNames + 16),
+                            attributeBlock};
+  Block16 differ = (key.shown[0] ^ shown[0]) | (key.shown[1] ^ shown[1]) | (key.shown[2] ^ shown[2]) |
+                   (key.shown[3] ^ shown[3]) | (key.shown[4] ^ shown[4]);
+  changed |= differ[0] | differ[1];
   if (changed) {
     if (!InPatternRom(m, banks, half)) return false;
     key.serial = m.PatternRomSerial;
     key.half = half;
     for (unsigned k = 0; k < 4; ++k) key.banks[k] = banks[k];
-    for (int k = 0; k < 4; ++k) key.names[k] = Load8(names + 8 * k);
-    for (int k = 0; k < 4; ++k) key.names[4 + k] = Load8(rightNames + 8 * k);
-    key.attributes[0] = Load8(attributes);
-    key.attributes[1] = Load8(rightAttributes);
+    for (int k = 0; k < 5; ++k) key.shown[k] = shown[k];
     DrawTiles(m, left, tileRow, TileStartsOf(m, half), fineRow, 0, 64, pixels);
     std::memcpy(pixels + 512, pixels, 256);
   }
@@ -240,17 +251,63 @@ bool CopyKeptRow(Machine& m, uint8_t* out, unsigned table, int tileRow, int fine
   return true;
 }
 
-// Lanes 0..visible-1 all ones: what of an 8-pixel row lies left of the edge.
-uint64_t ClipMask(int x) {
-  const int visible = std::min(8, kScreenWidth - x);
-  return kPlaneLanes[(0xFF << (8 - visible)) & 0xFF] * 0xFF;
+// For each X, lanes 0..visible-1 all ones: what of an 8-pixel row starting
+// there lies left of the screen's right edge.
+constexpr std::array<uint64_t, 256> MakeClipMasks() {
+  std::array<uint64_t, 256> masks{};
+  for (int x = 0; x < 256; ++x) {
+    const int visible = std::min(8, kScreenWidth - x);
+    masks[x] = kPlaneLanes[(0xFF << (8 - visible)) & 0xFF] * 0xFF;
+  }
+  return masks;
 }
+constexpr std::array<uint64_t, 256> kClipMasks = MakeClipMasks();
 
 // 0xFF in every lane whose byte has a non-zero low two bits: the background
 // (or an earlier sprite) is opaque there.
 uint64_t OpaqueLanes(uint64_t pixels) {
   const uint64_t colour = pixels & (kEachByte * 3);
   return ((colour | (colour >> 1)) & kEachByte) * 0xFF;
+}
+
+// What every row of one sprite is drawn with: the plane tables of its
+// mirroring, its palette in every lane, the clip at the screen's right edge
+// and the direction its rows are read in (up when flipped).
+struct SpriteRows {
+  const uint64_t* lanes;
+  const uint64_t* highLanes;
+  const uint64_t* opaqueLanes;
+  uint64_t value;
+  uint64_t clip;
+  std::ptrdiff_t step;
+};
+
+// Up to eight rows of one tile, from its plane bytes at `plane` on. A tile's
+// 16 bytes lie in one kilobyte bank, so its planes are found once rather
+// than for every row; the row is then a pointer stepping one byte down or
+// up. Two copies, with and without the background's priority, so that
+// neither tests the flag on every row.
+template <bool kBehindBackground>
+void DrawTileRows(const SpriteRows& sprite, const uint8_t* plane, int count, uint8_t* out) {
+  // Everything the loop reads is a local: its stores go through a byte
+  // pointer, which as far as the compiler knows could reach `sprite` and
+  // would have every field reloaded on every row.
+  const uint64_t* const lanes = sprite.lanes;
+  const uint64_t* const highLanes = sprite.highLanes;
+  const uint64_t* const opaqueLanes = sprite.opaqueLanes;
+  const uint64_t value = sprite.value;
+  const uint64_t clip = sprite.clip;
+  const std::ptrdiff_t step = sprite.step;
+  for (int i = 0; i < count; ++i, out += kScreenWidth, plane += step) {
+    const uint8_t low = plane[0];
+    const uint8_t high = plane[8];
+    if ((low | high) == 0) continue;
+    uint64_t mask = opaqueLanes[low | high] & clip;
+    const uint64_t under = Load8(out);
+    if constexpr (kBehindBackground) mask &= ~OpaqueLanes(under);
+    const uint64_t pixels = lanes[low] | highLanes[high] | value;
+    Store8(out, (under & ~mask) | (pixels & mask));
+  }
 }
 
 void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
@@ -264,10 +321,14 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
       tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
   const bool flipped = attributes & 0x80;
   const bool mirrored = attributes & 0x40;
-  const std::array<uint64_t, 256>& lanes = mirrored ? kPlaneLanesMirrored : kPlaneLanes;
-  const std::array<uint64_t, 256>& highLanes = mirrored ? kHighPlaneLanesMirrored : kHighPlaneLanes;
-  const uint64_t value = kEachByte * (16 + 4 * (attributes & 3));
-  const uint64_t clip = ClipMask(x);
+  const SpriteRows sprite = {
+      mirrored ? kPlaneLanesMirrored.data() : kPlaneLanes.data(),
+      mirrored ? kHighPlaneLanesMirrored.data() : kHighPlaneLanes.data(),
+      mirrored ? kOpaqueLanesMirrored.data() : kOpaqueLanes.data(),
+      kEachByte * (16 + 4 * (attributes & 3)),
+      kClipMasks[x],
+      flipped ? -1 : 1,
+  };
   const bool behind = attributes & 0x20;
   // Line 239 is never drawn on: a sprite reaching it loses its lower rows.
   const int rows = std::min(tall ? 16 : 8, 239 - y);
@@ -275,34 +336,14 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   // Rows stay inside FrameBuffer even 8 bytes past X = 255: the last row a
   // sprite reaches is 238, and the clip mask leaves the spill untouched.
   uint8_t* dest = m.FrameBuffer.data() + y * kScreenWidth + x;
-  // Up to eight rows of one tile, top to bottom or (flipped) bottom to top.
-  // A tile's 16 bytes lie in one kilobyte bank, so its planes are found once
-  // rather than for every row; the row is then a pointer stepping one byte
-  // down or up. The loop comes in two copies, with and without the
-  // background's priority, so neither tests the flag on every row.
-  const std::ptrdiff_t step = flipped ? -1 : 1;
-  // Everything the loop reads is a local copy: its stores go through a byte
-  // pointer, which could otherwise alias anything captured by reference.
-  auto drawRows = [lanes = lanes.data(), highLanes = highLanes.data(), value, clip, step](
-                      auto behindBackground, const uint8_t* plane, int count, uint8_t* out) {
-    for (int i = 0; i < count; ++i, out += kScreenWidth, plane += step) {
-      const uint8_t low = plane[0];
-      const uint8_t high = plane[8];
-      if ((low | high) == 0) continue;
-      uint64_t mask = (lanes[low | high] * 0xFF) & clip;
-      const uint64_t under = Load8(out);
-      if constexpr (behindBackground) mask &= ~OpaqueLanes(under);
-      const uint64_t pixels = lanes[low] | highLanes[high] | value;
-      Store8(out, (under & ~mask) | (pixels & mask));
-    }
-  };
+  // Top to bottom, or (flipped) from the tile's last row up.
   auto drawTile = [&](int address, int count) {
     const uint8_t* planes = m.PatternBankTable[(address >> 10) & 7] + (address & 0x1FFF);
     const uint8_t* first = flipped ? planes + 7 : planes;
     if (behind)
-      drawRows(std::true_type{}, first, count, dest);
+      DrawTileRows<true>(sprite, first, count, dest);
     else
-      drawRows(std::false_type{}, first, count, dest);
+      DrawTileRows<false>(sprite, first, count, dest);
     dest += count * kScreenWidth;
   };
   if (!tall) {
