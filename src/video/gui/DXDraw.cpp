@@ -172,9 +172,18 @@ void TDXDraw::ConvertSurface(int multiple) {
     const uint8_t* in = surface_.constScanLine(y);
     uchar* line = bits + stride * y * multiple;
     auto* out = reinterpret_cast<QRgb*>(line);
-    for (int x = 0; x < width; ++x) {
-      const QRgb colour = table[in[x]] | 0xFF000000u;
-      for (int k = 0; k < multiple; ++k) *out++ = colour;
+    if (multiple == 2) {
+      // The default size: both copies of a pixel in one store.
+      for (int x = 0; x < width; ++x, out += 2) {
+        const uint64_t colour = table[in[x]] | 0xFF000000u;
+        const uint64_t pair = colour | colour << 32;
+        std::memcpy(out, &pair, sizeof pair);
+      }
+    } else {
+      for (int x = 0; x < width; ++x) {
+        const QRgb colour = table[in[x]] | 0xFF000000u;
+        for (int k = 0; k < multiple; ++k) *out++ = colour;
+      }
     }
     for (int k = 1; k < multiple; ++k) std::memcpy(line + stride * k, line, size_t(size.width()) * 4);
   }
