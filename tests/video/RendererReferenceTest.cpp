@@ -246,12 +246,15 @@ TEST(RendererReference, PatternBanksSwitchedBetweenLinesAreFollowed) {
 namespace {
 
 // A machine whose pattern memory is a 16 KB ROM of random bytes, named by a
-// serial as the loader names one: the renderer then keeps the rows it draws.
+// serial as the loader names one, so that the renderer keeps the rows it
+// draws; name tables of runs, the background shown.
 struct PatternRomMachine : TestMachine {
   explicit PatternRomMachine(std::mt19937& random) {
     EXPECT_TRUE(InstallCartridge(m, 2, 2));
     for (size_t i = 0; i + 1 < m.ChrRom.size(); ++i) m.ChrRom[i] = static_cast<uint8_t>(random());
     m.PatternRomSerial = Machine::NewPatternRomSerial();
+    BuildRunsPicture(m, random);
+    m.PpuMask = 0x08;
   }
 };
 
@@ -281,8 +284,6 @@ TEST(RendererReference, KeptRowsFollowEveryChangeUnderAPatternRom) {
   std::mt19937 random(2024);
   PatternRomMachine pm(random);
   Machine& m = pm.m;
-  BuildRunsPicture(m, random);
-  m.PpuMask = 0x08;
   for (int frame = 0; frame < 120; ++frame) {
     for (int n = int(random() % 12); n > 0; --n) {
       const unsigned table = 0x2000 + 0x400 * (random() % 4);
@@ -316,8 +317,6 @@ TEST(RendererReference, KeptRowsNeverOutliveTheirPatternImage) {
   std::mt19937 random(77);
   PatternRomMachine pm(random);
   Machine& m = pm.m;
-  BuildRunsPicture(m, random);
-  m.PpuMask = 0x08;
   for (int line = 0; line < kScreenHeight; ++line) RenderLine(m, line);
   ExpectFrameMatches(m, "first image", 0);
   if (HasFatalFailure()) return;
