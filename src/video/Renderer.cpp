@@ -52,10 +52,10 @@ constexpr std::array<uint64_t, 4> kPaletteWords = {0, kEachByte * 4, kEachByte *
 constexpr std::array<uint64_t, 256> kPlaneLanesMirrored = MakePlaneLanes(true);
 constexpr std::array<uint64_t, 256> kHighPlaneLanes = MakePlaneLanes(false, 2);
 constexpr std::array<uint64_t, 256> kHighPlaneLanesMirrored = MakePlaneLanes(true, 2);
-// 0xFF in the lanes of the set bits: where a sprite row whose two planes
-// or-ed give the index is opaque.
-constexpr std::array<uint64_t, 256> kOpaqueLanes = MakePlaneLanes(false, 0xFF);
-constexpr std::array<uint64_t, 256> kOpaqueLanesMirrored = MakePlaneLanes(true, 0xFF);
+// 0xFF in the lanes that a byte's set bits cover: indexed by a sprite row's
+// two planes or-ed, where the row is opaque.
+constexpr std::array<uint64_t, 256> kCoveredLanes = MakePlaneLanes(false, 0xFF);
+constexpr std::array<uint64_t, 256> kCoveredLanesMirrored = MakePlaneLanes(true, 0xFF);
 
 inline void Store8(uint8_t* dest, uint64_t pixels) { std::memcpy(dest, &pixels, 8); }
 inline uint64_t Load8(const uint8_t* source) {
@@ -171,6 +171,7 @@ constexpr std::array<PalettePair, 16> kPalettePairs = MakePalettePairs();
 // on every use, so no write to video memory needs tracking; the pattern bytes
 // themselves are trusted, as a ROM's never change (PatternRomSerial names the
 // image, so one loaded where another was is never taken for it).
+
 // Sixteen bytes compared at once (a vector register where the machine has one).
 using Block16 = uint64_t __attribute__((vector_size(16)));
 inline Block16 Load16(const uint8_t* source) {
@@ -257,7 +258,7 @@ constexpr std::array<uint64_t, 256> MakeClipMasks() {
   std::array<uint64_t, 256> masks{};
   for (int x = 0; x < 256; ++x) {
     const int visible = std::min(8, kScreenWidth - x);
-    masks[x] = kPlaneLanes[(0xFF << (8 - visible)) & 0xFF] * 0xFF;
+    masks[x] = kCoveredLanes[(0xFF << (8 - visible)) & 0xFF];
   }
   return masks;
 }
@@ -276,7 +277,7 @@ uint64_t OpaqueLanes(uint64_t pixels) {
 struct SpriteRows {
   const uint64_t* lanes;
   const uint64_t* highLanes;
-  const uint64_t* opaqueLanes;
+  const uint64_t* coveredLanes;
   uint64_t value;
   uint64_t clip;
   std::ptrdiff_t step;
@@ -294,7 +295,7 @@ void DrawTileRows(const SpriteRows& sprite, const uint8_t* plane, int count, uin
   // would have every field reloaded on every row.
   const uint64_t* const lanes = sprite.lanes;
   const uint64_t* const highLanes = sprite.highLanes;
-  const uint64_t* const opaqueLanes = sprite.opaqueLanes;
+  const uint64_t* const coveredLanes = sprite.coveredLanes;
   const uint64_t value = sprite.value;
   const uint64_t clip = sprite.clip;
   const std::ptrdiff_t step = sprite.step;
@@ -302,7 +303,7 @@ void DrawTileRows(const SpriteRows& sprite, const uint8_t* plane, int count, uin
     const uint8_t low = plane[0];
     const uint8_t high = plane[8];
     if ((low | high) == 0) continue;
-    uint64_t mask = opaqueLanes[low | high] & clip;
+    uint64_t mask = coveredLanes[low | high] & clip;
     const uint64_t under = Load8(out);
     if constexpr (kBehindBackground) mask &= ~OpaqueLanes(under);
     const uint64_t pixels = lanes[low] | highLanes[high] | value;
@@ -324,7 +325,7 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   const SpriteRows sprite = {
       mirrored ? kPlaneLanesMirrored.data() : kPlaneLanes.data(),
       mirrored ? kHighPlaneLanesMirrored.data() : kHighPlaneLanes.data(),
-      mirrored ? kOpaqueLanesMirrored.data() : kOpaqueLanes.data(),
+      mirrored ? kCoveredLanesMirrored.data() : kCoveredLanes.data(),
       kEachByte * (16 + 4 * (attributes & 3)),
       kClipMasks[x],
       flipped ? -1 : 1,
