@@ -61,8 +61,13 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/virel/virel")
 # Libraries the programs link come from dpkg-shlibdeps; what Qt and the
 # synthesiser load at run time (the window system plugin, a sound font, the
 # Portuguese texts of Qt's dialogs) is named here.
+# The libraries opened on first use (cmake/LoadedLibraries.cmake) are invisible
+# to dpkg-shlibdeps and are named here too.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+get_property(VIREL_LOADED_PACKAGES GLOBAL PROPERTY VIREL_LOADED_PACKAGES)
+list(REMOVE_DUPLICATES VIREL_LOADED_PACKAGES)
+list(PREPEND VIREL_LOADED_PACKAGES qt6-qpa-plugins)
+list(JOIN VIREL_LOADED_PACKAGES ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont | fluid-soundfont-gm, qt6-translations-l10n")
 # The menu database and the icon cache are refreshed by the triggers that
 # desktop-file-utils and hicolor-icon-theme hold on their folders: no

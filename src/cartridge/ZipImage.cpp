@@ -7,27 +7,71 @@
 #include <memory>
 
 #include "cartridge/RomLoader.h"
+#include "core/SharedLibrary.h"
 #include "core/Text.h"
 
 namespace {
 
+// libzip, with OpenSSL behind it, is opened with the first archive: a run
+// that only ever loads .nes files never maps either.
+// clang-format off
+#define VIREL_ZIP_FUNCTIONS(X) \
+  X(zip_discard)              \
+  X(zip_fclose)               \
+  X(zip_error_code_zip)       \
+  X(zip_error_system_type)    \
+  X(zip_error_code_system)    \
+  X(zip_error_strerror)       \
+  X(zip_error_init)           \
+  X(zip_error_fini)           \
+  X(zip_source_file_create)   \
+  X(zip_open_from_source)     \
+  X(zip_source_free)          \
+  X(zip_get_num_entries)      \
+  X(zip_get_name)             \
+  X(zip_stat_init)            \
+  X(zip_stat_index)           \
+  X(zip_strerror)             \
+  X(zip_fopen_index)          \
+  X(zip_fread)                \
+  X(zip_file_strerror)
+// clang-format on
+
+struct ZipApi {
+  VIREL_ZIP_FUNCTIONS(VIREL_LIBRARY_FUNCTION)
+};
+
+// The loaded library, or a RomLoadError naming the archive and what is missing.
+const ZipApi& Zip(const std::string& path) {
+  std::string why;
+  const ZipApi* api = LoadLibraryApi<ZipApi>(
+      VIREL_LIBZIP_SONAME,
+      [](SharedLibrary& lib, ZipApi& api) { return VIREL_ZIP_FUNCTIONS(VIREL_BIND_FUNCTION) true; }, &why);
+  if (!api)
+    throw RomLoadError("Cannot open file \"" + SanitizeUtf8(path) +
+                       "\". ZIP archives cannot be read: " + why);
+  return *api;
+}
+
 struct ArchiveCloser {
+  const ZipApi* api;
   // The archive is opened read-only: discarding it never writes anything.
-  void operator()(zip_t* archive) const { zip_discard(archive); }
+  void operator()(zip_t* archive) const { api->zip_discard(archive); }
 };
 struct MemberCloser {
-  void operator()(zip_file_t* file) const { zip_fclose(file); }
+  const ZipApi* api;
+  void operator()(zip_file_t* file) const { api->zip_fclose(file); }
 };
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 
 // libzip's own wording, with the system's reason when the failure came from
 // the file system ("No such file or directory" rather than "Can't open file").
-std::string Reason(zip_error_t* error) {
-  if (zip_error_code_zip(error) == ZIP_ER_NOENT) return std::strerror(ENOENT);
-  if (zip_error_system_type(error) == ZIP_ET_SYS && zip_error_code_system(error) != 0)
-    return std::strerror(zip_error_code_system(error));
-  return zip_error_strerror(error);
+std::string Reason(const ZipApi& api, zip_error_t* error) {
+  if (api.zip_error_code_zip(error) == ZIP_ER_NOENT) return std::strerror(ENOENT);
+  if (api.zip_error_system_type(error) == ZIP_ET_SYS && api.zip_error_code_system(error) != 0)
+    return std::strerror(api.zip_error_code_system(error));
+  return api.zip_error_strerror(error);
 }
 
 // Built by appending: GCC 12 at -O3 takes a one-letter literal put in front
@@ -45,19 +89,19 @@ RomLoadError Damaged(const std::string& where, const std::string& reason) {
   return RomLoadError("Cannot read " + where + ": " + reason + ". The archive is damaged.");
 }
 
-Archive OpenArchive(const std::string& path) {
+Archive OpenArchive(const ZipApi& api, const std::string& path) {
   zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
-  zip_t* archive = source ? zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
+  api.zip_error_init(&error);
+  zip_source_t* source = api.zip_source_file_create(path.c_str(), 0, -1, &error);
+  zip_t* archive = source ? api.zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
   if (!archive) {
-    if (source) zip_source_free(source);
-    std::string message = "Cannot open file " + Quoted(path) + ". " + Reason(&error);
-    zip_error_fini(&error);
+    if (source) api.zip_source_free(source);
+    std::string message = "Cannot open file " + Quoted(path) + ". " + Reason(api, &error);
+    api.zip_error_fini(&error);
     throw RomLoadError(message);
   }
-  zip_error_fini(&error);
-  return Archive(archive);
+  api.zip_error_fini(&error);
+  return Archive(archive, ArchiveCloser{&api});
 }
 
 }  // namespace
@@ -70,46 +114,47 @@ bool MatchesNesMask(std::string_view name) {
 }
 
 std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberName) {
-  Archive archive = OpenArchive(path);
+  const ZipApi& api = Zip(path);
+  Archive archive = OpenArchive(api, path);
 
   // The first match in directory order stands for the image, even when a
   // later member would also match.
-  const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+  const zip_int64_t count = api.zip_get_num_entries(archive.get(), 0);
   zip_int64_t index = -1;
   for (zip_int64_t i = 0; i < count && index < 0; ++i) {
-    const char* name = zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
+    const char* name = api.zip_get_name(archive.get(), static_cast<zip_uint64_t>(i), 0);
     if (name && MatchesNesMask(name)) index = i;
   }
   if (index < 0)
     throw RomLoadError("The archive " + Quoted(path) + " holds no cartridge image (no \"*.nes\" file).");
   const auto at = static_cast<zip_uint64_t>(index);
-  memberName = zip_get_name(archive.get(), at, 0);
+  memberName = api.zip_get_name(archive.get(), at, 0);
   const std::string where = Quoted(memberName) + " in archive " + Quoted(path);
 
   zip_stat_t stat;
-  zip_stat_init(&stat);
-  if (zip_stat_index(archive.get(), at, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
-    throw RomLoadError("Cannot read " + where + ". " + zip_strerror(archive.get()));
+  api.zip_stat_init(&stat);
+  if (api.zip_stat_index(archive.get(), at, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+    throw RomLoadError("Cannot read " + where + ". " + api.zip_strerror(archive.get()));
   // Decided on the size the directory announces, before anything is inflated.
   if (stat.size > kMaxZipMemberSize)
     throw RomLoadError("The file " + where + " is too large for a cartridge image (" +
                        std::to_string(stat.size) + " bytes; the limit is 8 MiB).");
 
-  Member member(zip_fopen_index(archive.get(), at, 0));
-  if (!member) throw RomLoadError("Cannot read " + where + ". " + zip_strerror(archive.get()));
+  Member member(api.zip_fopen_index(archive.get(), at, 0), MemberCloser{&api});
+  if (!member) throw RomLoadError("Cannot read " + where + ". " + api.zip_strerror(archive.get()));
   std::vector<uint8_t> image(stat.size);
   size_t done = 0;
   while (done < image.size()) {
-    const zip_int64_t n = zip_fread(member.get(), image.data() + done, image.size() - done);
-    if (n < 0) throw Damaged(where, zip_file_strerror(member.get()));
+    const zip_int64_t n = api.zip_fread(member.get(), image.data() + done, image.size() - done);
+    if (n < 0) throw Damaged(where, api.zip_file_strerror(member.get()));
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
   // One read past the announced size lets libzip check the member's CRC and
   // shows a member that is longer or shorter than its directory entry says.
   uint8_t extra;
-  const zip_int64_t tail = zip_fread(member.get(), &extra, 1);
-  if (tail < 0) throw Damaged(where, zip_file_strerror(member.get()));
+  const zip_int64_t tail = api.zip_fread(member.get(), &extra, 1);
+  if (tail < 0) throw Damaged(where, api.zip_file_strerror(member.get()));
   if (done != image.size() || tail != 0)
     throw Damaged(where, "its size does not match the archive's directory");
   return image;

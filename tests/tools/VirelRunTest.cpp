@@ -11,6 +11,7 @@
 #include "cartridge/RomLoader.h"
 #include "core/Version.h"
 #include "debugger/Disassembler.h"
+#include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 
@@ -22,11 +23,12 @@ struct Outcome {
   std::string err;
 };
 
-// Runs virel-run with `args` in folder `cwd`, capturing both streams.
-Outcome RunVirel(const ScratchFolder& cwd, const std::string& args) {
+// Runs virel-run with `args` in folder `cwd`, capturing both streams;
+// `environment` ("NAME=value ...") is set for virel-run alone.
+Outcome RunVirel(const ScratchFolder& cwd, const std::string& args, const std::string& environment = "") {
   const std::string out = cwd.file("stdout.txt"), err = cwd.file("stderr.txt");
-  const std::string command =
-      "cd '" + cwd.path().string() + "' && '" VIREL_RUN_EXE "' " + args + " >'" + out + "' 2>'" + err + "'";
+  const std::string command = "cd '" + cwd.path().string() + "' && " + environment + " '" VIREL_RUN_EXE "' " +
+                              args + " >'" + out + "' 2>'" + err + "'";
   const int raw = std::system(command.c_str());
   Outcome o;
   o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -148,6 +150,36 @@ TEST(VirelRun, BatteryRamIsWrittenWhenTheRunEnds) {
   ASSERT_EQ(RunVirel(dir, "--frames 2 jogo.nes").status, 0);
   ASSERT_EQ(RunVirel(dir, "--frames 2 --peek 6000 jogo.nes").out, "6000: 02\n");
   EXPECT_EQ(ReadAll(dir.path() / "jogo.sav")[0], 2);
+}
+
+// The libraries behind archives, the synthesiser and MIDI ports are opened
+// only when a run needs them, so a plain cartridge keeps them out of memory;
+// an archive then opens libzip on the spot and plays like the bare image.
+TEST(VirelRun, LibrariesForArchivesAndSoundAreOpenedOnlyWhenNeeded) {
+  ScratchFolder dir;
+  const std::vector<uint8_t> demo = ReadAll(VIREL_DEMO_ROM);
+  WriteZip(dir.file("demo.zip"), {{"leia-me.txt", {'o', 'i'}}, {"demo.nes", demo}});
+  // The dynamic loader names each library it starts (glibc's LD_DEBUG=libs).
+  const auto started = [](const std::string& log) {
+    std::set<std::string> names;
+    for (const char* name : {"libzip", "libcrypto", "libfluidsynth", "librtmidi", "libjack"})
+      if (std::regex_search(log, std::regex(std::string("calling init: [^\n]*/") + name + "[.-]")))
+        names.insert(name);
+    return names;
+  };
+  const auto hash = [](const std::string& out) {
+    std::smatch m;
+    return std::regex_search(out, m, std::regex("hash=[0-9A-F]{16}")) ? m.str() : std::string("no hash");
+  };
+  const Outcome plain = RunVirel(dir, "--frames 60 --hash " + kDemo, "LD_DEBUG=libs");
+  const Outcome zipped = RunVirel(dir, "--frames 60 --hash demo.zip", "LD_DEBUG=libs");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(zipped.status, 0) << zipped.err;
+  ASSERT_NE(plain.err.find("calling init: "), std::string::npos) << "no trace from the dynamic loader";
+  EXPECT_EQ(started(plain.err), std::set<std::string>{});
+  EXPECT_EQ(started(zipped.err), (std::set<std::string>{"libcrypto", "libzip"}));
+  EXPECT_NE(hash(plain.out), "no hash");
+  EXPECT_EQ(hash(zipped.out), hash(plain.out));
 }
 
 TEST(VirelRun, ExitStatusTellsUsageFromCartridgeFailures) {

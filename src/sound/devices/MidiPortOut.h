@@ -13,7 +13,13 @@
 
 #include "sound/SoundDevices.h"
 
-class RtMidiOut;
+struct RtMidiWrapper;
+
+// An output client of RtMidi's C interface, freed when it goes.
+struct RtMidiClientDeleter {
+  void operator()(RtMidiWrapper* client) const;
+};
+using RtMidiClient = std::unique_ptr<RtMidiWrapper, RtMidiClientDeleter>;
 
 // The output ports there are now, each named as RtMidi names it, in a stable
 // order (ALSA before JACK). An interface that cannot be reached (no ALSA
@@ -47,7 +53,7 @@ class MidiPortOut final : public MidiOut {
 
   std::string portName_;
   LogSink log_;
-  std::unique_ptr<RtMidiOut> out_;
+  RtMidiClient out_;
   bool lost_ = false;
   std::chrono::steady_clock::time_point nextCheck_{};
   // Closing waits until the last message sent has had time to leave.

@@ -10,7 +10,45 @@
 #include <mutex>
 #include <system_error>
 
+#include "core/SharedLibrary.h"
+
 namespace {
+
+// FluidSynth is opened when sound is first switched on or a recording is
+// rendered: with it come GLib, OpenMP, libsndfile and their codecs, which a
+// silent run has no use for.
+// clang-format off
+#define VIREL_FLUIDSYNTH_FUNCTIONS(X) \
+  X(fluid_set_log_function)         \
+  X(new_fluid_settings)             \
+  X(delete_fluid_settings)          \
+  X(fluid_settings_setnum)          \
+  X(fluid_settings_setint)          \
+  X(new_fluid_synth)                \
+  X(delete_fluid_synth)             \
+  X(fluid_synth_sfload)             \
+  X(fluid_synth_noteon)             \
+  X(fluid_synth_noteoff)            \
+  X(fluid_synth_cc)                 \
+  X(fluid_synth_program_change)     \
+  X(fluid_synth_channel_pressure)   \
+  X(fluid_synth_pitch_bend)         \
+  X(fluid_synth_all_notes_off)      \
+  X(fluid_synth_write_s16)
+// clang-format on
+
+struct FluidSynthApi {
+  VIREL_FLUIDSYNTH_FUNCTIONS(VIREL_LIBRARY_FUNCTION)
+};
+
+const FluidSynthApi* LoadFluidSynth(std::string* error) {
+  return LoadLibraryApi<FluidSynthApi>(
+      VIREL_FLUIDSYNTH_SONAME,
+      [](SharedLibrary& lib, FluidSynthApi& api) {
+        return VIREL_FLUIDSYNTH_FUNCTIONS(VIREL_BIND_FUNCTION) true;
+      },
+      error);
+}
 
 const char* const kSoundFontFolder = "/usr/share/sounds/sf2";
 // Preferred names in that folder, before any other *.sf2 found there.
@@ -18,13 +56,13 @@ const char* const kPreferredFonts[] = {"default-GM.sf2", "FluidR3_GM.sf2", "TimG
 
 // Sound devices fail quietly: FluidSynth's own messages stay off the console,
 // and the caller gets the reason as text instead.
-void QuietFluidSynthLog() {
+void QuietFluidSynthLog(const FluidSynthApi& api) {
   static std::once_flag once;
-  std::call_once(once, [] {
-    fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
-    fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
+  std::call_once(once, [&api] {
+    api.fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
+    api.fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
+    api.fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
+    api.fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
   });
 }
 
@@ -45,33 +83,38 @@ std::string FindSoundFont() {
 }
 
 struct Synthesiser::Impl {
+  const FluidSynthApi* api = nullptr;
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
 };
 
 std::unique_ptr<Synthesiser> Synthesiser::Create(std::string* error) {
-  QuietFluidSynthLog();
-  const std::string font = FindSoundFont();
   auto fail = [error](std::string why) {
     if (error) *error = std::move(why);
     return nullptr;
   };
+  const std::string font = FindSoundFont();
   if (font.empty()) return fail("no General MIDI SoundFont found (set VIREL_SOUNDFONT)");
   std::error_code ec;
   if (!std::filesystem::is_regular_file(font, ec)) return fail("the SoundFont " + font + " does not exist");
+  std::string why;
+  const FluidSynthApi* api = LoadFluidSynth(&why);
+  if (!api) return fail("FluidSynth could not be loaded (" + why + ")");
+  QuietFluidSynthLog(*api);
 
   std::unique_ptr<Synthesiser> s(new Synthesiser);
   s->impl_ = new Impl;
-  s->impl_->settings = new_fluid_settings();
+  s->impl_->api = api;
+  s->impl_->settings = api->new_fluid_settings();
   if (!s->impl_->settings) return fail("FluidSynth settings could not be created");
-  fluid_settings_setnum(s->impl_->settings, "synth.sample-rate", kSampleRate);
+  api->fluid_settings_setnum(s->impl_->settings, "synth.sample-rate", kSampleRate);
   // The layer asks for at most five voices at a time; reverb and chorus would
   // only blur the square lead.
-  fluid_settings_setint(s->impl_->settings, "synth.reverb.active", 0);
-  fluid_settings_setint(s->impl_->settings, "synth.chorus.active", 0);
-  s->impl_->synth = new_fluid_synth(s->impl_->settings);
+  api->fluid_settings_setint(s->impl_->settings, "synth.reverb.active", 0);
+  api->fluid_settings_setint(s->impl_->settings, "synth.chorus.active", 0);
+  s->impl_->synth = api->new_fluid_synth(s->impl_->settings);
   if (!s->impl_->synth) return fail("FluidSynth could not be started");
-  if (fluid_synth_sfload(s->impl_->synth, font.c_str(), 1) == FLUID_FAILED) {
+  if (api->fluid_synth_sfload(s->impl_->synth, font.c_str(), 1) == FLUID_FAILED) {
     return fail("the SoundFont " + font + " could not be loaded");
   }
   return s;
@@ -79,36 +122,37 @@ std::unique_ptr<Synthesiser> Synthesiser::Create(std::string* error) {
 
 Synthesiser::~Synthesiser() {
   if (!impl_) return;
-  if (impl_->synth) delete_fluid_synth(impl_->synth);
-  if (impl_->settings) delete_fluid_settings(impl_->settings);
+  if (impl_->synth) impl_->api->delete_fluid_synth(impl_->synth);
+  if (impl_->settings) impl_->api->delete_fluid_settings(impl_->settings);
   delete impl_;
 }
 
 void Synthesiser::Apply(uint32_t message) {
+  const FluidSynthApi& api = *impl_->api;
   fluid_synth_t* synth = impl_->synth;
   const int channel = message & 0x0F;
   const int data1 = (message >> 8) & 0x7F;
   const int data2 = (message >> 16) & 0x7F;
   switch (message & 0xF0) {
-    case 0x80: fluid_synth_noteoff(synth, channel, data1); break;
+    case 0x80: api.fluid_synth_noteoff(synth, channel, data1); break;
     case 0x90:
       // Velocity 0 is a note off by MIDI's own rule.
       if (data2 == 0) {
-        fluid_synth_noteoff(synth, channel, data1);
+        api.fluid_synth_noteoff(synth, channel, data1);
       } else {
-        fluid_synth_noteon(synth, channel, data1, data2);
+        api.fluid_synth_noteon(synth, channel, data1, data2);
       }
       break;
-    case 0xB0: fluid_synth_cc(synth, channel, data1, data2); break;
-    case 0xC0: fluid_synth_program_change(synth, channel, data1); break;
-    case 0xD0: fluid_synth_channel_pressure(synth, channel, data1); break;
-    case 0xE0: fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7)); break;
+    case 0xB0: api.fluid_synth_cc(synth, channel, data1, data2); break;
+    case 0xC0: api.fluid_synth_program_change(synth, channel, data1); break;
+    case 0xD0: api.fluid_synth_channel_pressure(synth, channel, data1); break;
+    case 0xE0: api.fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7)); break;
     default: break;  // nothing else is ever sent
   }
 }
 
-void Synthesiser::AllNotesOff() { fluid_synth_all_notes_off(impl_->synth, -1); }
+void Synthesiser::AllNotesOff() { impl_->api->fluid_synth_all_notes_off(impl_->synth, -1); }
 
 void Synthesiser::Render(int16_t* stereo, int frames) {
-  fluid_synth_write_s16(impl_->synth, frames, stereo, 0, 2, stereo, 1, 2);
+  impl_->api->fluid_synth_write_s16(impl_->synth, frames, stereo, 0, 2, stereo, 1, 2);
 }
