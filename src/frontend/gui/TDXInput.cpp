@@ -59,10 +59,15 @@ bool TDXInput::ReadSdlJoystick(int number, int range, JoystickReading& reading) 
 
 void TDXInput::Update() {
   states_.reset();
-  const QPoint cursor = QCursor::pos();
-  const QPoint motion = cursorKnown_ ? cursor - lastCursor_ : QPoint();
-  lastCursor_ = cursor;
-  cursorKnown_ = true;
+  // Asking where the pointer is waits for the X server's answer: only the
+  // controller the mouse moves asks, once a frame.
+  QPoint motion;
+  if (config_.Mouse) {
+    const QPoint cursor = QCursor::pos();
+    if (cursorKnown_) motion = cursor - lastCursor_;
+    lastCursor_ = cursor;
+    cursorKnown_ = true;
+  }
   // Nothing is read while another window has the user's attention: a key
   // typed into a dialog or another program must not move the player.
   if (foreground_ == nullptr || !foreground_->isActiveWindow()) return;

@@ -41,11 +41,16 @@ struct FluidSynthApi {
   VIREL_FLUIDSYNTH_FUNCTIONS(VIREL_LIBRARY_FUNCTION)
 };
 
+// Sound devices fail quietly: FluidSynth's own messages stay off the console,
+// and the caller gets the reason as text instead.
 const FluidSynthApi* LoadFluidSynth(std::string* error) {
   return LoadLibraryApi<FluidSynthApi>(
       VIREL_FLUIDSYNTH_SONAME,
       [](SharedLibrary& lib, FluidSynthApi& api) {
-        return VIREL_FLUIDSYNTH_FUNCTIONS(VIREL_BIND_FUNCTION) true;
+        if (!(VIREL_FLUIDSYNTH_FUNCTIONS(VIREL_BIND_FUNCTION) true)) return false;
+        for (const int level : {FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+          api.fluid_set_log_function(level, nullptr, nullptr);
+        return true;
       },
       error);
 }
@@ -53,18 +58,6 @@ const FluidSynthApi* LoadFluidSynth(std::string* error) {
 const char* const kSoundFontFolder = "/usr/share/sounds/sf2";
 // Preferred names in that folder, before any other *.sf2 found there.
 const char* const kPreferredFonts[] = {"default-GM.sf2", "FluidR3_GM.sf2", "TimGM6mb.sf2"};
-
-// Sound devices fail quietly: FluidSynth's own messages stay off the console,
-// and the caller gets the reason as text instead.
-void QuietFluidSynthLog(const FluidSynthApi& api) {
-  static std::once_flag once;
-  std::call_once(once, [&api] {
-    api.fluid_set_log_function(FLUID_ERR, nullptr, nullptr);
-    api.fluid_set_log_function(FLUID_WARN, nullptr, nullptr);
-    api.fluid_set_log_function(FLUID_INFO, nullptr, nullptr);
-    api.fluid_set_log_function(FLUID_DBG, nullptr, nullptr);
-  });
-}
 
 }  // namespace
 
@@ -100,7 +93,6 @@ std::unique_ptr<Synthesiser> Synthesiser::Create(std::string* error) {
   std::string why;
   const FluidSynthApi* api = LoadFluidSynth(&why);
   if (!api) return fail("FluidSynth could not be loaded (" + why + ")");
-  QuietFluidSynthLog(*api);
 
   std::unique_ptr<Synthesiser> s(new Synthesiser);
   s->impl_ = new Impl;
