@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRegion>
@@ -20,6 +21,30 @@ QFont DisplayFont(int pointSize) {
   QFont font(QStringLiteral("MS Sans Serif"), pointSize);
   font.setStyleHint(QFont::SansSerif);
   return font;
+}
+
+// Pixels [left, left + width) of a surface row drawn `multiple` times across,
+// opaque, through the colour table.
+void ConvertRow(const uint8_t* in, const QRgb* table, int left, int width, int multiple, QRgb* out) {
+  if (multiple == 2 && left % 2 == 0 && width % 2 == 0) {
+    // The default size: both copies of a pixel in one store.
+    in += left / 2;
+    for (int x = 0; x < width / 2; ++x, out += 2) {
+      const uint64_t colour = table[in[x]] | 0xFF000000u;
+      const uint64_t pair = colour | colour << 32;
+      std::memcpy(out, &pair, sizeof pair);
+    }
+    return;
+  }
+  // A part may start or end inside a pixel's block.
+  int source = left / multiple, copies = multiple - left % multiple;
+  while (width > 0) {
+    const QRgb colour = table[in[source++]] | 0xFF000000u;
+    const int n = std::min(copies, width);
+    for (int k = 0; k < n; ++k) *out++ = colour;
+    width -= n;
+    copies = multiple;
+  }
 }
 
 }  // namespace
@@ -169,24 +194,50 @@ void TDXDraw::ConvertSurface(int multiple) {
   const qsizetype stride = frame_.bytesPerLine();
   uchar* bits = frame_.bits();
   for (int y = first; y <= last; ++y) {
-    const uint8_t* in = surface_.constScanLine(y);
     uchar* line = bits + stride * y * multiple;
-    auto* out = reinterpret_cast<QRgb*>(line);
-    if (multiple == 2) {
-      // The default size: both copies of a pixel in one store.
-      for (int x = 0; x < width; ++x, out += 2) {
-        const uint64_t colour = table[in[x]] | 0xFF000000u;
-        const uint64_t pair = colour | colour << 32;
-        std::memcpy(out, &pair, sizeof pair);
-      }
-    } else {
-      for (int x = 0; x < width; ++x) {
-        const QRgb colour = table[in[x]] | 0xFF000000u;
-        for (int k = 0; k < multiple; ++k) *out++ = colour;
-      }
-    }
+    ConvertRow(surface_.constScanLine(y), table, 0, size.width(), multiple, reinterpret_cast<QRgb*>(line));
     for (int k = 1; k < multiple; ++k) std::memcpy(line + stride * k, line, size_t(size.width()) * 4);
   }
+}
+
+bool TDXDraw::PaintStraightToStore(QPainter& painter, const QRegion& region, const QRect& target,
+                                   int multiple) {
+  QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+  if (device == nullptr || device->devType() != QInternal::Image) return false;
+  auto* store = static_cast<QImage*>(device);
+  const QImage::Format format = store->format();
+  if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+      format != QImage::Format_ARGB32_Premultiplied)
+    return false;
+  // Widget to store coordinates must be a whole-pixel shift.
+  const QTransform& toStore = painter.deviceTransform();
+  if (store->devicePixelRatio() != 1.0 || toStore.type() > QTransform::TxTranslate) return false;
+  const QPoint shift(qRound(toStore.dx()), qRound(toStore.dy()));
+  if (QPointF(shift) != QPointF(toStore.dx(), toStore.dy())) return false;
+  const QRegion parts = region.intersected(target);
+  for (const QRect& part : parts)
+    if (!store->rect().contains(part.translated(shift))) return false;
+
+  const QRgb* table = colors_.constData();
+  const qsizetype stride = store->bytesPerLine();
+  uchar* bits = store->bits();
+  for (const QRect& part : parts) {
+    const int left = part.left() - target.left();  // in picture pixels
+    const int width = part.width();
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      const int row = (y - target.top()) / multiple;
+      auto* out = reinterpret_cast<QRgb*>(bits + stride * (y + shift.y())) + part.left() + shift.x();
+      // The device rows of one surface row are alike: the first one of them
+      // in this part is converted, the rest copied from it.
+      if (y > part.top() && (y - target.top()) % multiple != 0) {
+        std::memcpy(out, reinterpret_cast<const QRgb*>(reinterpret_cast<const uchar*>(out) - stride),
+                    size_t(width) * 4);
+        continue;
+      }
+      ConvertRow(surface_.constScanLine(row), table, left, width, multiple, out);
+    }
+  }
+  return true;
 }
 
 void TDXDraw::DrawPicture(const QImage& picture) {
@@ -270,17 +321,32 @@ void TDXDraw::paintEvent(QPaintEvent* event) {
   // the whole widget first would write every pixel twice per frame.
   const QRegion margins = event->region().subtracted(QRegion(target));
   for (const QRect& band : margins) painter.fillRect(band, Qt::black);
-  // At a whole multiple the copy is already the target's size; stretched, the
-  // painter scales it, nearest neighbour since it only smooths when asked to.
   const int multiple = target.width() / surface_.width();
   const bool whole = multiple > 0 && target.size() == surface_.size() * multiple;
-  ConvertSurface(whole ? multiple : 1);
-  if (target.size() == frame_.size()) {
-    // Just the parts asked for, straight from the copy.
-    for (const QRect& part : event->region().intersected(target))
-      painter.drawImage(part.topLeft(), frame_, part.translated(-target.topLeft()));
+  // At a whole multiple the picture goes straight into the window's backing
+  // store: no 32-bit copy to keep, nothing for the painter to copy again.
+  if (whole && PaintStraightToStore(painter, event->region(), target, multiple)) {
+    // Rows that changed are on screen once the paint covered all of them
+    // (a Flip asks for exactly those; a partial expose may not).
+    if (ChangedRegion().subtracted(event->region()).isEmpty()) {
+      staleFirst_ = 1;
+      staleLast_ = 0;
+    }
+    // The copy is left behind by this paint; it is made again, whole, if a
+    // later paint needs it.
+    frame_ = QImage();
   } else {
-    painter.drawImage(target, frame_);
+    // Otherwise from the 32-bit copy: at a whole multiple it is already the
+    // target's size; stretched, the painter scales it, nearest neighbour
+    // since it only smooths when asked to.
+    ConvertSurface(whole ? multiple : 1);
+    if (target.size() == frame_.size()) {
+      // Just the parts asked for, straight from the copy.
+      for (const QRect& part : event->region().intersected(target))
+        painter.drawImage(part.topLeft(), frame_, part.translated(-target.topLeft()));
+    } else {
+      painter.drawImage(target, frame_);
+    }
   }
   // Text sits on the surface, so it scales with it.
   painter.translate(target.topLeft());

@@ -104,6 +104,12 @@ class TDXDraw : public QWidget {
   // Brings the 32-bit copy the widget paints from up to date with the
   // surface, each surface pixel a `multiple` x `multiple` block.
   void ConvertSurface(int multiple);
+  // Converts the surface straight into the window's backing store, each pixel
+  // a `multiple` x `multiple` block, for the parts of `region` (widget
+  // coordinates) over the picture at `target`. False, with nothing drawn,
+  // when the painter's device is not a plain 32-bit image at one device pixel
+  // per pixel (a pixmap being grabbed, a high-DPI screen).
+  bool PaintStraightToStore(QPainter& painter, const QRegion& region, const QRect& target, int multiple);
   // Surface rows first..last no longer match the 32-bit copy.
   void MarkStale(int first, int last);
   void MarkAllStale() { MarkStale(0, surface_.height() - 1); }
@@ -117,9 +123,10 @@ class TDXDraw : public QWidget {
   bool lost_ = false;
   QImage surface_;
   // The surface in the screen's own pixel format, converted once per change
-  // rather than by the painter on every paint.
+  // rather than by the painter on every paint. Only kept where the picture
+  // cannot go straight into the backing store (stretched, grabbed, high DPI).
   QImage frame_;
-  // Rows of the surface changed since the copy was last brought up to date
+  // Rows of the surface changed since they were last converted or painted
   // (empty when first > last): only they are converted and shown again.
   int staleFirst_ = 0, staleLast_ = 239;
   bool hadText_ = false;

@@ -155,3 +155,88 @@ TEST_F(FormTest, PaintingOnlyChangedRowsLeavesTheWholePictureOnScreen) {
   ASSERT_EQ(fullPaint.size(), area.size());
   EXPECT_TRUE(onScreen.copy(area) == fullPaint);
 }
+
+// At a whole multiple the picture is converted straight into the window's
+// backing store. A repaint of any part, edges inside a pixel's block
+// included, brings exactly that part up to the surface and leaves the rest
+// of the window as it was.
+TEST_F(FormTest, ARepaintOfAnyPartOfThePictureDrawsExactlyThatPart) {
+  int sizesTried = 0;
+  for (int n : {1, 2, 3, 4}) {
+    Open();
+    if (QScreen* large = ScreenNamed("large")) form->setScreen(large);
+    Item(qPrintable(QStringLiteral("Tamanho%1x").arg(n)))->trigger();
+    if (form->WindowSize() != n) {
+      Close();
+      continue;
+    }
+    ++sizesTried;
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    nextRomFile = QStringLiteral(VIREL_ROM_DIR "/video_scroll.nes");
+    int frames = 0;
+    RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++frames >= 20; });
+    TDXDraw& draw = *form->DXDraw;
+    const QRect area(draw.mapTo(form.get(), QPoint(0, 0)), draw.size());
+    const auto onScreen = [&] {
+      return form->screen()
+          ->grabWindow(form->winId())
+          .toImage()
+          .convertToFormat(QImage::Format_RGB32)
+          .copy(area);
+    };
+    const QImage before = onScreen();
+
+    // A new picture on the surface, shown only where the repaint asks: a
+    // pattern in which every pixel differs from each of its neighbours.
+    const QImage& surface = draw.Surface();
+    std::vector<uint8_t> pattern(size_t(surface.width()) * surface.height());
+    for (int y = 0; y < surface.height(); ++y)
+      for (int x = 0; x < surface.width(); ++x)
+        pattern[size_t(y) * surface.width() + x] = uint8_t((x + 2 * y) % 13 + 1);
+    draw.CopyPixels(pattern.data());
+    const QRect at = draw.PictureRect();
+    // Starting and ending part way through a block.
+    const QRect part(at.x() + n * 10 + n / 2, at.y() + n * 7 + (n > 1), n * 37 + 1, n * 23 + 1);
+    draw.repaint(part);
+    const QImage after = onScreen();
+    const auto surfaceColour = [&](int x, int y) {
+      return draw.ColorTable()[surface.pixelIndex(x, y)] | 0xFF000000u;
+    };
+    int wrong = 0;
+    for (int y = 0; y < after.height(); ++y)
+      for (int x = 0; x < after.width(); ++x) {
+        const QRgb expected =
+            part.contains(x, y) ? surfaceColour((x - at.x()) / n, (y - at.y()) / n) : before.pixel(x, y);
+        if (after.pixel(x, y) != expected) ++wrong;
+      }
+    EXPECT_EQ(wrong, 0) << n << "x";
+    EXPECT_NE(before.copy(part), after.copy(part)) << "the new picture should differ where it was repainted";
+
+    // Stretched, the picture is scaled from a 32-bit copy, which must show
+    // the surface as it is now, also after paints that went straight into
+    // the window in between.
+    const auto stretchedPictureIsTheSurface = [&] {
+      draw.SetStretch(true);
+      draw.repaint();
+      const QImage stretched = onScreen();
+      draw.SetStretch(false);
+      int wrongStretched = 0;
+      for (int sy = 0; sy < surface.height(); sy += 5)
+        for (int sx = 0; sx < surface.width(); sx += 3) {
+          const int x = int((sx + 0.5) * stretched.width() / surface.width());
+          const int y = int((sy + 0.5) * stretched.height() / surface.height());
+          if (stretched.pixel(x, y) != surfaceColour(sx, sy)) ++wrongStretched;
+        }
+      return wrongStretched;
+    };
+    EXPECT_EQ(stretchedPictureIsTheSurface(), 0) << n << "x";
+    for (uint8_t& index : pattern) index = uint8_t(index % 13 + 1);
+    draw.CopyPixels(pattern.data());
+    draw.repaint();
+    EXPECT_EQ(stretchedPictureIsTheSurface(), 0) << n << "x, after a straight paint";
+    form->machine().Running = false;
+    Close();
+  }
+  EXPECT_GE(sizesTried, 3) << "the large screen takes 1x to 3x at least";
+}
