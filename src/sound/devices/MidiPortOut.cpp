@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 #include <thread>
 

@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #include "core/SharedLibrary.h"
