@@ -41,18 +41,6 @@ struct ZipApi {
   VIREL_ZIP_FUNCTIONS(VIREL_LIBRARY_FUNCTION)
 };
 
-// The loaded library, or a RomLoadError naming the archive and what is missing.
-const ZipApi& Zip(const std::string& path) {
-  std::string why;
-  const ZipApi* api = LoadLibraryApi<ZipApi>(
-      VIREL_LIBZIP_SONAME,
-      [](SharedLibrary& lib, ZipApi& api) { return VIREL_ZIP_FUNCTIONS(VIREL_BIND_FUNCTION) true; }, &why);
-  if (!api)
-    throw RomLoadError("Cannot open file \"" + SanitizeUtf8(path) +
-                       "\". ZIP archives cannot be read: " + why);
-  return *api;
-}
-
 struct ArchiveCloser {
   const ZipApi* api;
   // The archive is opened read-only: discarding it never writes anything.
@@ -81,6 +69,16 @@ std::string Quoted(std::string_view text) {
   quoted += SanitizeUtf8(text);
   quoted += '"';
   return quoted;
+}
+
+// The loaded library, or a RomLoadError naming the archive and what is missing.
+const ZipApi& Zip(const std::string& path) {
+  std::string why;
+  const ZipApi* api = LoadLibraryApi<ZipApi>(
+      VIREL_LIBZIP_SONAME,
+      [](SharedLibrary& lib, ZipApi& api) { return VIREL_ZIP_FUNCTIONS(VIREL_BIND_FUNCTION) true; }, &why);
+  if (!api) throw RomLoadError("Cannot open file " + Quoted(path) + ". ZIP archives cannot be read: " + why);
+  return *api;
 }
 
 // A member that cannot be inflated whole: a checksum or size that does not

@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -157,7 +158,7 @@ std::string PortName(RtMidiWrapper* client, unsigned index) {
   if (rt.rtmidi_get_port_name(client, index, nullptr, &length) != 0 || !client->ok || length <= 0) return {};
   std::string name(static_cast<size_t>(length), '\0');
   if (rt.rtmidi_get_port_name(client, index, name.data(), &length) < 0 || !client->ok) return {};
-  name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
+  name.resize(std::strlen(name.c_str()));  // the length counted the terminator
   return name;
 }
 

@@ -222,7 +222,7 @@ bool TDXDraw::PaintStraightToStore(QPainter& painter, const QRegion& region, con
   const qsizetype stride = store->bytesPerLine();
   uchar* bits = store->bits();
   for (const QRect& part : parts) {
-    const int left = part.left() - target.left();  // in picture pixels
+    const int left = part.left() - target.left();  // from the picture's left edge
     const int width = part.width();
     for (int y = part.top(); y <= part.bottom(); ++y) {
       const int row = (y - target.top()) / multiple;
@@ -230,8 +230,7 @@ bool TDXDraw::PaintStraightToStore(QPainter& painter, const QRegion& region, con
       // The device rows of one surface row are alike: the first one of them
       // in this part is converted, the rest copied from it.
       if (y > part.top() && (y - target.top()) % multiple != 0) {
-        std::memcpy(out, reinterpret_cast<const QRgb*>(reinterpret_cast<const uchar*>(out) - stride),
-                    size_t(width) * 4);
+        std::memcpy(out, reinterpret_cast<const uchar*>(out) - stride, size_t(width) * 4);
         continue;
       }
       ConvertRow(surface_.constScanLine(row), table, left, width, multiple, out);
