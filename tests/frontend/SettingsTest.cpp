@@ -57,7 +57,7 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_FALSE(s.AbilitaSom);
   EXPECT_EQ(s.SoundFrequencia, 11);
   EXPECT_FALSE(s.SoundFrequenciaStored);
-  EXPECT_EQ(s.SoundVolume, 10);
+  EXPECT_EQ(s.SoundVolume, 255);  // the loudest, the slider's top
   for (bool on : s.SoundChannel) EXPECT_TRUE(on);
   EXPECT_EQ(s.FrameRate, 1);
   EXPECT_EQ(s.StartFullScreen, 0);
