@@ -66,6 +66,6 @@ TEST(SharedLibrary, AMissingLibraryOrFunctionIsReportedEveryTimeItIsAskedFor) {
                   },
                   &error),
               nullptr);
-    EXPECT_EQ(error, "libz.so.1: no function virel_no_such_function");
+    EXPECT_EQ(error, "libz.so.1: falta a função virel_no_such_function");
   }
 }
