@@ -82,6 +82,20 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
   }
 }
 
+void CheckFileCanBeWritten(const std::string& path) {
+  const std::filesystem::path target = Utf8Path(path);
+  std::error_code ignored;
+  // A folder of that name would refuse the final rename.
+  if (std::filesystem::is_directory(target, ignored)) throw Failure("criar", path, SystemReason(EISDIR));
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
+  errno = 0;
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  if (!out) throw Failure("criar", path, Reason());
+  out.close();
+  std::filesystem::remove(temporary, ignored);
+}
+
 std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t limit) {
   errno = 0;
   std::ifstream in(Utf8Path(path), std::ios::binary);

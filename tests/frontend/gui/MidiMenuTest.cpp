@@ -233,6 +233,40 @@ void ExpectFileMatches(const QString& path, const MidiRecording& device, int64_t
   }
 }
 
+// The recording's file is written when it ends; one that cannot be created
+// is refused when the recording is asked for, and nothing is recorded. A
+// folder that can take it holds nothing until the recording ends.
+TEST_F(FormTest, ARecordingThatCannotBeWrittenIsRefusedAtOnce) {
+  QTemporaryDir dir;
+  Open();
+  const QString missingFolder = dir.filePath(QStringLiteral("sumiu/musica.mid"));
+  const QString cases[][2] = {
+      {QStringLiteral("/sys/musica.mid"), QStringLiteral("permissão negada")},
+      {missingFolder, QStringLiteral("arquivo ou pasta inexistente")},
+  };
+  for (const auto& [path, reason] : cases) {
+    errors.clear();
+    form->midiMenu().ChooseMidiFile = [&] { return path; };
+    Item("GravarMusica1")->trigger();
+    EXPECT_FALSE(Item("GravarMusica1")->isChecked()) << path.toStdString();
+    ASSERT_EQ(errors.size(), 1) << path.toStdString();
+    EXPECT_EQ(errors[0], QStringLiteral("Não foi possível criar o arquivo \"") + path +
+                             QStringLiteral("\": ") + reason +
+                             QStringLiteral(". A gravação não foi iniciada."));
+  }
+  EXPECT_FALSE(Item("GravarMusica1")->isChecked());
+
+  errors.clear();
+  const QString good = dir.filePath(QStringLiteral("musica.mid"));
+  form->midiMenu().ChooseMidiFile = [&] { return good; };
+  Item("GravarMusica1")->trigger();
+  EXPECT_TRUE(Item("GravarMusica1")->isChecked());
+  EXPECT_TRUE(errors.isEmpty());
+  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+  Item("GravarMusica1")->trigger();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("musica.mid")});
+}
+
 TEST_F(MidiMenuTest, RecordingWritesAFileThatReadsBackAsSent) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("musica.mid"));
