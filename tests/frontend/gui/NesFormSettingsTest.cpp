@@ -42,42 +42,31 @@ TEST_F(FormTest, FirstStartShowsTheDefaults) {
 
 // "Habilita Som" on a first start is heard: what the window sends the
 // synthesiser for the demo's tune, rendered, peaks far above the near
-// silence (-78 dBFS) that a volume meant for the dialog's 0-10 scale gave.
-// A stored volume is kept as it is.
-TEST_F(FormTest, FirstStartSoundIsLoudAndAStoredVolumeIsKept) {
-  const auto peakDbfs = [this](int frames) {
-    auto recording = std::make_shared<MidiRecording>();
-    SetSoundDevices(RecordingMidiFactory(recording));
-    Open();
-    // The window's frame count; the device's close comes while the window
-    // goes, and takes the last count seen.
-    int64_t frame = 0;
-    recording->clock = [this, &frame] { return form ? frame = form->FramesRun() : frame; };
-    nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
-    int run = 0;
-    RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++run >= frames; });
-    const int volume = form->machine().SoundVolume;
-    Close();
-    SetSoundDevices({});
-    recording->clock = nullptr;
-    std::string why;
-    const std::vector<int16_t> samples = RenderMidi(recording->events, frames, &why);
-    EXPECT_FALSE(samples.empty()) << why;
-    int peak = 1;
-    for (int16_t s : samples) peak = std::max(peak, std::abs(int{s}));
-    return std::pair{volume, 20 * std::log10(peak / 32768.0)};
-  };
+// silence (about -64 dBFS) that a volume meant for the dialog's 0-10 scale
+// gave. (A stored volume coming back is checked below.)
+TEST_F(FormTest, FirstStartSoundIsLoud) {
+  auto recording = std::make_shared<MidiRecording>();
+  SetSoundDevices(RecordingMidiFactory(recording));
   Store(QStringLiteral("AbilitaSom"), 1);
-  const auto [volume, loud] = peakDbfs(120);
-  EXPECT_EQ(volume, 255);
-  EXPECT_GT(loud, -30.0);
+  Open();
+  // The device's close comes while the window goes: it takes the last count.
+  int64_t frame = 0;
+  recording->clock = [this, &frame] { return form ? frame = form->FramesRun() : frame; };
+  nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
+  int run = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++run >= 120; });
+  EXPECT_EQ(form->machine().SoundVolume, 255);
+  Close();
+  SetSoundDevices({});
+  recording->clock = nullptr;
   EXPECT_EQ(Stored("SoundVolume").toInt(), 255);
 
-  Store(QStringLiteral("SoundVolume"), 40);
-  const auto [kept, soft] = peakDbfs(120);
-  EXPECT_EQ(kept, 40);
-  EXPECT_LT(soft, loud - 6.0);
-  EXPECT_GT(soft, -78.0);
+  std::string why;
+  const std::vector<int16_t> samples = RenderMidi(recording->events, 120, &why);
+  ASSERT_FALSE(samples.empty()) << why;
+  int peak = 1;
+  for (int16_t s : samples) peak = std::max(peak, std::abs(int{s}));
+  EXPECT_GT(20 * std::log10(peak / 32768.0), -30.0);
 }
 
 TEST_F(FormTest, SettingsWrittenAtExitComeBackAtStart) {
