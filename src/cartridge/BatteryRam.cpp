@@ -37,9 +37,10 @@ bool LoadBatteryAndMapper(Machine& m) {
       try {
         bytes = ReadFilePrefix(path, m.BatteryRam.size());
       } catch (const std::runtime_error& e) {
-        // Said as what it is to the user: the cartridge's saved games.
-        throw std::runtime_error(std::string("Cannot load the cartridge's battery RAM (its saved games). ") +
-                                 e.what());
+        // Said as what it is to the player: the cartridge's saved games.
+        throw std::runtime_error(
+            std::string("Não foi possível carregar a memória de bateria do cartucho (os jogos salvos). ") +
+            e.what());
       }
       std::copy(bytes.begin(), bytes.end(), m.BatteryRam.begin());
     } else {

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "cartridge/Mapper.h"
 #include "cartridge/ZipImage.h"
+#include "core/SystemReason.h"
 #include "core/Text.h"
 
 namespace {
@@ -29,15 +29,6 @@ bool IsSeparator(char c) {
 #endif
 }
 
-// Built by appending: GCC 12 at -O3 takes a one-letter literal put in front
-// of a temporary string for an overlapping copy and stops a -Werror build.
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted += SanitizeUtf8(text);
-  quoted += '"';
-  return quoted;
-}
-
 // "[2]", appended for the same reason as Quoted.
 std::string Bracketed(int count) {
   std::string text(1, '[');
@@ -46,9 +37,9 @@ std::string Bracketed(int count) {
   return text;
 }
 
-// "2 program banks of 16 KB", "1 pattern bank of 8 KB".
+// "2 bancos de programa (PRG) de 16 KB", "1 banco de gráficos (CHR) de 8 KB".
 std::string Banks(int count, const char* kind, int kilobytes) {
-  return std::to_string(count) + " " + kind + (count == 1 ? " bank" : " banks") + " of " +
+  return std::to_string(count) + (count == 1 ? " banco de " : " bancos de ") + kind + " de " +
          std::to_string(kilobytes) + " KB";
 }
 
@@ -56,6 +47,16 @@ std::string Banks(int count, const char* kind, int kilobytes) {
 std::string_view Extension(std::string_view fileName) {
   const size_t dot = fileName.rfind('.');
   return dot == std::string_view::npos ? std::string_view{} : fileName.substr(dot);
+}
+
+bool IsZipExtension(std::string_view extension) {
+  constexpr std::string_view kZip = ".zip";
+  if (extension.size() != kZip.size()) return false;
+  for (size_t i = 0; i < kZip.size(); ++i) {
+    const char c = extension[i];
+    if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kZip[i]) return false;
+  }
+  return true;
 }
 
 std::FILE* OpenForReading(const std::string& path) {
@@ -70,7 +71,8 @@ std::FILE* OpenForReading(const std::string& path) {
 std::vector<uint8_t> ReadPlainImage(const std::string& path) {
   errno = 0;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenForReading(path), &std::fclose);
-  if (!file) throw RomLoadError("Cannot open file " + Quoted(path) + ". " + std::strerror(errno));
+  if (!file)
+    throw RomLoadError("Não foi possível abrir o arquivo " + Quoted(path) + ": " + SystemReason(errno) + ".");
   // The buffer grows with what the file holds, so a 40 KB cartridge costs
   // 64 KB rather than the largest image a header can describe.
   std::vector<uint8_t> image;
@@ -84,7 +86,7 @@ std::vector<uint8_t> ReadPlainImage(const std::string& path) {
   }
   // A folder opens on some systems and only fails when read.
   if (std::ferror(file.get()))
-    throw RomLoadError("Cannot read file " + Quoted(path) + ". " + std::strerror(errno ? errno : EIO));
+    throw RomLoadError("Não foi possível ler o arquivo " + Quoted(path) + ": " + SystemReason(errno) + ".");
   image.resize(got);
   return image;
 }
@@ -127,21 +129,21 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   m.RomFolder.assign(path.begin(), cut);
   m.Log("Carregando Arquivo: \"" + SanitizeUtf8(m.RomFileName) + "\"...");
 
-  // Only the exact lower-case extension opens an archive: "game.ZIP" is read
-  // as an image and fails the magic test with "PK".
+  // The open dialog offers "*.Zip *.zip *.ZIP": an archive is one in any
+  // letter case, or the player would be offered a file only to see it refused.
   std::vector<uint8_t> image;
   std::string source = Quoted(path);
-  if (Extension(m.RomFileName) == ".zip") {
+  if (IsZipExtension(Extension(m.RomFileName))) {
     std::string member;
     image = ReadZipImage(path, member);
-    source = Quoted(member) + " in archive " + Quoted(path);
+    source = Quoted(member) + " do arquivo ZIP " + Quoted(path);
   } else {
     image = ReadPlainImage(path);
   }
 
   if (image.size() < kHeaderSize)
-    throw RomLoadError("The file " + source + " is too short to be a cartridge image: it holds only " +
-                       std::to_string(image.size()) + " bytes, fewer than the 16 of an iNES header.");
+    throw RomLoadError("O arquivo " + source + " é curto demais para ser uma imagem de cartucho: tem só " +
+                       std::to_string(image.size()) + " bytes, menos que os 16 de um cabeçalho iNES.");
   std::copy_n(image.begin(), kHeaderSize, m.RomHeader.begin());
   const auto& h = m.RomHeader;
   if (h[0] != 'N' || h[1] != 'E' || h[2] != 'S') {
@@ -173,11 +175,11 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   const size_t prgBytes = m.PrgCount * kPrgBankSize;
   const size_t chrBytes = m.ChrCount * kChrBankSize;
   if (image.size() < kHeaderSize + prgBytes + chrBytes)
-    throw RomLoadError("The file " + source + " is shorter than its header announces: it holds " +
-                       std::to_string(image.size()) + " bytes, but " + Banks(m.PrgCount, "program", 16) +
-                       " and " + Banks(m.ChrCount, "pattern", 8) + " need " +
-                       std::to_string(kHeaderSize + prgBytes + chrBytes) +
-                       ". The image is incomplete or damaged.");
+    throw RomLoadError(
+        "O arquivo " + source + " é menor do que o seu cabeçalho anuncia: tem " +
+        std::to_string(image.size()) + " bytes, mas " + Banks(m.PrgCount, "programa (PRG)", 16) + " e " +
+        Banks(m.ChrCount, "gráficos (CHR)", 8) + " precisam de " +
+        std::to_string(kHeaderSize + prgBytes + chrBytes) + ". A imagem está incompleta ou danificada.");
 
   // Each image keeps one spare byte past its banks.
   const auto body = image.begin() + kHeaderSize;

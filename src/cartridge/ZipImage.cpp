@@ -3,11 +3,11 @@
 #include <zip.h>
 
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
 #include "cartridge/RomLoader.h"
 #include "core/SharedLibrary.h"
+#include "core/SystemReason.h"
 #include "core/Text.h"
 
 namespace {
@@ -31,10 +31,10 @@ namespace {
   X(zip_get_name)             \
   X(zip_stat_init)            \
   X(zip_stat_index)           \
-  X(zip_strerror)             \
+  X(zip_get_error)            \
   X(zip_fopen_index)          \
   X(zip_fread)                \
-  X(zip_file_strerror)
+  X(zip_file_get_error)
 // clang-format on
 
 struct ZipApi {
@@ -53,22 +53,36 @@ struct MemberCloser {
 using Archive = std::unique_ptr<zip_t, ArchiveCloser>;
 using Member = std::unique_ptr<zip_file_t, MemberCloser>;
 
-// libzip's own wording, with the system's reason when the failure came from
-// the file system ("No such file or directory" rather than "Can't open file").
-std::string Reason(const ZipApi& api, zip_error_t* error) {
-  if (api.zip_error_code_zip(error) == ZIP_ER_NOENT) return std::strerror(ENOENT);
-  if (api.zip_error_system_type(error) == ZIP_ET_SYS && api.zip_error_code_system(error) != 0)
-    return std::strerror(api.zip_error_code_system(error));
-  return api.zip_error_strerror(error);
-}
+// libzip's failures that a player's archive can show, in the player's words.
+struct ZipWording {
+  int code;
+  const char* words;
+};
+constexpr ZipWording kZipWordings[] = {
+    {ZIP_ER_NOZIP, "não é um arquivo ZIP"},
+    {ZIP_ER_INCONS, "o arquivo ZIP é inconsistente"},
+    {ZIP_ER_CRC, "a soma de verificação (CRC) não confere"},
+    {ZIP_ER_COMPNOTSUPP, "método de compressão não suportado"},
+    {ZIP_ER_ENCRNOTSUPP, "método de criptografia não suportado"},
+    {ZIP_ER_NOPASSWD, "o arquivo está protegido por senha"},
+    {ZIP_ER_WRONGPASSWD, "o arquivo está protegido por senha"},
+    {ZIP_ER_ZLIB, "os dados compactados estão corrompidos"},
+    {ZIP_ER_EOF, "o arquivo termina antes do esperado"},
+    {ZIP_ER_MEMORY, "memória insuficiente"},
+};
 
-// Built by appending: GCC 12 at -O3 takes a one-letter literal put in front
-// of a temporary string for an overlapping copy and stops a -Werror build.
-std::string Quoted(std::string_view text) {
-  std::string quoted(1, '"');
-  quoted += SanitizeUtf8(text);
-  quoted += '"';
-  return quoted;
+// Why libzip failed: the system's reason when the file system refused
+// ("arquivo ou pasta inexistente" rather than "Can't open file"), our words
+// for the common archive faults, and libzip's own wording for the rest.
+std::string Reason(const ZipApi& api, zip_error_t* error) {
+  const int code = api.zip_error_code_zip(error);
+  if (code == ZIP_ER_NOENT) return SystemReason(ENOENT);
+  if (api.zip_error_system_type(error) == ZIP_ET_SYS && api.zip_error_code_system(error) != 0)
+    return SystemReason(api.zip_error_code_system(error));
+  for (const ZipWording& w : kZipWordings) {
+    if (w.code == code) return w.words;
+  }
+  return api.zip_error_strerror(error);
 }
 
 // The loaded library, or a RomLoadError naming the archive and what is missing.
@@ -77,14 +91,16 @@ const ZipApi& Zip(const std::string& path) {
   const ZipApi* api = LoadLibraryApi<ZipApi>(
       VIREL_LIBZIP_SONAME,
       [](SharedLibrary& lib, ZipApi& api) { return VIREL_ZIP_FUNCTIONS(VIREL_BIND_FUNCTION) true; }, &why);
-  if (!api) throw RomLoadError("Cannot open file " + Quoted(path) + ". ZIP archives cannot be read: " + why);
+  if (!api)
+    throw RomLoadError("Não foi possível abrir o arquivo " + Quoted(path) +
+                       ": arquivos ZIP não podem ser lidos (" + why + ").");
   return *api;
 }
 
 // A member that cannot be inflated whole: a checksum or size that does not
-// hold, a broken deflate stream. The user learns that the archive is at fault.
+// hold, a broken deflate stream. The player learns that the archive is at fault.
 RomLoadError Damaged(const std::string& where, const std::string& reason) {
-  return RomLoadError("Cannot read " + where + ": " + reason + ". The archive is damaged.");
+  return RomLoadError("Não foi possível ler " + where + ": " + reason + ". O arquivo ZIP está danificado.");
 }
 
 Archive OpenArchive(const ZipApi& api, const std::string& path) {
@@ -94,7 +110,8 @@ Archive OpenArchive(const ZipApi& api, const std::string& path) {
   zip_t* archive = source ? api.zip_open_from_source(source, ZIP_RDONLY, &error) : nullptr;
   if (!archive) {
     if (source) api.zip_source_free(source);
-    std::string message = "Cannot open file " + Quoted(path) + ". " + Reason(api, &error);
+    std::string message =
+        "Não foi possível abrir o arquivo " + Quoted(path) + ": " + Reason(api, &error) + ".";
     api.zip_error_fini(&error);
     throw RomLoadError(message);
   }
@@ -124,27 +141,31 @@ std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberNa
     if (name && MatchesNesMask(name)) index = i;
   }
   if (index < 0)
-    throw RomLoadError("The archive " + Quoted(path) + " holds no cartridge image (no \"*.nes\" file).");
+    throw RomLoadError("O arquivo ZIP " + Quoted(path) +
+                       " não contém nenhuma imagem de cartucho (nenhum arquivo \"*.nes\").");
   const auto at = static_cast<zip_uint64_t>(index);
   memberName = api.zip_get_name(archive.get(), at, 0);
-  const std::string where = Quoted(memberName) + " in archive " + Quoted(path);
+  const std::string where = Quoted(memberName) + " do arquivo ZIP " + Quoted(path);
 
   zip_stat_t stat;
   api.zip_stat_init(&stat);
   if (api.zip_stat_index(archive.get(), at, 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
-    throw RomLoadError("Cannot read " + where + ". " + api.zip_strerror(archive.get()));
+    throw RomLoadError("Não foi possível ler " + where + ": " +
+                       Reason(api, api.zip_get_error(archive.get())) + ".");
   // Decided on the size the directory announces, before anything is inflated.
   if (stat.size > kMaxZipMemberSize)
-    throw RomLoadError("The file " + where + " is too large for a cartridge image (" +
-                       std::to_string(stat.size) + " bytes; the limit is 8 MiB).");
+    throw RomLoadError("O arquivo " + where + " é grande demais para uma imagem de cartucho (" +
+                       std::to_string(stat.size) + " bytes; o limite é 8 MiB).");
 
   Member member(api.zip_fopen_index(archive.get(), at, 0), MemberCloser{&api});
-  if (!member) throw RomLoadError("Cannot read " + where + ". " + api.zip_strerror(archive.get()));
+  if (!member)
+    throw RomLoadError("Não foi possível ler " + where + ": " +
+                       Reason(api, api.zip_get_error(archive.get())) + ".");
   std::vector<uint8_t> image(stat.size);
   size_t done = 0;
   while (done < image.size()) {
     const zip_int64_t n = api.zip_fread(member.get(), image.data() + done, image.size() - done);
-    if (n < 0) throw Damaged(where, api.zip_file_strerror(member.get()));
+    if (n < 0) throw Damaged(where, Reason(api, api.zip_file_get_error(member.get())));
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
@@ -152,8 +173,8 @@ std::vector<uint8_t> ReadZipImage(const std::string& path, std::string& memberNa
   // shows a member that is longer or shorter than its directory entry says.
   uint8_t extra;
   const zip_int64_t tail = api.zip_fread(member.get(), &extra, 1);
-  if (tail < 0) throw Damaged(where, api.zip_file_strerror(member.get()));
+  if (tail < 0) throw Damaged(where, Reason(api, api.zip_file_get_error(member.get())));
   if (done != image.size() || tail != 0)
-    throw Damaged(where, "its size does not match the archive's directory");
+    throw Damaged(where, "o tamanho não confere com o índice do arquivo ZIP");
   return image;
 }

@@ -6,10 +6,12 @@
 #endif
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "core/SystemReason.h"
+#include "core/Text.h"
 
 std::filesystem::path Utf8Path(const std::string& path) {
   return std::filesystem::path(std::u8string(path.begin(), path.end()));
@@ -17,9 +19,12 @@ std::filesystem::path Utf8Path(const std::string& path) {
 
 namespace {
 
-std::string Reason() {
-  const int error = errno;
-  return error ? std::string(std::strerror(error)) : std::string("input/output error");
+std::string Reason() { return SystemReason(errno); }
+
+// "Não foi possível criar o arquivo "x.sav": sistema de arquivos somente leitura."
+std::runtime_error Failure(const char* verb, const std::string& path, const std::string& reason) {
+  return std::runtime_error(std::string("Não foi possível ") + verb + " o arquivo " + Quoted(path) + ": " +
+                            reason + ".");
 }
 
 bool SyncToDisk(const std::filesystem::path& file) {
@@ -47,7 +52,7 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
 
   errno = 0;
   std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  if (!out) throw std::runtime_error("Cannot create file \"" + path + "\". " + Reason());
+  if (!out) throw Failure("criar", path, Reason());
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   const bool written = static_cast<bool>(out);
@@ -56,7 +61,7 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
   std::error_code ignored;
   if (!written || !out) {
     std::filesystem::remove(temporary, ignored);
-    throw std::runtime_error("Cannot write file \"" + path + "\". " + why);
+    throw Failure("gravar", path, why);
   }
 
   // The new contents reach the disk before the name moves: otherwise a power
@@ -64,7 +69,7 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
   if (!SyncToDisk(temporary)) {
     const std::string reason = Reason();
     std::filesystem::remove(temporary, ignored);
-    throw std::runtime_error("Cannot write file \"" + path + "\". " + reason);
+    throw Failure("gravar", path, reason);
   }
 
   // rename replaces an existing target in one step, so readers see either
@@ -73,17 +78,31 @@ void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes
   std::filesystem::rename(temporary, target, renamed);
   if (renamed) {
     std::filesystem::remove(temporary, ignored);
-    throw std::runtime_error("Cannot write file \"" + path + "\". " + renamed.message());
+    throw Failure("gravar", path, SystemReason(renamed));
   }
+}
+
+void CheckFileCanBeWritten(const std::string& path) {
+  const std::filesystem::path target = Utf8Path(path);
+  std::error_code ignored;
+  // A folder of that name would refuse the final rename.
+  if (std::filesystem::is_directory(target, ignored)) throw Failure("criar", path, SystemReason(EISDIR));
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
+  errno = 0;
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  if (!out) throw Failure("criar", path, Reason());
+  out.close();
+  std::filesystem::remove(temporary, ignored);
 }
 
 std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t limit) {
   errno = 0;
   std::ifstream in(Utf8Path(path), std::ios::binary);
-  if (!in) throw std::runtime_error("Cannot open file \"" + path + "\". " + Reason());
+  if (!in) throw Failure("abrir", path, Reason());
   std::vector<uint8_t> bytes(limit);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(limit));
-  if (in.bad()) throw std::runtime_error("Cannot read file \"" + path + "\". " + Reason());
+  if (in.bad()) throw Failure("ler", path, Reason());
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
 }

@@ -19,6 +19,13 @@ std::filesystem::path Utf8Path(const std::string& path);
 // and no temporary file is left behind.
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes);
 
+// Checks now that WriteFileAtomically(path, ...) will be able to create its
+// file, for a write that happens much later (a recording written when it
+// ends): the temporary file it would use is created and removed again, and
+// an existing `path` is left as it is. Throws std::runtime_error with the
+// same message the write would give.
+void CheckFileCanBeWritten(const std::string& path);
+
 // Reads at most `limit` bytes from the start of `path`. Throws
 // std::runtime_error when the file cannot be opened or read.
 std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t limit);

@@ -6,7 +6,7 @@ SharedLibrary::SharedLibrary(const std::string& soname) : soname_(soname) {
   handle_ = dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle_) {
     const char* why = dlerror();
-    error_ = why ? why : soname + ": cannot be loaded";
+    error_ = why ? why : soname + ": não pôde ser carregada";
   }
 }
 
@@ -14,6 +14,6 @@ void* SharedLibrary::Symbol(const char* name) {
   if (!handle_) return nullptr;
   dlerror();  // clears an earlier failure, so the next one is this lookup's
   void* symbol = dlsym(handle_, name);
-  if (!symbol) error_ = soname_ + ": no function " + name;
+  if (!symbol) error_ = soname_ + ": falta a função " + name;
   return symbol;
 }

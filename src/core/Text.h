@@ -15,3 +15,7 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // does not start a well-formed sequence is replaced by U+FFFD, so a file name
 // in some legacy encoding still shows, recognisably, in the log.
 std::string SanitizeUtf8(std::string_view text);
+
+// `text` between double quotes, made safe as SanitizeUtf8 does: how messages
+// name a file ("jogo.nes").
+std::string Quoted(std::string_view text);

@@ -53,7 +53,9 @@ struct VirelSettings {
   // Whether "SoundFrequencia" was stored: only a stored 11, 22 or 44 moves the
   // check mark of the rate items, the form's own "22 Khz" stays otherwise.
   bool SoundFrequenciaStored = false;
-  int32_t SoundVolume = 10;  // 0-255
+  // 0-255. With nothing stored the sound starts at its loudest, the top of
+  // the settings dialog's slider: "Habilita Som" is then plainly heard.
+  int32_t SoundVolume = 255;
   std::array<bool, 5> SoundChannel{true, true, true, true, true};
   int32_t StartFullScreen = 0;  // "WIN"
   std::string FullScreenMode;   // "SCREEN", "%dx%dx%d" or empty

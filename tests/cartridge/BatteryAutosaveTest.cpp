@@ -43,6 +43,20 @@ struct BatteryRig {
   }
 };
 
+// Whether byte `index` of the battery file holds `expected`. A missing or
+// short file fails the test that asks, with the reason, rather than reading
+// past the end of what was read.
+::testing::AssertionResult SavedByteIs(const std::filesystem::path& file, size_t index, uint8_t expected) {
+  if (!std::filesystem::exists(file)) return ::testing::AssertionFailure() << file << " was not written";
+  const std::vector<uint8_t> bytes = ReadAll(file);
+  if (bytes.size() <= index)
+    return ::testing::AssertionFailure() << file << " holds " << bytes.size() << " bytes, no byte " << index;
+  if (bytes[index] != expected)
+    return ::testing::AssertionFailure()
+           << "byte " << index << " is " << int{bytes[index]} << ", not " << int{expected};
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 TEST(BatteryAutosave, WritesChangedContentsOnceTheIntervalHasPassedAndSaysNothing) {
@@ -60,9 +74,9 @@ TEST(BatteryAutosave, WritesChangedContentsOnceTheIntervalHasPassedAndSaysNothin
   // written again however long they stay so.
   r.t.m.BatteryRam[1] = 2;
   r.FrameAfter(4s);
-  EXPECT_EQ(ReadAll(r.file)[1], 0);
+  EXPECT_TRUE(SavedByteIs(r.file, 1, 0));
   r.FrameAfter(1s);
-  EXPECT_EQ(ReadAll(r.file)[1], 2);
+  EXPECT_TRUE(SavedByteIs(r.file, 1, 2));
   r.FrameAfter(60s);
   r.FrameAfter(60s);
   EXPECT_EQ(r.t.m.Autosave->Written(), 2);
@@ -85,14 +99,14 @@ TEST(BatteryAutosave, NoBatteryBitNoWriteAndTheUnloadWriteLandsLastWithItsLogLin
 
   r.t.m.CartFlags = 0x02;
   r.FrameAfter(1ms);
-  ASSERT_EQ(ReadAll(r.file)[0], 7);
+  ASSERT_TRUE(SavedByteIs(r.file, 0, 7));
   // A change right after the periodic write reaches the file at the unload,
   // which keeps its own lines.
   r.t.m.BatteryRam[0] = 8;
   r.now += 1s;
   AutosaveBatteryRam(r.t.m);
   UnloadCartridge(r.t.m);
-  EXPECT_EQ(ReadAll(r.file)[0], 8);
+  EXPECT_TRUE(SavedByteIs(r.file, 0, 8));
   EXPECT_NE(std::find(r.t.host.log.begin(), r.t.host.log.end(), "Salvando arquivo de bateria \"jogo.sav\"."),
             r.t.host.log.end());
 }
@@ -101,7 +115,7 @@ TEST(BatteryAutosave, AFailedWriteIsSilentKeepsTheOldFileAndIsTriedAgain) {
   BatteryRig r;
   r.t.m.BatteryRam[0] = 1;
   r.FrameAfter(5s);
-  ASSERT_EQ(ReadAll(r.file)[0], 1);
+  ASSERT_TRUE(SavedByteIs(r.file, 0, 1));
 
   // The temporary file's name taken by a folder: the write cannot happen.
   const std::filesystem::path blocker = r.dir.path() / "jogo.sav.tmp";
@@ -109,12 +123,12 @@ TEST(BatteryAutosave, AFailedWriteIsSilentKeepsTheOldFileAndIsTriedAgain) {
   r.t.m.BatteryRam[0] = 2;
   r.FrameAfter(5s);
   EXPECT_EQ(r.t.m.Autosave->Failed(), 1);
-  EXPECT_EQ(ReadAll(r.file)[0], 1);
+  EXPECT_TRUE(SavedByteIs(r.file, 0, 1));
   EXPECT_TRUE(r.t.host.log.empty());
 
   // Nothing changed since, yet the contents never reached the disk.
   std::filesystem::remove(blocker);
   r.FrameAfter(5s);
-  EXPECT_EQ(ReadAll(r.file)[0], 2);
+  EXPECT_TRUE(SavedByteIs(r.file, 0, 2));
   EXPECT_EQ(r.t.m.Autosave->Written(), 2);
 }

@@ -49,7 +49,7 @@ const Refusal kRefusals[] = {
      [](const ScratchFolder& d) {
        return Put(d, "tiny.nes", {'N', 'E', 'S', 0x1A, 1});
      },
-     {"too short", "5 bytes"},
+     {"curto demais", "5 bytes"},
      true,
      "tiny.nes"},
     {"image shorter than its header announces",
@@ -58,7 +58,7 @@ const Refusal kRefusals[] = {
        image.resize(20000);
        return Put(d, "cut.nes", image);
      },
-     {"shorter than its header announces", "20000 bytes", "40976"},
+     {"menor do que o seu cabeçalho anuncia", "20000 bytes", "40976"},
      true,
      "cut.nes"},
     {"archive without an image",
@@ -66,7 +66,7 @@ const Refusal kRefusals[] = {
        WriteZip(d.file("docs.zip"), {{"leia.txt", {'o', 'i'}}});
        return d.file("docs.zip");
      },
-     {"no cartridge image", "*.nes"},
+     {"nenhuma imagem de cartucho", "*.nes"},
      true,
      "docs.zip"},
     {"oversized archive member",
@@ -76,12 +76,12 @@ const Refusal kRefusals[] = {
        WriteZip(d.file("bomba.zip"), {{"bomba.nes", huge}});
        return d.file("bomba.zip");
      },
-     {"too large", "8 MiB"},
+     {"grande demais", "8 MiB"},
      true,
      "bomba.zip"},
     {"file that is no archive",
      [](const ScratchFolder& d) { return Put(d, "falso.zip", MakeInesImage(1, 0)); },
-     {"Not a zip archive"},
+     {"não é um arquivo ZIP"},
      true,
      "falso.zip"},
     {"damaged archive member",
@@ -91,12 +91,12 @@ const Refusal kRefusals[] = {
        bytes[2000] ^= 0xFF;  // inside the stored image: its checksum no longer holds
        return Put(d, "estragado.zip", bytes);
      },
-     {"damaged"},
+     {"a soma de verificação (CRC) não confere", "O arquivo ZIP está danificado."},
      true,
      "estragado.zip"},
     {"missing file",
      [](const ScratchFolder& d) { return d.file("sumiu.nes"); },
-     {"No such file or directory"},
+     {"arquivo ou pasta inexistente"},
      true,
      "sumiu.nes"},
     {"unsupported mapper",
@@ -109,7 +109,7 @@ const Refusal kRefusals[] = {
        std::filesystem::create_directory(d.path() / "salvo.sav");  // a folder where the file belongs
        return Put(d, "salvo.nes", MakeInesImage(1, 1, 0x02));
      },
-     {"battery", "Is a directory"},
+     {"memória de bateria", "é uma pasta"},
      true,
      "salvo.sav"},
 };

@@ -184,16 +184,24 @@ TEST_F(LoaderTest, StoredMembersAndMembersInFoldersLoad) {
   EXPECT_EQ(t.m.PrgRom[0], PrgFill(0));
 }
 
-TEST_F(LoaderTest, OnlyTheExactLowerCaseExtensionOpensAnArchive) {
+TEST_F(LoaderTest, TheArchiveExtensionOpensAnArchiveInAnyLetterCase) {
   const std::string zipped = dir.file("a.zip");
-  WriteZip(zipped, {{"a.nes", MakeInesImage(1, 1)}});
-  const std::string upper = dir.file("game.ZIP");
-  std::filesystem::copy_file(zipped, upper);
+  WriteZip(zipped, {{"a.nes", MakeInesImage(2, 1)}});
+  for (const char* name : {"game.ZIP", "jogo.Zip", "x.zIP"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.file(name);
+    std::filesystem::copy_file(zipped, path);
+    t.host.log.clear();
+    ASSERT_TRUE(LoadRomFile(t.m, path));
+    EXPECT_EQ(t.host.log.back(), "Tamanho do cartucho : [40 Kb]");
+    EXPECT_EQ(t.m.RomFileName, name);
+  }
+  // Only the whole extension counts: "a.zipx" is read as an image.
+  const std::string longer = dir.file("a.zipx");
+  std::filesystem::copy_file(zipped, longer);
   t.host.log.clear();
-
-  EXPECT_FALSE(LoadRomFile(t.m, upper));
-  ASSERT_EQ(t.host.log.size(), 3u);
-  EXPECT_EQ(t.host.log[2], std::string("Arquivo não suportado: PK\x03", 27));
+  EXPECT_FALSE(LoadRomFile(t.m, longer));
+  EXPECT_EQ(t.host.log.back(), std::string("Arquivo não suportado: PK\x03", 27));
   ExpectNothingLoaded();
 }
 
@@ -233,42 +241,48 @@ TEST_F(LoaderTest, NoProgramBanksIsRefusedWithALogLine) {
 
 TEST_F(LoaderTest, FileErrorsEndTheLoadWithAPlainMessage) {
   const std::string missing = dir.file("nao-existe.nes");
-  EXPECT_EQ(FailureOf(missing), "Cannot open file \"" + missing + "\". No such file or directory");
+  EXPECT_EQ(FailureOf(missing),
+            "Não foi possível abrir o arquivo \"" + missing + "\": arquivo ou pasta inexistente.");
 
-  EXPECT_THAT(FailureOf(dir.path().string()), HasSubstr("Cannot read file"));
+  EXPECT_EQ(FailureOf(dir.path().string()),
+            "Não foi possível ler o arquivo \"" + dir.path().string() + "\": é uma pasta.");
 
   const std::string tiny = Write("tiny.nes", {'N', 'E', 'S', 0x1A, 1, 1});
-  EXPECT_EQ(FailureOf(tiny), "The file \"" + tiny +
-                                 "\" is too short to be a cartridge image: it holds only 6 bytes, fewer than "
-                                 "the 16 of an iNES header.");
+  EXPECT_EQ(FailureOf(tiny),
+            "O arquivo \"" + tiny +
+                "\" é curto demais para ser uma imagem de cartucho: tem só 6 bytes, menos que "
+                "os 16 de um cabeçalho iNES.");
 
   auto cut = MakeInesImage(2, 1);
   cut.resize(16 + 32768 + 100);
   const std::string shortImage = Write("cut.nes", cut);
-  EXPECT_EQ(FailureOf(shortImage), "The file \"" + shortImage +
-                                       "\" is shorter than its header announces: it holds 32884 bytes, but 2 "
-                                       "program banks of 16 KB and 1 pattern bank of 8 KB need 40976. The "
-                                       "image is incomplete or damaged.");
+  EXPECT_EQ(FailureOf(shortImage),
+            "O arquivo \"" + shortImage +
+                "\" é menor do que o seu cabeçalho anuncia: tem 32884 bytes, mas 2 "
+                "bancos de programa (PRG) de 16 KB e 1 banco de gráficos (CHR) de 8 KB "
+                "precisam de 40976. A imagem está incompleta ou danificada.");
 }
 
 TEST_F(LoaderTest, ArchiveErrorsEndTheLoadWithAPlainMessage) {
   const std::string missing = dir.file("sumiu.zip");
-  EXPECT_EQ(FailureOf(missing), "Cannot open file \"" + missing + "\". No such file or directory");
+  EXPECT_EQ(FailureOf(missing),
+            "Não foi possível abrir o arquivo \"" + missing + "\": arquivo ou pasta inexistente.");
   EXPECT_FALSE(std::filesystem::exists(missing)) << "opening must not create the archive";
 
   const std::string notZip = Write("falso.zip", MakeInesImage(1, 1));
-  EXPECT_EQ(FailureOf(notZip), "Cannot open file \"" + notZip + "\". Not a zip archive");
+  EXPECT_EQ(FailureOf(notZip), "Não foi possível abrir o arquivo \"" + notZip + "\": não é um arquivo ZIP.");
   EXPECT_EQ(std::filesystem::file_size(notZip), MakeInesImage(1, 1).size());
 
   const std::string noNes = dir.file("docs.zip");
   WriteZip(noNes, {{"leia-me.txt", {'o', 'i'}}, {"jogo.nes.bak", MakeInesImage(1, 1)}});
-  EXPECT_EQ(FailureOf(noNes), "The archive \"" + noNes + "\" holds no cartridge image (no \"*.nes\" file).");
+  EXPECT_EQ(FailureOf(noNes), "O arquivo ZIP \"" + noNes +
+                                  "\" não contém nenhuma imagem de cartucho (nenhum arquivo \"*.nes\").");
 
   const std::string shortMember = dir.file("curto.zip");
   WriteZip(shortMember, {{"c.nes", {'N', 'E', 'S'}}});
-  EXPECT_EQ(FailureOf(shortMember), "The file \"c.nes\" in archive \"" + shortMember +
-                                        "\" is too short to be a cartridge image: it holds only 3 bytes, "
-                                        "fewer than the 16 of an iNES header.");
+  EXPECT_EQ(FailureOf(shortMember), "O arquivo \"c.nes\" do arquivo ZIP \"" + shortMember +
+                                        "\" é curto demais para ser uma imagem de cartucho: tem só 3 bytes, "
+                                        "menos que os 16 de um cabeçalho iNES.");
 }
 
 TEST_F(LoaderTest, OversizedArchiveMemberIsRefusedBeforeInflating) {
@@ -277,8 +291,8 @@ TEST_F(LoaderTest, OversizedArchiveMemberIsRefusedBeforeInflating) {
   huge.resize(kMaxZipMemberSize + 1, 0);
   WriteZip(path, {{"bomba.nes", huge}});
   EXPECT_EQ(FailureOf(path),
-            "The file \"bomba.nes\" in archive \"" + path +
-                "\" is too large for a cartridge image (8388609 bytes; the limit is 8 MiB).");
+            "O arquivo \"bomba.nes\" do arquivo ZIP \"" + path +
+                "\" é grande demais para uma imagem de cartucho (8388609 bytes; o limite é 8 MiB).");
   ExpectNothingLoaded();
 
   // Exactly the limit is still read (and then judged by its header).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "support/ScratchFolder.h"
@@ -35,15 +36,31 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldContents) {
   EXPECT_EQ(ReadAll(path), old);
 }
 
-TEST(AtomicFile, MissingFolderAndMissingFileThrowWithThePath) {
+// The player reads what went wrong in Portuguese, with the file's name and
+// the system's reason in our words.
+TEST(AtomicFile, FailuresSayWhichFileAndWhyInThePlayersLanguage) {
   ScratchFolder dir;
-  try {
-    WriteFileAtomically(dir.file("nowhere/x.sav"), std::vector<uint8_t>(1, 0));
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& e) {
-    EXPECT_NE(std::string(e.what()).find("x.sav"), std::string::npos);
+  const std::string nowhere = dir.file("nowhere/x.sav"), absent = dir.file("absent.sav");
+  const struct {
+    std::function<void()> attempt;
+    std::string message;
+  } cases[] = {
+      {[&] { WriteFileAtomically(nowhere, std::vector<uint8_t>(1, 0)); },
+       "Não foi possível criar o arquivo \"" + nowhere + "\": arquivo ou pasta inexistente."},
+      // Not even root may create a file among the kernel's attributes.
+      {[] { WriteFileAtomically("/sys/virel.sav", std::vector<uint8_t>(1, 0)); },
+       "Não foi possível criar o arquivo \"/sys/virel.sav\": permissão negada."},
+      {[&] { ReadFilePrefix(absent, 10); },
+       "Não foi possível abrir o arquivo \"" + absent + "\": arquivo ou pasta inexistente."},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.attempt();
+      ADD_FAILURE() << "no exception for " << c.message;
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
   }
-  EXPECT_THROW(ReadFilePrefix(dir.file("absent.sav"), 10), std::runtime_error);
 }
 
 TEST(AtomicFile, ReadFilePrefixStopsAtTheLimitOrTheEnd) {

@@ -66,6 +66,15 @@ TEST(SharedLibrary, AMissingLibraryOrFunctionIsReportedEveryTimeItIsAskedFor) {
                   },
                   &error),
               nullptr);
-    EXPECT_EQ(error, "libz.so.1: no function virel_no_such_function");
+    EXPECT_EQ(error, "libz.so.1: falta a função virel_no_such_function");
   }
+}
+
+// Every symbol is resolved when the library is opened: one that no library
+// defines refuses the library there, with the system's reason, rather than
+// ending the program at the first call of the function that needs it.
+TEST(SharedLibrary, ALibraryWithAnUndefinedSymbolIsRefusedWhenOpened) {
+  SharedLibrary lib(VIREL_UNDEFINED_SYMBOL_LIBRARY);
+  EXPECT_FALSE(lib.IsOpen());
+  EXPECT_NE(lib.Error().find("virel_defined_nowhere"), std::string::npos) << lib.Error();
 }

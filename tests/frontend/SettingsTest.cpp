@@ -57,7 +57,7 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_FALSE(s.AbilitaSom);
   EXPECT_EQ(s.SoundFrequencia, 11);
   EXPECT_FALSE(s.SoundFrequenciaStored);
-  EXPECT_EQ(s.SoundVolume, 10);
+  EXPECT_EQ(s.SoundVolume, 255);  // the loudest, the slider's top
   for (bool on : s.SoundChannel) EXPECT_TRUE(on);
   EXPECT_EQ(s.FrameRate, 1);
   EXPECT_EQ(s.StartFullScreen, 0);
@@ -153,6 +153,40 @@ TEST(Settings, StoredValuesThatNeedCare) {
   EXPECT_EQ(s.SoundFrequencia, 33);
   EXPECT_TRUE(s.SoundFrequenciaStored);
   EXPECT_EQ(s.StartFullScreen, 0);
+}
+
+// Text settings at their limits: the longest text kept is 4,096 characters,
+// and a screen mode is exactly three numbers with nothing after them.
+TEST(Settings, TextsAndScreenModesAtTheirLimits) {
+  const struct {
+    const char* name;
+    std::string stored;
+    bool kept;
+  } cases[] = {
+      {"Path", std::string(kMaxSettingText, 'p'), true},
+      {"Path", std::string(kMaxSettingText + 1, 'p'), false},
+      {"SCREEN", "640x480x16", true},
+      {"SCREEN", "640x480x16 ", false},
+      {"SCREEN", "640x480x16x", false},
+      {"SCREEN", "640x480x16bits", false},
+      {"SCREEN", "640x480", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + "=" + c.stored.substr(0, 20) + " (" + std::to_string(c.stored.size()) +
+                 ")");
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    store.keys[""]["WIN"] = 1;
+    std::vector<std::string> log;
+    const VirelSettings s = LoadSettings(store, [&log](const std::string& line) { log.push_back(line); });
+    const std::string& read = std::string(c.name) == "Path" ? s.Path : s.FullScreenMode;
+    EXPECT_EQ(read, c.kept ? c.stored : std::string());
+    EXPECT_EQ(log.size(), c.kept ? 0u : 1u);
+    // A refused mode also keeps the window from starting in full screen.
+    if (std::string(c.name) == "SCREEN") {
+      EXPECT_EQ(s.StartFullScreen, c.kept ? 1 : 0);
+    }
+  }
 }
 
 TEST(Settings, KeysThatCannotBeOpened) {

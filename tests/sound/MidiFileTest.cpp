@@ -103,6 +103,9 @@ TEST(MidiRecorder, ResetAndFinishEndTheSoundingNotes) {
   clock = 42;
   recorder.ShortMessage(NoteOffMsg(2, 45));
   recorder.ShortMessage(NoteOn(3, 30));
+  // A note-on of velocity 0 is a note off as well: nothing left to end.
+  recorder.ShortMessage(NoteOn(5, 50));
+  recorder.ShortMessage(Midi(0x95, 50, 0));
   // The device beside it was reset: the notes still on end in the file too.
   clock = 43;
   recorder.Reset();
@@ -113,6 +116,7 @@ TEST(MidiRecorder, ResetAndFinishEndTheSoundingNotes) {
   EXPECT_THAT(recorder.Messages(),
               ElementsAre(TimedMidiMessage{0, NoteOn(0, 60)}, TimedMidiMessage{0, NoteOn(2, 45)},
                           TimedMidiMessage{2, NoteOffMsg(2, 45)}, TimedMidiMessage{2, NoteOn(3, 30)},
+                          TimedMidiMessage{2, NoteOn(5, 50)}, TimedMidiMessage{2, Midi(0x95, 50, 0)},
                           TimedMidiMessage{3, NoteOffMsg(0, 60)}, TimedMidiMessage{3, NoteOffMsg(3, 30)},
                           TimedMidiMessage{3, NoteOn(1, 70)}, TimedMidiMessage{10, NoteOffMsg(1, 70)}));
   EXPECT_EQ(recorder.Frames(), 10);

@@ -136,6 +136,16 @@ int main(int argc, char** argv) {
     std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
   }
 
+  // The recording is written after the run; a file that cannot be created
+  // fails now, before the run whose music it would lose.
+  if (!options.MidiFile.empty()) {
+    try {
+      CheckFileCanBeWritten(options.MidiFile);
+    } catch (const std::exception& e) {
+      return Fail("--midi: " + std::string(e.what()), kExitNotStarted);
+    }
+  }
+
   InstallStopSignals();
   Machine m;
   RunnerHost host(m, *log, options.Frames, options.Input);

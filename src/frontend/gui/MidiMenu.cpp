@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "core/AtomicFile.h"
 #include "frontend/gui/NesForm.h"
 #include "sound/MidiRecorder.h"
 #include "sound/Sound.h"
@@ -132,6 +133,16 @@ void TMidiMenu::RecordClicked() {
   QString path = ChooseMidiFile ? ChooseMidiFile() : QString();
   if (path.isEmpty()) {
     GravarMusica1->setChecked(false);
+    return;
+  }
+  // The file is written only when the recording ends: a folder that cannot
+  // take it is said now, before the player's music is played into nothing.
+  try {
+    CheckFileCanBeWritten(path.toStdString());
+  } catch (const std::exception& e) {
+    GravarMusica1->setChecked(false);
+    if (form_.ShowError)
+      form_.ShowError(QString::fromUtf8(e.what()) + QStringLiteral(" A gravação não foi iniciada."));
     return;
   }
   recordPath_ = path;

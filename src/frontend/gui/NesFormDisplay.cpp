@@ -53,7 +53,7 @@ TDXDraw::DisplayMode ParseDisplayMode(const QString& text) {
     const QString part = parts.value(i);
     bool ok = false;
     values[i] = part.toInt(&ok);
-    if (!ok) throw std::invalid_argument("'" + part.toStdString() + "' is not a valid integer value");
+    if (!ok) throw std::invalid_argument("'" + part.toStdString() + "' não é um número inteiro válido");
   }
   return {values[0], values[1], values[2]};
 }

@@ -199,6 +199,42 @@ TEST_F(MidiMenuTest, AStoredPortThatIsNotThereFallsBackWithOneLogLine) {
   EXPECT_FALSE(Log().join('\n').contains(QStringLiteral("Porta MIDI")));
 }
 
+// JACK hands messages over once a period: a port closed at once after its
+// last send (a cartridge unloaded, another output chosen) still delivers
+// every message, in order.
+TEST_F(MidiMenuTest, APortClosedRightAfterASendStillDeliversTheLastMessages) {
+  dump_->readAllStandardOutput();
+  QStringList sent;
+  {
+    MidiPortOut port(kDumpPort, {});
+    ASSERT_TRUE(port.Open());
+    for (uint32_t i = 0; i < 12; ++i) {
+      const uint32_t note = 40 + i, velocity = 100 - i;
+      port.ShortMessage(0x9F | note << 8 | velocity << 16);
+      sent << QStringLiteral("9f %1 %2")
+                  .arg(note, 2, 16, QLatin1Char('0'))
+                  .arg(velocity, 2, 16, QLatin1Char('0'));
+    }
+    port.Close();
+  }
+  // Channel 16's notes as the receiving client printed them.
+  QStringList received;
+  QByteArray output;
+  WaitFor(
+      [&] {
+        dump_->waitForReadyRead(100);
+        output += dump_->readAllStandardOutput();
+        received.clear();
+        for (const QByteArray& line : output.split('\n')) {
+          const int at = line.indexOf(" 9f ");
+          if (at >= 0) received << QString::fromLatin1(line.mid(at + 1, 8));
+        }
+        return received.size() >= sent.size();
+      },
+      5000);
+  EXPECT_EQ(received, sent) << output.left(800).constData();
+}
+
 // The recording against what the device was sent: every message, per
 // channel in order, each at its frame / 60.0988 s within a millisecond,
 // as mido reads the file back.
@@ -231,6 +267,40 @@ void ExpectFileMatches(const QString& path, const MidiRecording& device, int64_t
       EXPECT_NEAR(read[channel][i].first, messages[i].first, 0.001) << channel << " " << i;
     }
   }
+}
+
+// The recording's file is written when it ends; one that cannot be created
+// is refused when the recording is asked for, and nothing is recorded. A
+// folder that can take it holds nothing until the recording ends.
+TEST_F(FormTest, ARecordingThatCannotBeWrittenIsRefusedAtOnce) {
+  QTemporaryDir dir;
+  Open();
+  const QString missingFolder = dir.filePath(QStringLiteral("sumiu/musica.mid"));
+  const QString cases[][2] = {
+      {QStringLiteral("/sys/musica.mid"), QStringLiteral("permissão negada")},
+      {missingFolder, QStringLiteral("arquivo ou pasta inexistente")},
+  };
+  for (const auto& [path, reason] : cases) {
+    errors.clear();
+    form->midiMenu().ChooseMidiFile = [&] { return path; };
+    Item("GravarMusica1")->trigger();
+    EXPECT_FALSE(Item("GravarMusica1")->isChecked()) << path.toStdString();
+    ASSERT_EQ(errors.size(), 1) << path.toStdString();
+    EXPECT_EQ(errors[0], QStringLiteral("Não foi possível criar o arquivo \"") + path +
+                             QStringLiteral("\": ") + reason +
+                             QStringLiteral(". A gravação não foi iniciada."));
+  }
+  EXPECT_FALSE(Item("GravarMusica1")->isChecked());
+
+  errors.clear();
+  const QString good = dir.filePath(QStringLiteral("musica.mid"));
+  form->midiMenu().ChooseMidiFile = [&] { return good; };
+  Item("GravarMusica1")->trigger();
+  EXPECT_TRUE(Item("GravarMusica1")->isChecked());
+  EXPECT_TRUE(errors.isEmpty());
+  EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+  Item("GravarMusica1")->trigger();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("musica.mid")});
 }
 
 TEST_F(MidiMenuTest, RecordingWritesAFileThatReadsBackAsSent) {

@@ -170,7 +170,7 @@ TEST_F(FormTest, FullScreenAndBack) {
   form->settings().FullScreenMode = "grandex480x16";
   Item("elaCheia1")->trigger();
   ASSERT_EQ(errors.size(), 1);
-  EXPECT_TRUE(errors[0].contains(QStringLiteral("'grande' is not a valid integer value")));
+  EXPECT_TRUE(errors[0].contains(QStringLiteral("'grande' não é um número inteiro válido")));
 }
 
 TEST_F(FormTest, AFailedFullScreenSwitchLeavesTheWindowAsItWas) {
@@ -210,7 +210,7 @@ TEST_F(FormTest, AFailedFullScreenSwitchLeavesTheWindowAsItWas) {
   EXPECT_GT(form->DXDraw->flips(), flipsAfterFailure);
   ASSERT_EQ(errors.size(), 2);
   for (const QString& e : errors)
-    EXPECT_TRUE(e.contains(QStringLiteral("'grande' is not a valid integer value")));
+    EXPECT_TRUE(e.contains(QStringLiteral("'grande' não é um número inteiro válido")));
   EXPECT_EQ(form->settings().FullScreenMode, "grandex480x16");
   EXPECT_FALSE(form->isFullScreen());
   EXPECT_EQ(form->geometry(), placement);

@@ -3,8 +3,14 @@
 // key bindings reaching PadState through real key events.
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include "FormFixture.h"
 #include "frontend/gui/TDXInput.h"
+#include "sound/RecordingMidiOut.h"
+#include "sound/devices/OfflineRender.h"
 #include "video/gui/DXDraw.h"
 
 namespace {
@@ -15,7 +21,7 @@ TEST_F(FormTest, FirstStartShowsTheDefaults) {
   EXPECT_FALSE(Item("abltsom")->isChecked());
   EXPECT_EQ(form->SoundFrequencia, 11);
   EXPECT_TRUE(Item("N22mhz1")->isChecked());
-  EXPECT_EQ(m.SoundVolume, 10);
+  EXPECT_EQ(m.SoundVolume, 255);
   for (bool on : m.ChannelEnabled) EXPECT_TRUE(on);
   EXPECT_EQ(m.FrameRate, 1);
   EXPECT_EQ(form->settings().StartFullScreen, 0);
@@ -32,6 +38,35 @@ TEST_F(FormTest, FirstStartShowsTheDefaults) {
   EXPECT_EQ(Stored("JOY1/UP").toInt(), 38);
   EXPECT_EQ(Stored("JOY2/START").toInt(), 81);
   EXPECT_EQ(Stored("MRU1").toString(), QString());
+}
+
+// "Habilita Som" on a first start is heard: what the window sends the
+// synthesiser for the demo's tune, rendered, peaks far above the near
+// silence (about -64 dBFS) that a volume meant for the dialog's 0-10 scale
+// gave. (A stored volume coming back is checked below.)
+TEST_F(FormTest, FirstStartSoundIsLoud) {
+  auto recording = std::make_shared<MidiRecording>();
+  SetSoundDevices(RecordingMidiFactory(recording));
+  Store(QStringLiteral("AbilitaSom"), 1);
+  Open();
+  // The device's close comes while the window goes: it takes the last count.
+  int64_t frame = 0;
+  recording->clock = [this, &frame] { return form ? frame = form->FramesRun() : frame; };
+  nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
+  int run = 0;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++run >= 120; });
+  EXPECT_EQ(form->machine().SoundVolume, 255);
+  Close();
+  SetSoundDevices({});
+  recording->clock = nullptr;
+  EXPECT_EQ(Stored("SoundVolume").toInt(), 255);
+
+  std::string why;
+  const std::vector<int16_t> samples = RenderMidi(recording->events, 120, &why);
+  ASSERT_FALSE(samples.empty()) << why;
+  int peak = 1;
+  for (int16_t s : samples) peak = std::max(peak, std::abs(int{s}));
+  EXPECT_GT(20 * std::log10(peak / 32768.0), -30.0);
 }
 
 TEST_F(FormTest, SettingsWrittenAtExitComeBackAtStart) {

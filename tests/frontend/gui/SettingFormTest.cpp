@@ -88,7 +88,7 @@ TEST_F(SettingFormFixture, ShowsTheMainWindowsFields) {
   EXPECT_EQ(dlg->seRate->value(), 3);
   EXPECT_EQ(dlg->seRate->minimum(), 1);
   EXPECT_EQ(dlg->seRate->maximum(), 10);
-  // The stored default 10 is level 0 of the dialog's eleven.
+  // A stored 10 is level 0 of the dialog's eleven.
   EXPECT_EQ(dlg->tbVolume->value(), 10);
   EXPECT_EQ(dlg->lbVolume->text(), "0");
   QCheckBox* const channels[] = {dlg->cbCH1, dlg->cbCH2, dlg->cbCH3, dlg->cbCH4, dlg->cbCH5};

@@ -67,7 +67,7 @@ TEST_F(SettingsDamageTest, EveryUnusableValueFallsBackToItsDefaultWithOneLogLine
   EXPECT_FALSE(Item("abltsom")->isChecked());
   EXPECT_EQ(form->SoundFrequencia, 11);
   EXPECT_TRUE(Item("N22mhz1")->isChecked());
-  EXPECT_EQ(form->machine().SoundVolume, 10);
+  EXPECT_EQ(form->machine().SoundVolume, 255);
   EXPECT_TRUE(form->machine().ChannelEnabled[0]);
   EXPECT_FALSE(form->machine().ChannelEnabled[1]);
   EXPECT_EQ(s.StartFullScreen, 0);
@@ -84,7 +84,7 @@ TEST_F(SettingsDamageTest, EveryUnusableValueFallsBackToItsDefaultWithOneLogLine
                            "\"JOY1/UP\"", "\"JOY1/A\"", "\"JOY2/START\""})
     EXPECT_EQ(complaints.filter(QLatin1String(name)).size(), 1) << name;
   EXPECT_TRUE(
-      complaints.filter(QStringLiteral("\"SoundVolume\"")).first().endsWith(QStringLiteral("usando 10.")));
+      complaints.filter(QStringLiteral("\"SoundVolume\"")).first().endsWith(QStringLiteral("usando 255.")));
 
   // The next close writes the values in use, and nothing of the damage.
   Close();
@@ -92,7 +92,7 @@ TEST_F(SettingsDamageTest, EveryUnusableValueFallsBackToItsDefaultWithOneLogLine
   for (const char* gone :
        {"aaaaaaaa", "verdadeiro", "bogus", "@Rect", "@Variant", "no setting", "talvez", "\x01"})
     EXPECT_FALSE(clean.contains(gone)) << gone;
-  EXPECT_EQ(Stored("SoundVolume").toInt(), 10);
+  EXPECT_EQ(Stored("SoundVolume").toInt(), 255);
   EXPECT_EQ(Stored("JOY1/UP").toInt(), 38);
   EXPECT_EQ(Stored("MRU2").toString(), QStringLiteral("/jogos/bom.nes"));
   Open();
@@ -118,7 +118,7 @@ TEST_F(SettingsDamageTest, ClampedFrameRateIsReportedAndAFileOfNoiseStartsClean)
   WriteRaw(noise);
   Open();
   EXPECT_EQ(form->machine().FrameRate, 1);
-  EXPECT_EQ(form->machine().SoundVolume, 10);
+  EXPECT_EQ(form->machine().SoundVolume, 255);
   Close();
   EXPECT_EQ(Stored("FrameRate").toInt(), 1);
   EXPECT_EQ(Stored("JOY2/UP").toInt(), 69);

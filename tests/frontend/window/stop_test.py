@@ -3,8 +3,8 @@
 
 Each case starts the program on its own Xvfb server with a battery cartridge
 that counts frames in battery RAM ($6000-$6003), in a temporary folder that
-also holds the settings (XDG_CONFIG_HOME), and then stops it: SIGTERM or SIGINT
-(also with the settings dialog open) must write the battery file and the
+also holds the settings (XDG_CONFIG_HOME), and then stops it: SIGTERM, SIGINT or
+SIGHUP (a closed terminal; the first two also with the settings dialog open) must write the battery file and the
 settings file; kill -9 must find a battery file no older than the periodic
 write rule allows.
 
@@ -147,6 +147,9 @@ class WindowStop(unittest.TestCase):
     def test_sigint_writes_battery_and_settings(self):
         self.stop_while_running(signal.SIGINT)
 
+    def test_sighup_writes_battery_and_settings(self):
+        self.stop_while_running(signal.SIGHUP)
+
     def test_sigterm_with_the_settings_dialog_open(self):
         window = Window(self, self.x.display, driver="settings")
         window.wait_for(lambda: "settings-open" in window.lines, 60, "the settings dialog")
@@ -189,7 +192,7 @@ class WindowStop(unittest.TestCase):
 
 
 class RunnerStop(unittest.TestCase):
-    def test_sigterm_writes_what_was_asked_and_says_so(self):
+    def stop_and_check(self, signum):
         folder = tempfile.mkdtemp(prefix="virel-run-stop-")
         self.addCleanup(shutil.rmtree, folder, True)
         shutil.copy(os.path.join(ROMS, CARTRIDGE), folder)
@@ -198,14 +201,20 @@ class RunnerStop(unittest.TestCase):
                                  "--screenshot", shot], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                 text=True, env=dict(os.environ, SDL_AUDIODRIVER="dummy"))
         time.sleep(1.5)
-        proc.send_signal(signal.SIGTERM)
+        proc.send_signal(signum)
         out, err = proc.communicate(timeout=60)
         self.assertEqual(proc.returncode, 1, err)
-        self.assertIn("stopped by SIGTERM", err)
+        self.assertIn("stopped by " + signum.name, err)
         self.assertTrue(os.path.getsize(shot) > 0)
         size, count = battery_count(os.path.join(folder, BATTERY))
         self.assertEqual(size, 8192)
         self.assertGreater(count, 0)
+
+    def test_sigterm_writes_what_was_asked_and_says_so(self):
+        self.stop_and_check(signal.SIGTERM)
+
+    def test_sighup_writes_what_was_asked_and_says_so(self):
+        self.stop_and_check(signal.SIGHUP)
 
 
 if __name__ == "__main__":
