@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QToolBar>
+#include <limits>
 #include <stdexcept>
 
 #include "frontend/gui/MidiMenu.h"
@@ -80,9 +81,11 @@ void TClientArea::paintEvent(QPaintEvent*) {
   const QImage& picture = form_.WindowPicture();
   if (picture.isNull()) return;
   // The window path: the picture centred at the window's size multiple (or
-  // the largest that fits), the figure under it.
-  int scale = form_.WindowSize();
-  while (scale > 1 && (picture.width() * scale > width() || picture.height() * scale > height())) --scale;
+  // the largest that fits; in full screen the largest that fits at all), the
+  // figure under it.
+  const int largest =
+      form_.DXDraw->options().FullScreen ? std::numeric_limits<int>::max() : form_.WindowSize();
+  const int scale = TDXDraw::FittingMultiple(size(), picture.size(), largest);
   const int x = (width() - picture.width() * scale) / 2;
   const int y = (height() - picture.height() * scale) / 2;
   painter.drawImage(QRect(x, y, picture.width() * scale, picture.height() * scale), picture);
@@ -133,6 +136,8 @@ void TfrmNES::PrepareDisplay() {
   if (settings_.StartFullScreen == 1 && UseDirectDraw) ToggleFullScreen();
   Terminal->hide();
   DXDraw->setVisible(UseDirectDraw);
+  // The game's keys go to the picture from the start.
+  client_->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmNES::ToggleFullScreen() {
