@@ -1,6 +1,6 @@
 // Full screen ("Tela Cheia", F4): the picture at the largest whole multiple
-// the screen holds, centred, exactly as the surface holds it (also where its
-// top edge falls inside a block); "Esticar Totalmente" still covering the
+// the screen holds, centred, drawn exactly as the surface holds it, whole or
+// in part (also where its top edge falls inside a block); "Esticar Totalmente" still covering the
 // screen; the window's own size kept for the way back; Escape leaving.
 #include <QMenuBar>
 #include <QScreen>
@@ -16,12 +16,22 @@ QScreen* ScreenNamed(const QString& name) {
   return nullptr;
 }
 
-// Pixels of the window's backing store that differ from the surface drawn
-// at `at`, each surface pixel a block of the multiple, black around it.
-int WrongPixels(TfrmNES& form, const QRect& at) {
+// A picture in which every pixel differs from each of its neighbours;
+// `shift` gives another one.
+std::vector<uint8_t> Pattern(int shift) {
+  std::vector<uint8_t> pattern(size_t(256) * 240);
+  for (int y = 0; y < 240; ++y)
+    for (int x = 0; x < 256; ++x) pattern[size_t(y) * 256 + x] = uint8_t((x + 2 * y + shift) % 13 + 1);
+  return pattern;
+}
+
+// Pixels of the window's backing store, over the display, that differ from
+// the picture `inside` drawn at `at` as blocks of the multiple inside `part`,
+// the picture `outside` elsewhere in `at`, and black around `at`.
+int WrongPixels(TfrmNES& form, const QRect& at, const QRect& part, const std::vector<uint8_t>& inside,
+                const std::vector<uint8_t>& outside) {
   TDXDraw& draw = *form.DXDraw;
-  const QImage& surface = draw.Surface();
-  const int n = at.width() / surface.width();
+  const int n = at.width() / 256;
   const QImage shown = form.screen()
                            ->grabWindow(form.winId())
                            .toImage()
@@ -30,9 +40,11 @@ int WrongPixels(TfrmNES& form, const QRect& at) {
   int wrong = 0;
   for (int y = 0; y < shown.height(); ++y)
     for (int x = 0; x < shown.width(); ++x) {
-      const QRgb expected = at.contains(x, y)
-                                ? draw.ColorTable()[surface.pixelIndex((x - at.x()) / n, (y - at.y()) / n)]
-                                : qRgb(0, 0, 0);
+      QRgb expected = qRgb(0, 0, 0);
+      if (at.contains(x, y)) {
+        const std::vector<uint8_t>& picture = part.contains(x, y) ? inside : outside;
+        expected = draw.ColorTable()[picture[size_t((y - at.y()) / n) * 256 + (x - at.x()) / n]];
+      }
       if (shown.pixel(x, y) != (expected | 0xFF000000u)) ++wrong;
     }
   return wrong;
@@ -61,7 +73,7 @@ TEST_F(FormTest, FullScreenDrawsTheLargestWholeMultipleAndEscapeLeavesIt) {
     nextRomFile = QStringLiteral(VIREL_ROM_DIR "/video_scroll.nes");
     TDXDraw& draw = *form->DXDraw;
     QRect fullRect, stretchedRect, windowRect;
-    int wrongFull = -1;
+    int wrongWhole = -1, wrongPart = -1;
     bool leftByEscape = false;
     int frame = 0;
     RunFrames([&] { Item("mnuLoadROM")->trigger(); },
@@ -70,16 +82,18 @@ TEST_F(FormTest, FullScreenDrawsTheLargestWholeMultipleAndEscapeLeavesIt) {
                 if (frame == 3) QTest::keyClick(KeyTarget(), Qt::Key_F4);
                 if (frame == 8) {
                   fullRect = draw.PictureRect();
-                  // A picture in which every row and column differs from its
-                  // neighbours, painted whole.
-                  const QImage& surface = draw.Surface();
-                  std::vector<uint8_t> pattern(size_t(surface.width()) * surface.height());
-                  for (int y = 0; y < surface.height(); ++y)
-                    for (int x = 0; x < surface.width(); ++x)
-                      pattern[size_t(y) * surface.width() + x] = uint8_t((x + 2 * y) % 13 + 1);
-                  draw.CopyPixels(pattern.data());
+                  // A whole paint, then one of a part that starts and ends
+                  // inside blocks: each must draw exactly its picture.
+                  const std::vector<uint8_t> first = Pattern(0), second = Pattern(5);
+                  draw.CopyPixels(first.data());
                   draw.repaint();
-                  wrongFull = WrongPixels(*form, fullRect);
+                  wrongWhole = WrongPixels(*form, fullRect, fullRect, first, first);
+                  const int n = c.multiple;
+                  const QRect part(fullRect.x() + n * 10 + n / 2, fullRect.y() + n * 7 + n - 1, n * 37 + 1,
+                                   n * 23 + 1);
+                  draw.CopyPixels(second.data());
+                  draw.repaint(part);
+                  wrongPart = WrongPixels(*form, fullRect, part, second, first);
                   form->est->trigger();
                   stretchedRect = draw.PictureRect();
                   form->est->trigger();
@@ -93,7 +107,8 @@ TEST_F(FormTest, FullScreenDrawsTheLargestWholeMultipleAndEscapeLeavesIt) {
                 return frame == 12;
               });
     EXPECT_EQ(fullRect, QRect(c.at, QSize(256, 240) * c.multiple));
-    EXPECT_EQ(wrongFull, 0);
+    EXPECT_EQ(wrongWhole, 0);
+    EXPECT_EQ(wrongPart, 0);
     EXPECT_EQ(stretchedRect, QRect(QPoint(0, 0), screen->size()));
     EXPECT_TRUE(leftByEscape);
     // The window kept its own size throughout.
