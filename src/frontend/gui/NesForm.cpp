@@ -414,6 +414,13 @@ void TfrmNES::CreateStatusBar() {
   StatusPanel1->setFixedWidth(50);
   bar->addWidget(StatusPanel0);
   bar->addWidget(StatusPanel1);
+  // A passing notice takes the bar's place for a while. The bar only moves
+  // panels aside that are on screen at that moment, so a notice given before
+  // the window shows or while full screen hides the bar was drawn over them.
+  connect(bar, &QStatusBar::messageChanged, this, [this](const QString& notice) {
+    StatusPanel0->setVisible(notice.isEmpty());
+    StatusPanel1->setVisible(notice.isEmpty());
+  });
 }
 
 void TfrmNES::SetWindowSize(int multiple) {

@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <limits>
@@ -201,6 +202,10 @@ void TfrmNES::ShowFullScreen() {
   DXDraw->SetFullScreenOption(true);
   setMinimumSize(0, 0);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  // A window manager makes a full-screen window cover its screen; a bare X
+  // session (a cabinet, a kiosk) has none, and the window would stay as it
+  // was without its menus. Asking for the screen's area first covers both.
+  if (QScreen* where = screen()) setGeometry(where->geometry());
   showFullScreen();
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "frontend/gui/FormFixture.h"
+#include "frontend/gui/NesFormParts.h"
 #include "video/gui/DXDraw.h"
 
 namespace {
@@ -77,6 +78,18 @@ TEST_F(FormTest, ASizeTooLargeForTheScreenFallsBackToTheLargestThatFits) {
   // A size that fits takes the notice away.
   Item("Tamanho1x")->trigger();
   EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
+  EXPECT_TRUE(form->StatusPanel0->isVisible());
+  // Chosen in full screen, where the status bar is hidden, the notice is
+  // there on the way back, in place of the panels rather than over them.
+  Item("elaCheia1")->trigger();
+  Item("Tamanho4x")->trigger();
+  Item("elaCheia1")->trigger();
+  EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Tamanho 4x não cabe na tela; usando 2x."));
+  EXPECT_FALSE(form->StatusPanel0->isVisible());
+  EXPECT_FALSE(form->StatusPanel1->isVisible());
+  Item("Tamanho2x")->trigger();
+  EXPECT_TRUE(form->StatusPanel0->isVisible());
+  EXPECT_TRUE(form->StatusPanel1->isVisible());
 }
 
 TEST_F(FormTest, WindowSizeIsStoredAndRestored) {
