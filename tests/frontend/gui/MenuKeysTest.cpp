@@ -18,12 +18,8 @@ TEST_F(FormTest, GameKeysNeverReachTheMenus) {
   nextRomFile = kPadRom;
   Machine& m = form->machine();
   QMenuBar* bar = form->menuBar();
-  const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyPress(KeyTarget(), key, modifiers);
-  };
-  const auto release = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyRelease(KeyTarget(), key, modifiers);
-  };
+  const auto press = [&](Qt::Key key) { QTest::keyPress(KeyTarget(), key); };
+  const auto release = [&](Qt::Key key) { QTest::keyRelease(KeyTarget(), key); };
   bool cpuMenuOpened = false, altGaveTheMenuBarTheKeyboard = false;
   QWidget* keyboardAfterEscape = nullptr;
   QStringList menusOpenedByGameKeys;
