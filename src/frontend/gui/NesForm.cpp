@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
+#include "frontend/gui/VirtualKeys.h"
 #include "sound/Sound.h"
 #include "video/gui/DXDraw.h"
 
@@ -45,6 +47,8 @@ constexpr int kStatusBarHeight = 20;
 // The designed picture area: what lies between toolbar and status bar at 1x.
 constexpr int kAreaWidth = kClientWidth;
 constexpr int kAreaHeight = kClientHeight - kToolBarHeight - kStatusBarHeight;
+// How long the status bar says that a window size did not fit.
+constexpr int kSizeNoticeMs = 10000;
 
 QAction* Item(QObject* owner, const char* name, const QString& caption, const QKeySequence& shortcut = {},
               bool enabled = true) {
@@ -96,6 +100,9 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
   font.setBold(true);
   Terminal->setFont(font);
   Terminal->hide();
+  // The picture takes the keyboard (a click on it gives it back), so that
+  // with nothing else holding it the keys are the game's.
+  client_->setFocusPolicy(Qt::ClickFocus);
   DXDraw = new TDXDraw(client_);
   DXDraw->setObjectName(QStringLiteral("DXDraw"));
   DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -354,6 +361,14 @@ void TfrmNES::CreateMenus() {
   connect(Favoritos1, &QMenu::aboutToShow, this, &TfrmNES::Favoritos1Click);
   connect(mnuCPU, &QMenu::aboutToShow, this, &TfrmNES::mnuCPUClick);
   connect(PopupMenu, &QMenu::aboutToShow, this, &TfrmNES::ShowRunState);
+  // A menu closed with Escape leaves the menu bar holding the keyboard, where
+  // the next arrow opens a menu and Enter runs its first item. The check
+  // waits for the menu to finish closing (the menu bar takes the keyboard
+  // after the menu has hidden).
+  for (QMenu* menu : {mnuFile, Vdeo1, Som1, mnuCPU, Help1, PopupMenu}) {
+    connect(menu, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, &TfrmNES::ReturnKeyboardToPicture); });
+  }
   // "Habilita Som" draws its state in its picture: a checkable item with an
   // icon gets no check mark in most styles, so on and off looked alike.
   connect(abltsom, &QAction::toggled, this,
@@ -399,6 +414,13 @@ void TfrmNES::CreateStatusBar() {
   StatusPanel1->setFixedWidth(50);
   bar->addWidget(StatusPanel0);
   bar->addWidget(StatusPanel1);
+  // A passing notice takes the bar's place for a while. The bar only moves
+  // panels aside that are on screen at that moment, so a notice given before
+  // the window shows or while full screen hides the bar was drawn over them.
+  connect(bar, &QStatusBar::messageChanged, this, [this](const QString& notice) {
+    StatusPanel0->setVisible(notice.isEmpty());
+    StatusPanel1->setVisible(notice.isEmpty());
+  });
 }
 
 void TfrmNES::SetWindowSize(int multiple) {
@@ -411,9 +433,18 @@ void TfrmNES::SetWindowSize(int multiple) {
   const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize(0, 0);
   QScreen* where = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
   const QSize available = where != nullptr ? where->availableGeometry().size() - frame : QSize(4096, 4096);
-  int n = std::clamp(multiple, kMinWindowSize, kMaxWindowSize);
+  const int asked = std::clamp(multiple, kMinWindowSize, kMaxWindowSize);
+  int n = asked;
   while (n > 1 && (windowFor(n).width() > available.width() || windowFor(n).height() > available.height()))
     --n;
+  // A smaller window than the one asked for is not left for the player to
+  // puzzle out: the status bar names both sizes for a while.
+  if (n < asked) {
+    statusBar()->showMessage(QStringLiteral("Tamanho %1x não cabe na tela; usando %2x.").arg(asked).arg(n),
+                             kSizeNoticeMs);
+  } else {
+    statusBar()->clearMessage();
+  }
   windowSize_ = n;
   WindowSizes[n - 1]->setChecked(true);
   DXDraw->SetScale(n);
@@ -545,12 +576,50 @@ void TfrmNES::changeEvent(QEvent* event) {
 }
 
 bool TfrmNES::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    auto* target = static_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() == Qt::NoModifier && FormKeyDown(key->key())) return true;
+    if (KeepGameKeyFromMenus(target, *key)) return true;
+    if (target->window() == this && key->modifiers() == Qt::NoModifier && FormKeyDown(key->key()))
+      return true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmNES::IsControllerKey(const QKeyEvent& key) const {
+  const int code = VirtualKeyFromQt(key.key(), key.modifiers());
+  if (code == 0) return false;
+  for (const auto& input : inputs_)
+    for (const auto& keys : input->Keys)
+      if (std::find(keys.begin(), keys.end(), code) != keys.end()) return true;
+  return false;
+}
+
+bool TfrmNES::KeepGameKeyFromMenus(QWidget* target, const QKeyEvent& key) {
+  if (!machine_->CartridgeLoaded()) return false;
+  const bool toMenuBar = target == menuBar();
+  // The window's menus are windows of their own, owned by it or by its menus.
+  bool toOwnMenu = false;
+  if (qobject_cast<QMenu*>(target->window()) != nullptr) {
+    for (QWidget* owner = target->window(); owner != nullptr && !toOwnMenu; owner = owner->parentWidget())
+      toOwnMenu = owner == this;
+  }
+  if ((!toMenuBar && !toOwnMenu) || !IsControllerKey(key)) return false;
+  // The tracker may not have seen the key yet, and it never will now.
+  KeyboardTracker::Instance().Track(key);
+  // The menu bar has the keyboard only through Escape or Alt; a game key
+  // says the player is back in the game.
+  if (toMenuBar) ReturnKeyboardToPicture();
+  return true;
+}
+
+void TfrmNES::ReturnKeyboardToPicture() {
+  // With no cartridge the menus keep Qt's usual keyboard use; a menu open
+  // again (the player went on to the next one) keeps the keyboard.
+  if (!machine_->CartridgeLoaded() || QApplication::activePopupWidget() != nullptr) return;
+  // Losing the keyboard takes the menu bar out of its keyboard mode too.
+  if (QWidget* focus = focusWidget(); focus == nullptr || focus == menuBar())
+    client_->setFocus(Qt::OtherFocusReason);
 }
 
 bool TfrmNES::FormKeyDown(int key) {
@@ -562,6 +631,12 @@ bool TfrmNES::FormKeyDown(int key) {
     case Qt::Key_F4: Command([this] { ToggleFullScreen(); }); return true;
     case Qt::Key_F8: mnusvecpd->trigger(); return true;
     case Qt::Key_F9: mnuldacpd->trigger(); return true;
+    case Qt::Key_Escape:
+      // Players expect Escape to leave full screen; in a window it stays with
+      // whatever has the keyboard.
+      if (!DXDraw->options().FullScreen) return false;
+      Command([this] { ToggleFullScreen(); });
+      return true;
     default: return false;
   }
 }

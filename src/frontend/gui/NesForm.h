@@ -29,6 +29,7 @@
 
 class QAction;
 class QActionGroup;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -122,7 +123,8 @@ class TfrmNES : public QMainWindow, public Host {
   void RestoreDisplay();
   // "Tamanho da Janela": the picture area becomes `multiple` times 256 x 240
   // (1 keeps the designed window), or the largest multiple that fits the
-  // screen; the item of the size taken is checked.
+  // screen, which the status bar then names; the item of the size taken is
+  // checked. Full screen draws at the largest multiple the screen holds.
   void SetWindowSize(int multiple);
   int WindowSize() const { return windowSize_; }
 
@@ -167,6 +169,14 @@ class TfrmNES : public QMainWindow, public Host {
   void ApplyLoadedSettings();
   void CollectSettings();
   bool FormKeyDown(int key);
+  // While a cartridge is loaded, a controller's key aimed at the menu bar or
+  // at one of the window's menus is kept from it (it still counts for the
+  // controller): true when `key` was such a key.
+  bool KeepGameKeyFromMenus(QWidget* target, const QKeyEvent& key);
+  bool IsControllerKey(const QKeyEvent& key) const;
+  // After a menu closes, the keyboard goes back to the picture rather than
+  // staying with the menu bar, while a cartridge is loaded.
+  void ReturnKeyboardToPicture();
   void DrawFpsText(int x, int y, const QString& format);
   // The two halves of ToggleFullScreen, without the display's restart.
   void ShowWindowed();

@@ -11,8 +11,10 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <limits>
 #include <stdexcept>
 
 #include "frontend/gui/MidiMenu.h"
@@ -80,9 +82,11 @@ void TClientArea::paintEvent(QPaintEvent*) {
   const QImage& picture = form_.WindowPicture();
   if (picture.isNull()) return;
   // The window path: the picture centred at the window's size multiple (or
-  // the largest that fits), the figure under it.
-  int scale = form_.WindowSize();
-  while (scale > 1 && (picture.width() * scale > width() || picture.height() * scale > height())) --scale;
+  // the largest that fits; in full screen the largest that fits at all), the
+  // figure under it.
+  const int largest =
+      form_.DXDraw->options().FullScreen ? std::numeric_limits<int>::max() : form_.WindowSize();
+  const int scale = TDXDraw::FittingMultiple(size(), picture.size(), largest);
   const int x = (width() - picture.width() * scale) / 2;
   const int y = (height() - picture.height() * scale) / 2;
   painter.drawImage(QRect(x, y, picture.width() * scale, picture.height() * scale), picture);
@@ -133,6 +137,8 @@ void TfrmNES::PrepareDisplay() {
   if (settings_.StartFullScreen == 1 && UseDirectDraw) ToggleFullScreen();
   Terminal->hide();
   DXDraw->setVisible(UseDirectDraw);
+  // The game's keys go to the picture from the start.
+  client_->setFocus(Qt::OtherFocusReason);
 }
 
 void TfrmNES::ToggleFullScreen() {
@@ -196,6 +202,10 @@ void TfrmNES::ShowFullScreen() {
   DXDraw->SetFullScreenOption(true);
   setMinimumSize(0, 0);
   setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  // A window manager makes a full-screen window cover its screen; a bare X
+  // session (a cabinet, a kiosk) has none, and the window would stay as it
+  // was without its menus. Asking for the screen's area first covers both.
+  if (QScreen* where = screen()) setGeometry(where->geometry());
   showFullScreen();
 }
 

@@ -108,12 +108,12 @@ bool KeyboardTracker::eventFilter(QObject* watched, QEvent* event) {
   // A key event reaches the filter once per widget it propagates through;
   // only the first delivery (to a widget's window) needs to count, and
   // setting a bit twice is harmless.
-  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->isAutoRepeat()) {
-      const int code = VirtualKeyFromQt(key->key(), key->modifiers());
-      if (code > 0 && code < 256) keys_.set(size_t(code), type == QEvent::KeyPress);
-    }
-  }
+  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) Track(*static_cast<QKeyEvent*>(event));
   return QObject::eventFilter(watched, event);
+}
+
+void KeyboardTracker::Track(const QKeyEvent& key) {
+  if (key.isAutoRepeat()) return;
+  const int code = VirtualKeyFromQt(key.key(), key.modifiers());
+  if (code > 0 && code < 256) keys_.set(size_t(code), key.type() == QEvent::KeyPress);
 }

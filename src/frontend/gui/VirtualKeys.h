@@ -4,6 +4,7 @@
 // application-wide tracker keeps which of them are down.
 #pragma once
 
+#include <QKeyEvent>
 #include <QObject>
 
 #include "frontend/Controllers.h"
@@ -22,6 +23,9 @@ class KeyboardTracker : public QObject {
   const KeyboardState& Keys() const { return keys_; }
   // Releases every key, as when the application loses the keyboard.
   void Clear() { keys_.reset(); }
+  // Counts a key event; for a filter that keeps the event from its target
+  // and may see it before the tracker does.
+  void Track(const QKeyEvent& key);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

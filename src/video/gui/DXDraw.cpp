@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 namespace {
@@ -91,16 +92,28 @@ void TDXDraw::SetScale(int multiple) {
   update();
 }
 
+int TDXDraw::FittingMultiple(QSize area, QSize picture, int largest) {
+  if (picture.isEmpty()) return 1;
+  return std::clamp(std::min(area.width() / picture.width(), area.height() / picture.height()), 1,
+                    std::max(largest, 1));
+}
+
 QRect TDXDraw::PictureRect() const {
   if (options_.Stretch) return rect();
   // Whole multiples only, so every surface pixel becomes a square block of
-  // the same size; a widget too small for the chosen one takes what fits.
-  int multiple = scale_;
-  while (multiple > 1 && (surface_.width() * multiple > width() || surface_.height() * multiple > height()))
-    --multiple;
+  // the same size. A window keeps the size the player chose (or what fits of
+  // it); a full screen is the player's whole view, and a picture at the
+  // window's multiple would sit small in the middle of it.
+  const int largest = options_.FullScreen ? std::numeric_limits<int>::max() : scale_;
+  const int multiple = FittingMultiple(size(), surface_.size(), largest);
   QRect target(QPoint(0, 0), surface_.size() * multiple);
   if (options_.Center) target.moveCenter(rect().center());
   return target;
+}
+
+void TDXDraw::SetFullScreenOption(bool on) {
+  options_.FullScreen = on;
+  update();
 }
 
 void TDXDraw::SetStretch(bool on) {

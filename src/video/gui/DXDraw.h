@@ -4,7 +4,8 @@
 // surface, and Flip, which shows the surface and then waits for the next
 // frame deadline of the NTSC rate. That wait is what paces emulation.
 // The surface is shown at a whole multiple of its size with sharp pixels,
-// centred, or stretched over the whole widget.
+// centred, or stretched over the whole widget. In full screen the multiple is
+// the largest the screen holds; in a window it is the one chosen.
 #pragma once
 
 #include <QImage>
@@ -49,12 +50,15 @@ class TDXDraw : public QWidget {
   const Options& options() const { return options_; }
   void SetStretch(bool on);
   void SetSystemMemory(bool on) { options_.SystemMemory = on; }
-  void SetFullScreenOption(bool on) { options_.FullScreen = on; }
+  void SetFullScreenOption(bool on);
   void SetWaitVBlank(bool on) { options_.WaitVBlank = on; }
-  // The multiple (1-4) the surface is drawn at when it is not stretched; a
-  // widget too small for it gets the largest multiple that fits.
+  // The multiple (1-4) the surface is drawn at in a window when it is not
+  // stretched; a widget too small for it gets the largest multiple that fits.
   void SetScale(int multiple);
   int Scale() const { return scale_; }
+  // The largest whole multiple of `picture`, at most `largest`, that `area`
+  // holds; 1 when not even that fits.
+  static int FittingMultiple(QSize area, QSize picture, int largest);
   // Where the surface lands in the widget now, in logical pixels.
   QRect PictureRect() const;
   void SetDisplayMode(const DisplayMode& mode) { mode_ = mode; }

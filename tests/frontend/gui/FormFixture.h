@@ -83,6 +83,15 @@ class FormTest : public ::testing::Test {
 
   QAction* Item(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 
+  // Where the keyboard sends a key now, as for a key the player types: an
+  // open menu, else the widget with the keyboard, else the window.
+  QWidget* KeyTarget() const {
+    if (QWidget* popup = QApplication::activePopupWidget())
+      return popup->focusWidget() != nullptr ? popup->focusWidget() : popup;
+    if (QWidget* focus = QApplication::focusWidget()) return focus;
+    return form.get();
+  }
+
   std::unique_ptr<TfrmNES> form;
   QString nextRomFile, nextBitmapFile;
   QStringList errors;

@@ -1,12 +1,15 @@
 // "Tamanho da Janela": the picture area at each multiple of 256 x 240, the
 // choice kept between runs, the fall-back on a screen too small for it, and
 // the picture drawn as whole blocks of one colour. The GUI tests run on an
-// offscreen screen of 1920 x 1200 beside one of 1024 x 768 (screens.json).
+// offscreen screen of 1920 x 1200 beside one of 1024 x 768 and one of
+// 1280 x 800 (screens.json).
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStatusBar>
 #include <set>
 
 #include "frontend/gui/FormFixture.h"
+#include "frontend/gui/NesFormParts.h"
 #include "video/gui/DXDraw.h"
 
 namespace {
@@ -64,12 +67,29 @@ TEST_F(FormTest, ASizeTooLargeForTheScreenFallsBackToTheLargestThatFits) {
   ASSERT_EQ(form->screen(), small);
   // 768 lines of screen: 3x (720 lines of picture plus menu, toolbar and
   // status bar) does not fit, 2x does.
+  // The status bar says so, naming both sizes, and the menu marks the one used.
   Item("Tamanho4x")->trigger();
   EXPECT_EQ(form->WindowSize(), 2);
+  EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Tamanho 4x não cabe na tela; usando 2x."));
   EXPECT_TRUE(form->WindowSizes[1]->isChecked());
   EXPECT_FALSE(form->WindowSizes[3]->isChecked());
   EXPECT_EQ(form->centralWidget()->size(), QSize(512, 480));
   EXPECT_TRUE(FitsItsScreen(*form));
+  // A size that fits takes the notice away.
+  Item("Tamanho1x")->trigger();
+  EXPECT_TRUE(form->statusBar()->currentMessage().isEmpty());
+  EXPECT_TRUE(form->StatusPanel0->isVisible());
+  // Chosen in full screen, where the status bar is hidden, the notice is
+  // there on the way back, in place of the panels rather than over them.
+  Item("elaCheia1")->trigger();
+  Item("Tamanho4x")->trigger();
+  Item("elaCheia1")->trigger();
+  EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Tamanho 4x não cabe na tela; usando 2x."));
+  EXPECT_FALSE(form->StatusPanel0->isVisible());
+  EXPECT_FALSE(form->StatusPanel1->isVisible());
+  Item("Tamanho2x")->trigger();
+  EXPECT_TRUE(form->StatusPanel0->isVisible());
+  EXPECT_TRUE(form->StatusPanel1->isVisible());
 }
 
 TEST_F(FormTest, WindowSizeIsStoredAndRestored) {
