@@ -37,7 +37,7 @@ class FormTest : public ::testing::Test {
   // A new window, as at program start, with `arguments` as its command line.
   TfrmNES& Open(const QStringList& arguments = {}) {
     form.reset();
-    form = std::make_unique<TfrmNES>(arguments);
+    form = std::make_unique<TfrmNES>(arguments, nullptr, devices);
     form->ChooseRomFile = [this] { return nextRomFile; };
     form->ChooseBitmapFile = [this] { return nextBitmapFile; };
     form->ShowError = [this](const QString& text) { errors << text; };
@@ -84,6 +84,8 @@ class FormTest : public ::testing::Test {
   QAction* Item(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 
   std::unique_ptr<TfrmNES> form;
+  // The sound devices the next Open gives the window (none by default).
+  SoundDeviceFactory devices;
   QString nextRomFile, nextBitmapFile;
   QStringList errors;
 
