@@ -41,7 +41,7 @@ void BM_CpuRunTightLoop(benchmark::State& state) {
     m.Cpu.PC = 0x8000;
     m.Cpu.Cycles = m.Cpu.CyclesPerLine;
     gSlicesLeft = slicesPerRound;
-    benchmark::DoNotOptimize(CpuRun(m.Cpu));
+    benchmark::DoNotOptimize(CpuRun(m));
     const int64_t passes = m.Ram[0] | m.Ram[1] << 8;
     instructions += passes * 6 + (passes >> 8) * 2;
   }

@@ -90,12 +90,11 @@ void BM_SplitScreenCartridgeFrames(benchmark::State& state) {
     state.SkipWithError("video_scroll.nes could not be started");
     return;
   }
-  MachineScope current(m);
   constexpr int kFrames = 100;
   for (auto _ : state) {
     host.budget = kFrames;
     m.Running = true;
-    CpuRun(m.Cpu);
+    CpuRun(m);
   }
   state.SetItemsProcessed(state.iterations() * kFrames);
   state.SetLabel("items = frames");

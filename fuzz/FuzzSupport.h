@@ -30,3 +30,8 @@ void StartRunAndUnload(const std::string& path, const std::string& fileName);
 // Aborts the fuzzing run (a finding) when a bank-table window has left its
 // storage; the sanitizers catch the accesses, this catches the mapping.
 void RequireBankTablesInBounds(const Machine& m);
+
+// The running cartridge the snapshot target restores into: a program that
+// turns the picture and its interrupt on and loops, with pattern ROM, run for
+// two frames. Its snapshot is the target's seed, so the image's CRC matches.
+void StartSnapshotMachine(BudgetMachine& b);

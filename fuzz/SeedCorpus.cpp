@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "cartridge/MapperCatalogue.h"
+#include "core/Snapshot.h"
+#include "cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 
@@ -83,6 +86,19 @@ int main(int argc, char** argv) {
   // The battery cartridge jumps to $6000: LDA #$1E / STA $2001 / INC $00 / JMP $6000.
   Seed(root / "BatteryFileFuzz", "program.sav", {0xA9, 0x1E, 0x8D, 0x01, 0x20, 0xE6, 0x00, 0x4C, 0x00, 0x60});
   Seed(root / "BatteryFileFuzz", "noise.sav", RandomBytes(8192, 3));
+
+  // The snapshot target's own machine, as it stands after its two frames and
+  // part way through the next (where the picture is in the snapshot too).
+  {
+    BudgetMachine b;
+    StartSnapshotMachine(b);
+    std::vector<uint8_t> snapshot;
+    TakeSnapshot(b.m, snapshot);
+    Seed(root / "SnapshotFuzz", "frame-start.snap", snapshot);
+    for (int i = 0; i < 500; ++i) DebugStep(b.m);
+    TakeSnapshot(b.m, snapshot);
+    Seed(root / "SnapshotFuzz", "mid-frame.snap", snapshot);
+  }
 
   // One seed per board: the board's index, an image of 4 program banks and 2
   // pattern banks, and the bank switcher.

@@ -24,7 +24,6 @@ std::string UpperAscii(std::string text) {
 }  // namespace
 
 bool StartCartridge(Machine& m, const std::string& path) {
-  MachineScope current(m);
   if (m.CartridgeLoaded()) {
     m.host->SetCartridgeItemsEnabled(false);
     UnloadCartridge(m);
@@ -36,7 +35,7 @@ bool StartCartridge(Machine& m, const std::string& path) {
   ResetMachine(m);
   m.Log("6502 iniciado.");
   const bool sound = m.host->SoundEnabled();
-  if (sound) SoundStart(nullptr, m.host->SoundRate(), 255);
+  if (sound) SoundStart(*m.Sound, nullptr, m.host->SoundRate(), 255);
   m.SoundOn = sound;
   m.host->PrepareDisplay();
   m.Running = true;
@@ -49,7 +48,6 @@ void LoadAndStart(Machine& m, const std::string& path) {
 }
 
 void ResetMachine(Machine& m) {
-  MachineScope current(m);
   m.SkipCounter = 0;
   SoundResetRegisters(m);  // $4000-$400E; periods and counters carry on
   m.PadState = {};
@@ -67,9 +65,12 @@ void ResetMachine(Machine& m) {
   m.ReadPending = true;
   m.ScrollToggle = 0;
   m.ScanlineCounter = 0;
+  // Nothing of a held frame start survives a reset.
+  m.FrameStartHeld = false;
+  m.RestorePending = false;
   m.Log("resetando 6502...");
   // The reset vector is read through the banks the mapper has just set up.
-  CpuReset(m.Cpu);
+  CpuReset(m);
 }
 
 void UnloadCartridge(Machine& m) {
@@ -93,7 +94,7 @@ void UnloadCartridge(Machine& m) {
   m.RomFolder.clear();
   // With sound on the device stays open; the hook silenced every channel
   // when it stopped the run loop.
-  if (!m.SoundOn) SoundStop();
+  if (!m.SoundOn) SoundStop(*m.Sound);
   m.host->LeaveDisplay();
   m.Log("Cartucho Descarregado.");
   m.host->SetStatusText("");
@@ -112,6 +113,5 @@ void RunOrContinue(Machine& m) {
     m.LoopRestarted = true;
     return;
   }
-  MachineScope current(m);
-  CpuRun(m.Cpu);
+  CpuRun(m);
 }

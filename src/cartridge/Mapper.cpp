@@ -3,12 +3,13 @@
 #include <array>
 
 #include "cartridge/MapperCatalogue.h"
+#include "core/Crc32.h"
 
 namespace {
 
 // Pattern storage shown by emptied tables, so that a stray read never
 // follows a null pointer.
-const std::array<uint8_t, 0x2000> kNoPatterns{};
+const std::array<uint8_t, kEmptyPatternSize> kNoPatterns{};
 
 struct NamedMapper {
   int Number;
@@ -60,7 +61,9 @@ size_t PrgSize(const Machine& m) { return static_cast<size_t>(m.PrgCount) * 0x40
 
 // With no pattern ROM the picture processor's own memory is the storage.
 const uint8_t* ChrStorage(const Machine& m) { return m.ChrCount > 0 ? m.ChrRom.data() : m.Vram.data(); }
-size_t ChrSize(const Machine& m) { return m.ChrCount > 0 ? static_cast<size_t>(m.ChrCount) * 0x2000 : 0x4000; }
+size_t ChrSize(const Machine& m) {
+  return m.ChrCount > 0 ? static_cast<size_t>(m.ChrCount) * 0x2000 : 0x4000;
+}
 
 // Points 8 KB processor window `entry` at byte `offset` of the program image.
 void SetPrgEntry(Machine& m, unsigned entry, size_t offset) {
@@ -91,7 +94,9 @@ void SetMirroring(Machine& m, int h) {
   m.MirrorMask = h ? 0x400 : 0x800;
 }
 
-void MapPrg8(Machine& m, uint16_t window, uint32_t bank) { SetPrgEntry(m, window >> 13, size_t{bank} * 0x2000); }
+void MapPrg8(Machine& m, uint16_t window, uint32_t bank) {
+  SetPrgEntry(m, window >> 13, size_t{bank} * 0x2000);
+}
 
 void MapPrg16(Machine& m, uint16_t window, uint32_t bank) {
   for (unsigned i = 0; i < 2; ++i) SetPrgEntry(m, (window >> 13) + i, size_t{bank} * 0x4000 + i * 0x2000);
@@ -101,7 +106,9 @@ void MapPrg32(Machine& m, uint32_t bank) {
   for (unsigned i = 0; i < 4; ++i) SetPrgEntry(m, 4 + i, size_t{bank} * 0x8000 + i * 0x2000);
 }
 
-void MapChr1(Machine& m, uint16_t window, uint32_t bank) { SetChrEntry(m, (window >> 10) & 7, size_t{bank} * 0x400); }
+void MapChr1(Machine& m, uint16_t window, uint32_t bank) {
+  SetChrEntry(m, (window >> 10) & 7, size_t{bank} * 0x400);
+}
 
 void MapChr4(Machine& m, uint16_t window, uint32_t bank) {
   const unsigned first = (window >> 10) & 7;
@@ -133,6 +140,7 @@ bool MapperInit(Machine& m, int number) {
   if (board->Init) board->Init(m);
   m.MapperWrite = board->Write ? board->Write : &MapperWriteNone;
   m.LoadedMapperName = MapperName(number);
+  m.ImageCrc = Crc32(m.ChrRom.data(), m.ChrRom.size(), Crc32(m.PrgRom.data(), m.PrgRom.size()));
   return true;
 }
 
@@ -163,6 +171,8 @@ void MapperScanline(Machine& m, uint8_t& code) {
 
 void MapRam(Machine& m) { m.CpuBankTable[0] = {m.Ram.data(), 0x7FF}; }
 void MapBatteryRam(Machine& m) { m.CpuBankTable[3] = {m.BatteryRam.data(), 0x1FFF}; }
+
+const uint8_t* EmptyPatternStorage() { return kNoPatterns.data(); }
 
 void ClearBankTables(Machine& m) {
   m.CpuBankTable.fill({});

@@ -36,3 +36,6 @@ void MapRam(Machine& m);
 void MapBatteryRam(Machine& m);
 // Empties both bank tables (unload).
 void ClearBankTables(Machine& m);
+// The 8 KB of zeros that emptied pattern windows show.
+const uint8_t* EmptyPatternStorage();
+constexpr size_t kEmptyPatternSize = 0x2000;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "core/Snapshot.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ namespace {
 constexpr size_t kOamOffset = 2049;
 constexpr size_t kVramOffset = 2049 + 257;
 static_assert(kStateFileSize == 18691);
+// A snapshot is a few tens of kilobytes; anything far larger is no state file.
+constexpr size_t kLargestStateFile = kStateFileSize + 1024 * 1024;
 
 }  // namespace
 
@@ -30,6 +33,13 @@ void SaveState(Machine& m) {
   bytes.insert(bytes.end(), m.Ram.begin(), m.Ram.end());
   bytes.insert(bytes.end(), m.Oam.begin(), m.Oam.end());
   bytes.insert(bytes.end(), m.Vram.begin(), m.Vram.end());
+  // The whole console follows the three memories. Readers of the three alone
+  // (older versions, other programs) take the first 18,691 bytes as before.
+  if (m.CartridgeLoaded()) {
+    std::vector<uint8_t> snapshot;
+    TakeSnapshot(m, snapshot);
+    bytes.insert(bytes.end(), snapshot.begin(), snapshot.end());
+  }
   // A failed write throws before the log line: the caller shows the error.
   WriteFileAtomically(StateFileName(m), bytes);
   m.Log("Arquivo gravado com sucesso.");
@@ -43,12 +53,27 @@ void LoadState(Machine& m) {
   try {
     std::error_code error;
     const auto size = std::filesystem::file_size(Utf8Path(name), error);
-    if (!error && size == kStateFileSize) bytes = ReadFilePrefix(name, kStateFileSize);
+    if (!error && size >= kStateFileSize && size <= kLargestStateFile)
+      bytes = ReadFilePrefix(name, static_cast<size_t>(size));
   } catch (const std::runtime_error&) {
     bytes.clear();
   }
-  if (bytes.size() != kStateFileSize) {
+  const std::span<const uint8_t> tail = bytes.size() > kStateFileSize
+                                            ? std::span<const uint8_t>(bytes).subspan(kStateFileSize)
+                                            : std::span<const uint8_t>();
+  // Past the memories only a snapshot of ours is accepted.
+  if (bytes.size() < kStateFileSize || (bytes.size() > kStateFileSize && !LooksLikeSnapshot(tail))) {
     m.Log("Erro ao carregar arquivo: " + name);
+    return;
+  }
+  if (!tail.empty()) {
+    // The snapshot holds the three memories too, and everything else.
+    const RestoreResult result = RestoreSnapshot(m, tail);
+    if (result != RestoreResult::Restored) {
+      m.Log(RestoreMessage(result));
+      return;
+    }
+    m.Log("Arquivo carregado com sucesso.");
     return;
   }
   std::copy_n(bytes.begin(), m.Ram.size(), m.Ram.begin());

@@ -4,13 +4,12 @@
 
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
+#include "sound/SoundLayerState.h"
 #include "video/ScanlineHook.h"
 
 namespace {
 NullHost nullHost;
 }
-
-Machine* CurrentMachine = nullptr;
 
 uint64_t Machine::NewPatternRomSerial() {
   // Machines may load cartridges on several threads (tests do).
@@ -22,7 +21,10 @@ Machine::Machine()
     : Hook(&ScanlineHook),
       Autosave(std::make_shared<BatteryAutosave>()),
       MapperWrite(&MapperWriteNone),
+      Sound(std::make_unique<SoundLayer>()),
       host(&nullHost) {
   Cpu.CyclesPerLine = kCyclesPerLine;
   ClearBankTables(*this);
 }
+
+Machine::~Machine() = default;

@@ -1,7 +1,8 @@
 // The Machine: the whole console state that the main window owns (processor
 // record, memories, picture-processor registers, bank tables, cartridge images,
 // mapper registers, controller bytes, sound model fields, run flags). The
-// processor reaches it through CurrentMachine; tests make their own current.
+// processor, the bus and the hook take the Machine they run on, so any number
+// of Machines may exist side by side.
 #pragma once
 
 #include <array>
@@ -16,6 +17,7 @@
 
 struct Machine;
 class BatteryAutosave;
+struct SoundLayer;
 
 using HookFn = uint8_t (*)(Machine&);
 using MapperWriteFn = void (*)(Machine&, uint16_t address, uint8_t value);
@@ -41,6 +43,7 @@ constexpr int kScreenHeight = 240;
 
 struct Machine {
   Machine();
+  ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
@@ -55,6 +58,14 @@ struct Machine {
   // was active: that hook call ends at once and the loop takes the processor
   // record as the command left it, as a fresh loop would.
   bool LoopRestarted = false;
+  // Set while the hook's line-0 call stands between the frame start (poll,
+  // message processing) and the rest of that line (mapper clock, scroll
+  // latch, sprite-0 test), and kept when the run stops there. A snapshot
+  // records it; a resumed run drops that rest, a restored one runs it first,
+  // as the run it was taken from went on to do.
+  bool FrameStartHeld = false;
+  // Set by a restore: the next run first finishes it (ResumeRestored).
+  bool RestorePending = false;
 
   // --- Memories (each plain memory carries one spare byte, saved in states) -
   std::array<uint8_t, 2049> Ram{};
@@ -116,6 +127,9 @@ struct Machine {
   // serving as pattern RAM). The renderer keeps drawn rows only under a
   // non-zero one, as only a ROM's pattern bytes never change.
   uint64_t PatternRomSerial = 0;
+  // CRC-32 of PrgRom followed by ChrRom, taken when the mapper is installed:
+  // the cartridge a snapshot belongs to.
+  uint32_t ImageCrc = 0;
 
   // --- Mapper state (one cartridge at a time) --------------------------------------
   MapperWriteFn MapperWrite;
@@ -140,6 +154,9 @@ struct Machine {
   std::array<bool, 5> ChannelEnabled{true, true, true, true, true};
   int32_t SoundVolume = 10;
   int32_t SoundFrameCountdown = 0;
+  // The device layer (Sound.h): its devices and worker, and what each channel
+  // last sent, which decides the MIDI messages that follow.
+  std::unique_ptr<SoundLayer> Sound;
 
   // --- Lifecycle -----------------------------------------------------------------------
   bool Running = false;
@@ -154,20 +171,4 @@ struct Machine {
 
   // Appends one line to the log.
   void Log(std::string_view line) { host->AppendLog(line); }
-};
-
-// The machine the processor and the free-function bus routines work on.
-extern Machine* CurrentMachine;
-
-// Makes a machine current for its lifetime (tests, runner), restoring the
-// previous one afterwards.
-class MachineScope {
- public:
-  explicit MachineScope(Machine& m) : previous_(CurrentMachine) { CurrentMachine = &m; }
-  ~MachineScope() { CurrentMachine = previous_; }
-  MachineScope(const MachineScope&) = delete;
-  MachineScope& operator=(const MachineScope&) = delete;
-
- private:
-  Machine* previous_;
 };

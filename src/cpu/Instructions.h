@@ -15,13 +15,12 @@
 namespace cpu6502 {
 
 // --- The bus --------------------------------------------------------------------
-// The machine is handed down from the run loop rather than read from
-// CurrentMachine at each access: every store through a byte pointer could
-// change that global as far as the compiler knows, so it would be reloaded
-// after each one.
-CPU_INLINE uint8_t Peek(Machine& m, uint16_t address) { return MemPeek(m, address); }
-CPU_INLINE uint8_t Read(Machine& m, uint16_t address) { return MemRead(m, address); }
-CPU_INLINE void Write(Machine& m, uint16_t address, uint8_t value) { MemWrite(m, address, value); }
+// The machine is handed down from the run loop as a reference, never read
+// from a global: every store through a byte pointer could change a global as
+// far as the compiler knows, so it would be reloaded after each one.
+CPU_INLINE uint8_t Peek(Machine& m, uint16_t address) { return CpuPeek(m, address); }
+CPU_INLINE uint8_t Read(Machine& m, uint16_t address) { return CpuRead(m, address); }
+CPU_INLINE void Write(Machine& m, uint16_t address, uint8_t value) { CpuWrite(m, address, value); }
 
 // --- Instruction stream and stack ------------------------------------------
 // Every byte of the instruction stream is peeked: reading code never touches

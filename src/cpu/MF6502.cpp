@@ -4,14 +4,15 @@
 // loop and CpuStep.
 #include "cpu/MF6502.h"
 
+#include "core/Snapshot.h"
 #include "cpu/Bus.h"
 #include "cpu/Instructions.h"
 
 namespace {
 
-uint16_t ReadVector(uint16_t at) {
-  const uint8_t lo = CpuRead(at);
-  const uint8_t hi = CpuRead(static_cast<uint16_t>(at + 1));
+uint16_t ReadVector(Machine& m, uint16_t at) {
+  const uint8_t lo = CpuRead(m, at);
+  const uint8_t hi = CpuRead(m, static_cast<uint16_t>(at + 1));
   return static_cast<uint16_t>(lo | hi << 8);
 }
 
@@ -29,11 +30,19 @@ class RunLoopScope {
   Machine& m_;
 };
 
+// A run that follows a restore first finishes it (ResumeRestored).
+uint8_t ResumeRestoredLine(Machine& m) {
+  if (!m.RestorePending) [[likely]]
+    return intNone;
+  return ResumeRestored(m);
+}
+
 // The end of a slice: ask the scanline hook what happens next and refill the
 // slice. The refill is an assignment, so cycles the last instruction ran past
 // the slice's end are dropped. A deferred interrupt (CLI/PLP with one pending)
 // ends its shortened slice without a hook call and resumes the saved count.
-uint8_t EndSlice(TCpuState& s) {
+uint8_t EndSlice(Machine& m) {
+  TCpuState& s = m.Cpu;
   if (s.DeferInterrupt) [[unlikely]] {
     s.DeferInterrupt = 0;
     s.Cycles += s.SavedCycles - 1;
@@ -41,14 +50,14 @@ uint8_t EndSlice(TCpuState& s) {
     s.PendingInterrupt = intNone;
     return code;
   }
-  const uint8_t code = CpuScanlineHook();
-  Machine& m = *CurrentMachine;
+  const uint8_t code = CpuScanlineHook(m);
   if (m.LoopRestarted) [[unlikely]] {
     // Emulation was restarted from inside the hook: the record is what the
-    // reset, the new cartridge or the debugger left, slice count included,
-    // and no interrupt of the old run reaches it.
+    // reset, the new cartridge, the debugger or a restored snapshot left,
+    // slice count included, and no interrupt of the old run reaches it.
     m.LoopRestarted = false;
-    return code == intStop ? intStop : intNone;
+    if (code == intStop) return intStop;
+    return ResumeRestoredLine(m);
   }
   s.Cycles = s.CyclesPerLine;
   return code;
@@ -56,71 +65,75 @@ uint8_t EndSlice(TCpuState& s) {
 
 }  // namespace
 
-void CpuReset(TCpuState& s) {
+void CpuReset(Machine& m) {
+  TCpuState& s = m.Cpu;
   s.A = s.X = s.Y = 0;
   // Z and bit 5 set, I clear; the stack starts at the top of page $01.
   s.P = FlagZ | FlagU;
   s.S = 0xFF;
-  s.PC = ReadVector(0xFFFC);
+  s.PC = ReadVector(m, 0xFFFC);
   s.Cycles = s.CyclesPerLine;
   s.PendingInterrupt = intNone;
   s.DeferInterrupt = 0;
   s.SavedCycles = 0;
 }
 
-void CpuInterrupt(TCpuState& s, uint8_t code) {
+void CpuInterrupt(Machine& m, uint8_t code) {
+  TCpuState& s = m.Cpu;
   // An IRQ that meets a set I is gone, not remembered.
   if (code == intNMI || (code == intIRQ && !(s.P & FlagI))) {
     s.Cycles -= 7;
-    Machine& m = *CurrentMachine;
     cpu6502::Push(m, s, static_cast<uint8_t>(s.PC >> 8));
     cpu6502::Push(m, s, static_cast<uint8_t>(s.PC));
     cpu6502::Push(m, s, static_cast<uint8_t>(s.P & ~FlagB));
     s.P = static_cast<uint8_t>(s.P & ~FlagD);
     // Only IRQ masks further IRQs; an NMI leaves I as it was.
     if (code == intIRQ) s.P |= FlagI;
-    s.PC = ReadVector(code == intNMI ? 0xFFFA : 0xFFFE);
+    s.PC = ReadVector(m, code == intNMI ? 0xFFFA : 0xFFFE);
   }
 }
 
-uint16_t CpuRun(TCpuState& s) {
-  Machine& m = *CurrentMachine;
+uint16_t CpuRun(Machine& m) {
+  TCpuState& s = m.Cpu;
   // Loops never nest: a command that reaches here from inside the active
   // loop's hook has already set Running, and that loop simply carries on.
   if (m.RunLoopDepth > 0) return s.PC;
   RunLoopScope active(m);
+  // A resume from a stop leaves the rest of the held line undone, as it
+  // always has; only a restored snapshot carries it out.
+  if (const uint8_t code = ResumeRestoredLine(m); code != intNone) CpuInterrupt(m, code);
+  m.FrameStartHeld = false;
 
   // The registers live in a local copy while instructions run, so the compiler
   // keeps them in machine registers; the record is brought up to date before
   // the hook runs (it may reset the processor or be looked at) and reloaded after.
   TCpuState r = s;
   for (;;) {
-    // The machine the slice runs on, taken once per slice: the hook is the
-    // only place that may make another machine current.
-    Machine& current = *CurrentMachine;
     do {
-      cpu6502::ExecuteInstruction<true>(current, r);
+      cpu6502::ExecuteInstruction<true>(m, r);
     } while (r.Cycles > 0);
     s = r;
-    const uint8_t code = EndSlice(s);
+    const uint8_t code = EndSlice(m);
     if (code == intStop) return s.PC;
-    if (code != intNone) CpuInterrupt(s, code);
+    if (code != intNone) CpuInterrupt(m, code);
     r = s;
   }
 }
 
-uint16_t CpuStep(TCpuState& s) {
-  cpu6502::ExecuteInstruction<false>(*CurrentMachine, s);
-  return s.PC;
+uint16_t CpuStep(Machine& m) {
+  m.FrameStartHeld = false;
+  cpu6502::ExecuteInstruction<false>(m, m.Cpu);
+  return m.Cpu.PC;
 }
 
-uint16_t DebugStep(TCpuState& s) {
-  const uint16_t pc = CpuStep(s);
-  if (s.Cycles > 0) return pc;
+uint16_t DebugStep(Machine& m) {
+  if (const uint8_t code = ResumeRestoredLine(m); code != intNone) CpuInterrupt(m, code);
+  const uint16_t pc = CpuStep(m);
+  if (m.Cpu.Cycles > 0) return pc;
   // Stepping goes on across a frame start: intStop reaches CpuInterrupt,
   // which does nothing with it, and the address returned is the one after
   // the instruction even when an interrupt has just been entered.
-  const uint8_t code = EndSlice(s);
-  if (code != intNone) CpuInterrupt(s, code);
+  const uint8_t code = EndSlice(m);
+  if (code != intNone) CpuInterrupt(m, code);
   return pc;
 }

@@ -8,8 +8,6 @@
 #include "sound/NoteTable.h"
 #include "sound/SoundLayerState.h"
 
-SoundLayer gSound;
-
 namespace {
 
 // General MIDI program 80 (from 0) is the square-wave lead.
@@ -20,226 +18,308 @@ uint32_t Pack(uint32_t status, uint32_t data1, uint32_t data2) {
 }
 
 // Only the device: a new device catching up with what already stands.
-void SendToDevice(uint32_t status, uint32_t data1, uint32_t data2 = 0) {
+void SendToDevice(SoundLayer& s, uint32_t status, uint32_t data1, uint32_t data2 = 0) {
   // A device that could not be opened leaves no handle: messages go nowhere.
-  if (gSound.midi) gSound.midi->ShortMessage(Pack(status, data1, data2));
+  if (s.midi) s.midi->ShortMessage(Pack(status, data1, data2));
 }
 
-void SendToTap(uint32_t status, uint32_t data1, uint32_t data2 = 0) {
-  if (gSound.tap) gSound.tap->ShortMessage(Pack(status, data1, data2));
+void SendToTap(SoundLayer& s, uint32_t status, uint32_t data1, uint32_t data2 = 0) {
+  if (s.tap) s.tap->ShortMessage(Pack(status, data1, data2));
 }
 
-void Send(uint32_t status, uint32_t data1, uint32_t data2 = 0) {
-  SendToDevice(status, data1, data2);
-  SendToTap(status, data1, data2);
+void Send(SoundLayer& s, uint32_t status, uint32_t data1, uint32_t data2 = 0) {
+  SendToDevice(s, status, data1, data2);
+  SendToTap(s, status, data1, data2);
 }
 
-void NoteOff(int channel, int note) { Send(0x80 + channel, note & 0x7F, 127); }
+void NoteOff(SoundLayer& s, int channel, int note) { Send(s, 0x80 + channel, note & 0x7F, 127); }
 
 // What the channels stand at, for a device or a recording joining late: the
 // volume, the bend and the sounding note of each channel that has them.
 template <typename SendFn>
-void SendChannelState(SendFn send) {
+void SendChannelState(const SoundLayer& s, SendFn send) {
   for (int channel = 0; channel < kSoundChannels; ++channel) {
-    const SoundChannelCache& c = gSound.channels[channel];
+    const SoundChannelCache& c = s.channels[channel];
     if (c.midiVolume != 0) send(0xB0 + channel, 7, c.midiVolume);
     if (c.bend != 0) send(0xE0 + channel, c.bend & 0x7F, (c.bend >> 7) & 0x7F);
     if (c.note != 0) send(0x90 + channel, c.note & 0x7F, 127);
   }
 }
 
-void SendPrograms(bool toDevice) {
+void SendPrograms(SoundLayer& s, bool toDevice) {
   // Channel 4 keeps the synthesiser's default program.
   for (int channel = 0; channel < 4; ++channel) {
-    if (toDevice) SendToDevice(0xC0 + channel, kSquareLeadProgram);
+    if (toDevice) SendToDevice(s, 0xC0 + channel, kSquareLeadProgram);
     // Once in a recording is enough: they never change.
-    if (!gSound.tapProgrammed) SendToTap(0xC0 + channel, kSquareLeadProgram);
+    if (!s.tapProgrammed) SendToTap(s, 0xC0 + channel, kSquareLeadProgram);
   }
-  if (gSound.tap) gSound.tapProgrammed = true;
+  if (s.tap) s.tapProgrammed = true;
 }
 
 // With `withDevice` false the back end opens for a recording alone.
-void OpenMidiBackEnd(bool withDevice = true) {
-  gSound.mode = 0;
-  if (withDevice && gSound.factory.midi) gSound.midi = gSound.factory.midi();
-  if (gSound.midi && !gSound.midi->Open()) gSound.midi.reset();
+void OpenMidiBackEnd(SoundLayer& s, bool withDevice = true) {
+  s.mode = 0;
+  if (withDevice && s.factory.midi) s.midi = s.factory.midi();
+  if (s.midi && !s.midi->Open()) s.midi.reset();
   // The back end counts as open whether or not a device answered.
-  gSound.mode = 1;
-  gSound.tapOnly = !withDevice;
-  if (gSound.midi) gSound.midi->Reset();
-  SendPrograms(true);
+  s.mode = 1;
+  s.tapOnly = !withDevice;
+  if (s.midi) s.midi->Reset();
+  SendPrograms(s, true);
 }
 
-void ClearChannels() {
+void ClearChannels(SoundLayer& s) {
   // Only channels 0-3 start afresh; channel 4 keeps its cached note, bend and
   // volume across restarts.
-  for (int channel = 0; channel < 4; ++channel) gSound.channels[channel] = SoundChannelCache{};
+  for (int channel = 0; channel < 4; ++channel) s.channels[channel] = SoundChannelCache{};
 }
 
 bool ValidChannel(int channel) { return channel >= 0 && channel < kSoundChannels; }
 
 }  // namespace
 
-void SetSoundDevices(SoundDeviceFactory factory) { gSound.factory = std::move(factory); }
+void SetSoundDevices(SoundLayer& s, SoundDeviceFactory factory) { s.factory = std::move(factory); }
 
-const SoundDeviceFactory& CurrentSoundDevices() { return gSound.factory; }
+const SoundDeviceFactory& CurrentSoundDevices(const SoundLayer& s) { return s.factory; }
 
-void SoundStart(void* /*instance*/, int rate, int bufferCount) {
-  SoundStop();
-  gSound.channelMask = 255;
-  gSound.mode = 0;
-  gSound.tapOnly = false;
+void SoundStart(SoundLayer& s, void* /*instance*/, int rate, int bufferCount) {
+  SoundStop(s);
+  s.channelMask = 255;
+  s.mode = 0;
+  s.tapOnly = false;
   // The device that opens starts silent: notes the recording holds end here.
-  if (gSound.tap) gSound.tap->Reset();
-  ClearChannels();
+  if (s.tap) s.tap->Reset();
+  ClearChannels(s);
   if (rate > kWaveModeMin) {
-    OpenWaveBackEnd(rate, bufferCount);
+    OpenWaveBackEnd(s, rate, bufferCount);
   } else {
-    OpenMidiBackEnd();
+    OpenMidiBackEnd(s);
   }
 }
 
-void SoundStop() {
-  gSound.mode = 0;
+void SoundStop(SoundLayer& s) {
+  s.mode = 0;
   // The worker is ended before its device is closed, so the two never race.
-  gSound.StopWorker();
-  if (gSound.wave) {
+  s.StopWorker();
+  if (s.wave) {
     // Closing fails while buffers are still queued: hand them back and retry.
-    while (!gSound.wave->Close()) gSound.wave->Reset();
-    gSound.wave.reset();
+    while (!s.wave->Close()) s.wave->Reset();
+    s.wave.reset();
   }
-  gSound.queue.reset();
-  if (gSound.midi) {
-    gSound.midi->Reset();
-    gSound.midi->Close();
-    gSound.midi.reset();
+  s.queue.reset();
+  if (s.midi) {
+    s.midi->Reset();
+    s.midi->Close();
+    s.midi.reset();
   }
-  gSound.tapOnly = false;
+  s.tapOnly = false;
   // A recording goes on without a device: the channels keep their notes in
   // it exactly as before output stopped.
-  if (gSound.tap) {
-    gSound.mode = 1;
-    gSound.tapOnly = true;
-    SendPrograms(false);
+  if (s.tap) {
+    s.mode = 1;
+    s.tapOnly = true;
+    SendPrograms(s, false);
   }
 }
 
-void SoundReset() {
-  if (gSound.wave) gSound.wave->Reset();
-  if (gSound.midi) gSound.midi->Reset();
+void SoundReset(SoundLayer& s) {
+  if (s.wave) s.wave->Reset();
+  if (s.midi) s.midi->Reset();
   // The notes were cut where they are heard, so they end in the recording
   // too; without a device the recording is all there is and keeps them.
-  if (gSound.tap && gSound.mode == 1 && !gSound.tapOnly) gSound.tap->Reset();
+  if (s.tap && s.mode == 1 && !s.tapOnly) s.tap->Reset();
 }
 
-void SoundSwitchMidiDevice() {
-  if (gSound.mode != 1 || gSound.tapOnly) return;
-  if (gSound.midi) {
-    gSound.midi->Reset();
-    gSound.midi->Close();
-    gSound.midi.reset();
+void SoundSwitchMidiDevice(SoundLayer& s) {
+  if (s.mode != 1 || s.tapOnly) return;
+  if (s.midi) {
+    s.midi->Reset();
+    s.midi->Close();
+    s.midi.reset();
   }
-  if (gSound.factory.midi) gSound.midi = gSound.factory.midi();
-  if (gSound.midi && !gSound.midi->Open()) gSound.midi.reset();
-  if (!gSound.midi) return;
-  gSound.midi->Reset();
+  if (s.factory.midi) s.midi = s.factory.midi();
+  if (s.midi && !s.midi->Open()) s.midi.reset();
+  if (!s.midi) return;
+  s.midi->Reset();
   // The recording heard all this already; only the new device catches up.
-  SendPrograms(true);
-  SendChannelState([](uint32_t status, uint32_t d1, uint32_t d2) { SendToDevice(status, d1, d2); });
+  SendPrograms(s, true);
+  SendChannelState(s, [&s](uint32_t status, uint32_t d1, uint32_t d2) { SendToDevice(s, status, d1, d2); });
 }
 
-void SoundAttachTap(std::shared_ptr<MidiOut> tap) {
-  gSound.tap = std::move(tap);
-  gSound.tapProgrammed = false;
-  if (!gSound.tap) return;
-  if (gSound.mode == 0) {
+void SoundAttachTap(SoundLayer& s, std::shared_ptr<MidiOut> tap) {
+  s.tap = std::move(tap);
+  s.tapProgrammed = false;
+  if (!s.tap) return;
+  if (s.mode == 0) {
     // Output is off: the back end opens for the recording alone, as an open
     // would, so the file starts like any run with its program changes.
-    gSound.channelMask = 255;
-    ClearChannels();
-    OpenMidiBackEnd(false);
+    s.channelMask = 255;
+    ClearChannels(s);
+    OpenMidiBackEnd(s, false);
     return;
   }
-  if (gSound.mode != 1) return;
+  if (s.mode != 1) return;
   // Joining a running game: the programs (channel 4's is the General MIDI
   // default, stated so a player that had another one set plays it right),
   // then what each channel stands at.
-  SendPrograms(false);
-  SendToTap(0xC4, 0);
-  SendChannelState([](uint32_t status, uint32_t d1, uint32_t d2) { SendToTap(status, d1, d2); });
+  SendPrograms(s, false);
+  SendToTap(s, 0xC4, 0);
+  SendChannelState(s, [&s](uint32_t status, uint32_t d1, uint32_t d2) { SendToTap(s, status, d1, d2); });
 }
 
-void SoundDetachTap() {
-  gSound.tap.reset();
-  if (gSound.tapOnly) {
-    gSound.mode = 0;
-    gSound.tapOnly = false;
+void SoundDetachTap(SoundLayer& s) {
+  s.tap.reset();
+  if (s.tapOnly) {
+    s.mode = 0;
+    s.tapOnly = false;
   }
 }
 
-void SoundSetChannels(int count) {
+void SoundSetChannels(SoundLayer& s, int count) {
   // The held count starts at 0, so in practice it never changes; the wave
   // back end then opens with one channel.
-  if (gSound.waveChannels > 0) gSound.waveChannels = static_cast<uint16_t>(count);
-  SoundReset();
+  if (s.waveChannels > 0) s.waveChannels = static_cast<uint16_t>(count);
+  SoundReset(s);
 }
 
-void SoundSetFrequency(int channel, int hertz) {
-  const int32_t mode = gSound.mode;
+void SoundSetFrequency(SoundLayer& s, int channel, int hertz) {
+  const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
   if (mode >= kWaveModeMin) {
-    gSound.queue->Post(SoundMsg::SetFrequency, channel, hertz);
+    s.posted[channel].frequency = hertz;
+    s.queue->Post(SoundMsg::SetFrequency, channel, hertz);
   } else {
-    SoundUpdateChannel(channel, hertz, gSound.channels[channel].volume);
+    SoundUpdateChannel(s, channel, hertz, s.channels[channel].volume);
   }
 }
 
-void SoundSetVolume(int channel, int volume) {
-  const int32_t mode = gSound.mode;
+void SoundSetVolume(SoundLayer& s, int channel, int volume) {
+  const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
   if (mode >= kWaveModeMin) {
-    gSound.queue->Post(SoundMsg::SetVolume, channel, volume);
+    s.posted[channel].volume = volume;
+    s.queue->Post(SoundMsg::SetVolume, channel, volume);
   } else {
-    SoundUpdateChannel(channel, gSound.channels[channel].frequency, volume);
+    SoundUpdateChannel(s, channel, s.channels[channel].frequency, volume);
   }
 }
 
-void SoundUpdateChannel(int channel, int hertz, int volume) {
+void SoundUpdateChannel(SoundLayer& s, int channel, int hertz, int volume) {
   // Only the MIDI back end renders here; while the wave back end runs, the
   // channel caches belong to its worker thread.
-  const int32_t mode = gSound.mode;
+  const int32_t mode = s.mode;
   if (mode == 0 || mode >= kWaveModeMin || !ValidChannel(channel)) return;
   volume &= 255;
   // The table covers 1..12287 Hz; below 9 Hz nothing is heard anyway.
   if (hertz < 9 || hertz >= 12288) hertz = 0;
-  SoundChannelCache& c = gSound.channels[channel];
+  SoundChannelCache& c = s.channels[channel];
   c.frequency = hertz;
   c.volume = volume;
-  if (!(gSound.channelMask & (1u << channel))) return;
+  if (!(s.channelMask & (1u << channel))) return;
 
   const int32_t m = volume / 2;
   const int k = hertz / 3;
   if (m == 0 || k == 0) {
-    if (c.note != 0) NoteOff(channel, c.note);
+    if (c.note != 0) NoteOff(s, channel, c.note);
     c.note = 0;
     return;
   }
   const NoteEntry& entry = NoteTable()[k];
   if (c.note != 0 && c.note != entry.note) {
-    NoteOff(channel, c.note);
+    NoteOff(s, channel, c.note);
     c.note = 0;
   }
   if (m != c.midiVolume) {
-    Send(0xB0 + channel, 7, m);
+    Send(s, 0xB0 + channel, 7, m);
     c.midiVolume = m;
   }
   // The bend goes before the note on, so a new note starts at its pitch.
   if (entry.bend != c.bend) {
-    Send(0xE0 + channel, entry.bend & 0x7F, (entry.bend >> 7) & 0x7F);
+    Send(s, 0xE0 + channel, entry.bend & 0x7F, (entry.bend >> 7) & 0x7F);
     c.bend = entry.bend;
   }
   if (entry.note != c.note) {
-    if (entry.note != 0) Send(0x90 + channel, entry.note & 0x7F, 127);
+    if (entry.note != 0) Send(s, 0x90 + channel, entry.note & 0x7F, 127);
     c.note = entry.note;
   }
+}
+
+namespace {
+
+// What the emulation thread last gave each channel: the wave back end's
+// channels belong to its worker.
+const std::array<SoundChannelCache, kSoundChannels>& CurrentChannels(const SoundLayer& s) {
+  return s.mode >= kWaveModeMin ? s.posted : s.channels;
+}
+
+void ApplyChannels(SoundLayer& s, const std::array<SoundChannelCache, kSoundChannels>& saved) {
+  const int32_t mode = s.mode;
+  for (int channel = 0; channel < kSoundChannels; ++channel) {
+    const SoundChannelCache& want = saved[channel];
+    if (mode >= kWaveModeMin) {
+      // The worker takes the saved pitch and level in order with the rest.
+      s.posted[channel].frequency = want.frequency;
+      s.posted[channel].volume = want.volume;
+      s.queue->Post(SoundMsg::SetFrequency, channel, want.frequency);
+      s.queue->Post(SoundMsg::SetVolume, channel, want.volume);
+      continue;
+    }
+    SoundChannelCache& c = s.channels[channel];
+    if (mode == 1) {
+      // The synthesiser and the recording move to the saved notes: only
+      // what differs is sent, in the order a note change sends it. A zero
+      // volume or bend is one never sent, which nothing can take back.
+      if (c.note != 0 && c.note != want.note) NoteOff(s, channel, c.note);
+      if (want.midiVolume != 0 && want.midiVolume != c.midiVolume)
+        Send(s, 0xB0 + channel, 7, want.midiVolume);
+      if (want.bend != 0 && want.bend != c.bend)
+        Send(s, 0xE0 + channel, want.bend & 0x7F, (want.bend >> 7) & 0x7F);
+      if (want.note != 0 && want.note != c.note) Send(s, 0x90 + channel, want.note & 0x7F, 127);
+    }
+    c.frequency = want.frequency;
+    c.volume = want.volume;
+    c.note = want.note;
+    c.bend = want.bend;
+    c.midiVolume = want.midiVolume;
+  }
+}
+
+}  // namespace
+
+SoundChannelsSent SoundSaveChannels(const SoundLayer& s, bool beforeStop) {
+  const auto& from = beforeStop ? s.beforeStop : CurrentChannels(s);
+  SoundChannelsSent saved;
+  for (int channel = 0; channel < kSoundChannels; ++channel) {
+    const SoundChannelCache& c = from[channel];
+    saved[channel] = {c.frequency, c.volume, c.note, c.bend, c.midiVolume};
+  }
+  return saved;
+}
+
+void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool stopped) {
+  for (int channel = 0; channel < kSoundChannels; ++channel) {
+    const SoundChannelSent& c = saved[channel];
+    SoundChannelCache& kept = s.beforeStop[channel];
+    kept.frequency = c.frequency;
+    kept.volume = c.volume;
+    kept.note = c.note;
+    kept.bend = c.bend;
+    kept.midiVolume = c.midiVolume;
+  }
+  // Stopped, the device stays as silent as the stop left it until the run
+  // resumes; the channels stand silent meanwhile, as after any stop.
+  s.resumePending = stopped;
+  if (!stopped) ApplyChannels(s, s.beforeStop);
+}
+
+void SoundSilenceAll(SoundLayer& s) {
+  s.beforeStop = CurrentChannels(s);
+  s.resumePending = false;
+  for (int channel = 0; channel < kSoundChannels; ++channel) SoundSetVolume(s, channel, 0);
+}
+
+void SoundResumeHeld(SoundLayer& s) {
+  if (!s.resumePending) return;
+  s.resumePending = false;
+  ApplyChannels(s, s.beforeStop);
 }

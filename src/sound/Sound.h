@@ -1,37 +1,64 @@
 // The sound device layer: per channel a frequency and a volume, played as held
 // notes on a MIDI synthesiser (or, for rates above 8192, as a wave stream).
-// One module-wide instance; the devices themselves are installed by the host
-// (SoundDevices.h). Everything here is called on the emulation thread.
+// One instance per Machine (Machine::Sound); the devices themselves are
+// installed by the host (SoundDevices.h). Everything here is called on the
+// emulation thread.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
 class MidiOut;
+struct SoundLayer;
 
 // Opens output: a rate above 8192 selects the wave back end at that rate with
 // up to 31 buffers, any other rate the MIDI back end. Stops any output first.
-void SoundStart(void* instance, int rate, int bufferCount);
-void SoundStop();
+void SoundStart(SoundLayer& s, void* instance, int rate, int bufferCount);
+void SoundStop(SoundLayer& s);
 // Cuts everything sounding on the open devices; the channel caches stay.
-void SoundReset();
+void SoundReset(SoundLayer& s);
 // "Estéreo" passes 1, "Mono" 0; takes effect at the next SoundStart.
-void SoundSetChannels(int count);
-void SoundSetFrequency(int channel, int hertz);
-void SoundSetVolume(int channel, int volume);
+void SoundSetChannels(SoundLayer& s, int count);
+
+// What a channel last sent, as a snapshot keeps it: the pitch and level it
+// was given and, for the MIDI back end, its sounding note, bend and volume.
+struct SoundChannelSent {
+  int32_t frequency = 0;
+  int32_t volume = 0;
+  int32_t note = 0;
+  int32_t bend = 0;
+  int32_t midiVolume = 0;
+};
+using SoundChannelsSent = std::array<SoundChannelSent, 5>;
+// `beforeStop`: as they stood before the last SoundSilenceAll (a run
+// stopped at a frame start), which is where a restored run goes on from.
+SoundChannelsSent SoundSaveChannels(const SoundLayer& s, bool beforeStop);
+// Puts the channels back as saved. The open devices and the recording are
+// brought to it (notes ended or struck, bends and volumes sent), so from
+// then on the layer sends exactly what it sent after the save. `stopped`:
+// no run is active, so nothing sounds until SoundResumeHeld.
+void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool stopped);
+// A run stopping at a frame start: every channel falls silent, and what they
+// sounded is kept for a snapshot taken while stopped.
+void SoundSilenceAll(SoundLayer& s);
+// A restored run starting: the channels restored while stopped sound again.
+void SoundResumeHeld(SoundLayer& s);
+void SoundSetFrequency(SoundLayer& s, int channel, int hertz);
+void SoundSetVolume(SoundLayer& s, int channel, int volume);
 // The MIDI back end's rendering of one channel: sends only what changed.
-void SoundUpdateChannel(int channel, int hertz, int volume);
+void SoundUpdateChannel(SoundLayer& s, int channel, int hertz, int volume);
 
 // A new MIDI device at once: with the MIDI back end open, its device is reset
 // and closed, the installed factory's new one opened with the program changes
 // of an open, and each channel's volume, bend and sounding note sent again as
 // they stand. Otherwise the new device simply serves the next SoundStart.
-void SoundSwitchMidiDevice();
+void SoundSwitchMidiDevice(SoundLayer& s);
 
 // Recording: from now on every message the MIDI back end sends also goes to
 // `tap`, first the state it joins (programs, volumes, bends, sounding notes).
 // With output off the back end opens for the tap alone, and output stopped
 // while recording keeps producing messages for it; a later open does not
 // repeat the program changes the tap already has. The wave back end sends none.
-void SoundAttachTap(std::shared_ptr<MidiOut> tap);
-void SoundDetachTap();
+void SoundAttachTap(SoundLayer& s, std::shared_ptr<MidiOut> tap);
+void SoundDetachTap(SoundLayer& s);

@@ -16,7 +16,7 @@ uint8_t Reg(const Machine& m, uint16_t address) { return m.IoRegs[address - 0x40
 uint32_t PeriodToHertz(uint16_t period) { return kSoundClockDivisor / (uint32_t{period} + 1); }
 
 void SwitchChannel(const Machine& m, int channel, bool on) {
-  SoundSetVolume(channel, on ? m.SoundVolume : 0);
+  SoundSetVolume(*m.Sound, channel, on ? m.SoundVolume : 0);
 }
 
 // Rebuilds a channel's period from its stored register pair and re-sends its
@@ -25,7 +25,7 @@ void SwitchChannel(const Machine& m, int channel, bool on) {
 uint8_t ReloadPeriod(Machine& m, int channel, uint16_t highAddress, uint16_t lowAddress) {
   const uint8_t high = Reg(m, highAddress);
   m.ChannelPeriod[channel] = static_cast<uint16_t>(((high & 7) << 8) | Reg(m, lowAddress));
-  SoundSetFrequency(channel, static_cast<uint16_t>(PeriodToHertz(m.ChannelPeriod[channel])));
+  SoundSetFrequency(*m.Sound, channel, static_cast<uint16_t>(PeriodToHertz(m.ChannelPeriod[channel])));
   return high >> 3;  // the 5-bit length index
 }
 
@@ -57,7 +57,7 @@ void WriteNoise(Machine& m) {
 void WritePcm(Machine& m) {
   const uint8_t low = Reg(m, 0x4013);
   m.ChannelPeriod[4] = static_cast<uint16_t>(((Reg(m, 0x4010) & 7) << 8) | low);
-  SoundSetFrequency(4, static_cast<uint16_t>(PeriodToHertz(m.ChannelPeriod[4])));
+  SoundSetFrequency(*m.Sound, 4, static_cast<uint16_t>(PeriodToHertz(m.ChannelPeriod[4])));
   SwitchChannel(m, 4, (low >> 3) != 0 || m.ChannelEnabled[4]);
 }
 
@@ -115,7 +115,7 @@ void SoundFrameStep(Machine& m) {
       const uint8_t r = m.IoRegs[1 + 4 * i];
       const int delta = ((r >> 4) & 7) * (r & 7);
       m.ChannelPeriod[i] = static_cast<uint16_t>(m.ChannelPeriod[i] + ((r & 8) ? -delta : delta));
-      SoundSetFrequency(i, static_cast<int>(PeriodToHertz(m.ChannelPeriod[i]) & 0x3FF));
+      SoundSetFrequency(*m.Sound, i, static_cast<int>(PeriodToHertz(m.ChannelPeriod[i]) & 0x3FF));
     }
     if (--m.LengthCounter[i] == 0) {
       SwitchChannel(m, i, false);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+struct SoundLayer;
+
 // A MIDI output device. Short messages are packed lowest byte first: status,
 // first data byte, second data byte.
 class MidiOut {
@@ -47,6 +49,6 @@ struct SoundDeviceFactory {
 };
 
 // Installs the devices used from the next SoundStart on.
-void SetSoundDevices(SoundDeviceFactory factory);
+void SetSoundDevices(SoundLayer& s, SoundDeviceFactory factory);
 // The devices installed now (to change one back end and keep the other).
-const SoundDeviceFactory& CurrentSoundDevices();
+const SoundDeviceFactory& CurrentSoundDevices(const SoundLayer& s);

@@ -1,6 +1,8 @@
-// The device layer's module-wide state, shared by its two halves: Sound.cpp
-// (start, stop, the MIDI back end) and SoundWave.cpp (the wave back end).
-// One instance; nothing outside the layer includes this header.
+// The device layer's state, shared by its two halves: Sound.cpp (start,
+// stop, the MIDI back end) and SoundWave.cpp (the wave back end). One
+// instance, owned by the Machine: besides the devices, worker and queue it
+// holds what each channel last sent (sounding note, bend, volume), which
+// decides the MIDI messages of every later frame.
 #pragma once
 
 #include <array>
@@ -46,6 +48,13 @@ struct SoundLayer {
   std::shared_ptr<SoundQueue> queue;  // the worker's; the device posts to it too
   uint16_t waveChannels = 0;
   std::array<SoundChannelCache, kSoundChannels> channels{};
+  // The wave back end's channels belong to its worker; the emulation thread
+  // keeps what it last posted to them here, for snapshots.
+  std::array<SoundChannelCache, kSoundChannels> posted{};
+  // The channels before the last stop silenced them (or as a restore while
+  // stopped left them, waiting to sound when the run resumes).
+  std::array<SoundChannelCache, kSoundChannels> beforeStop{};
+  bool resumePending = false;
   std::array<std::array<uint8_t, 256>, kWaveBuffers> waveBuffers{};
   std::array<int32_t, kWaveBufferSamples> mixing{};
 
@@ -62,7 +71,5 @@ struct SoundLayer {
   }
 };
 
-extern SoundLayer gSound;
-
 // SoundWave.cpp: opening the wave back end, run by SoundStart.
-void OpenWaveBackEnd(int rate, int bufferCount);
+void OpenWaveBackEnd(SoundLayer& s, int rate, int bufferCount);

@@ -22,11 +22,37 @@ uint8_t FrameStart(Machine& m) {
   // The battery RAM is whole here: no instruction is half-way through it.
   AutosaveBatteryRam(m);
   ComputeSprite0Line(m);
+  // While the window's commands run, the machine stands between the two
+  // halves of this line: a snapshot taken now records that.
+  m.FrameStartHeld = true;
   // Menu commands, keys and repaints all run inside this call.
   m.host->ProcessMessages();
-  if (m.Running) return intNone;
-  for (int channel = 0; channel < 5; ++channel) SoundSetVolume(channel, 0);
+  if (m.Running) {
+    // A restore in there has put the machine where its snapshot stood.
+    if (!m.LoopRestarted) m.FrameStartHeld = false;
+    return intNone;
+  }
+  SoundSilenceAll(*m.Sound);
   return intStop;
+}
+
+// The end of a visible line's call: the mapper's clock, then the scroll
+// latch and the sprite-0 test unless the mapper's interrupt goes out first.
+uint8_t VisibleLineEnd(Machine& m, int line) {
+  uint8_t code = intNone;
+  MapperScanline(m, code);
+  if (code != intNone) return code;
+  // Scroll written during this line's slice governs the lines drawn next.
+  if (m.ScrollChanged) {
+    m.ScrollX = m.ScrollXWritten;
+    m.ScrollY = m.ScrollYWritten;
+    m.ScrollChanged = false;
+  }
+  if ((m.PpuMask & 0x10) && line == m.Sprite0Line) {
+    m.PpuStatus |= kStatusSprite0;
+    if (m.PpuCtrl & 0x40) code = intNMI;
+  }
+  return code;
 }
 
 }  // namespace
@@ -68,21 +94,13 @@ uint8_t ScanlineHook(Machine& m) {
     if (m.LoopRestarted) return intNone;
   }
 
-  if (line <= kLastVisibleLine) {
-    MapperScanline(m, code);
-    if (code != intNone) return code;
-    // Scroll written during this line's slice governs the lines drawn next.
-    if (m.ScrollChanged) {
-      m.ScrollX = m.ScrollXWritten;
-      m.ScrollY = m.ScrollYWritten;
-      m.ScrollChanged = false;
-    }
-    if ((m.PpuMask & 0x10) && line == m.Sprite0Line) {
-      m.PpuStatus |= kStatusSprite0;
-      if (m.PpuCtrl & 0x40) code = intNMI;
-    }
-  }
+  if (line <= kLastVisibleLine) return VisibleLineEnd(m, line);
   return code;
+}
+
+uint8_t FinishHeldFrameStart(Machine& m) {
+  m.FrameStartHeld = false;
+  return VisibleLineEnd(m, 0);
 }
 
 void ComputeSprite0Line(Machine& m) {

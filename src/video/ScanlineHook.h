@@ -8,4 +8,8 @@
 #include "core/Machine.h"
 
 uint8_t ScanlineHook(Machine& m);
+// The rest of the line-0 call that a stop at the frame start held back (the
+// mapper clock, the scroll latch, the sprite-0 test): run when a restored
+// snapshot taken there resumes, as the uninterrupted run would have.
+uint8_t FinishHeldFrameStart(Machine& m);
 void ComputeSprite0Line(Machine& m);

@@ -53,7 +53,6 @@ class LifecycleHost : public RecordingHost {
 struct Rig {
   LifecycleHost host;
   Machine m;
-  MachineScope scope{m};
   Rig() {
     m.host = &host;
     host.machine = &m;
@@ -278,8 +277,8 @@ TEST(RestartInsideTheHook, AfterTheDebuggerClosesTheSliceGoesOnAsTheDebuggerLeft
     if (frame != 2) return;
     // The Debug command: stop, step in the debugger, close, run again.
     r.m.Running = false;
-    DebugStep(r.m.Cpu);  // ends the slice that the hook interrupted
-    while (r.m.Cpu.Cycles > 64) DebugStep(r.m.Cpu);
+    DebugStep(r.m);  // ends the slice that the hook interrupted
+    while (r.m.Cpu.Cycles > 64) DebugStep(r.m);
     cyclesLeft = r.m.Cpu.Cycles;
     lineLeft = r.m.ScanlineCounter;
     loopsAtClose = r.Ram(0x20);

@@ -35,7 +35,6 @@ class FrameLimitHost : public RecordingHost {
 struct SplitScreen : testing::Test {
   FrameLimitHost host;
   Machine m;
-  MachineScope scope{m};
 
   void Run(int frames) {
     m.host = &host;

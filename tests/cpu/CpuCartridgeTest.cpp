@@ -23,7 +23,6 @@ class FrameLimitHost : public RecordingHost {
 TEST(CpuCartridge, WorkoutLeavesItsResultsInRam) {
   FrameLimitHost host;
   Machine m;
-  MachineScope scope(m);
   m.host = &host;
   host.machine = &m;
   host.frames = 4;

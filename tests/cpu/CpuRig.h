@@ -1,4 +1,4 @@
-// Test support for the processor: a current Machine whose whole 64 KB is
+// Test support for the processor: a Machine whose whole 64 KB is
 // plain memory. Work RAM is m.Ram as on the console; $8000-$FFFF is a
 // writable image (writes land through the mapper's write handler), so
 // programs, vectors and data can be poked anywhere. The hook is scripted.

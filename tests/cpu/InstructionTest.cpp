@@ -30,7 +30,7 @@ void RunOne(const OneInstruction& c) {
   rig.cpu.Y = c.before.Y;
   rig.cpu.P = c.before.P;
   rig.cpu.S = 0xFF;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.A, c.after.A) << c.name;
   EXPECT_EQ(rig.cpu.X, c.after.X) << c.name;
   EXPECT_EQ(rig.cpu.Y, c.after.Y) << c.name;
@@ -87,7 +87,7 @@ TEST(Instructions, ComparisonsAndBitTest) {
   rig.Load(0x8000, {0x24, 0x10});
   rig.cpu.A = 0x3E;
   rig.cpu.P = 0x21;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.P, 0xE3);  // N V from the operand, Z as A AND $C1 is 0, C kept
 }
 
@@ -121,7 +121,7 @@ TEST(Instructions, TsxLeavesZeroFlagAloneWhenSIsZero) {
   rig.cpu.S = 0x00;
   rig.cpu.X = 0x55;
   rig.cpu.P = 0x20;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.X, 0x00);
   EXPECT_EQ(rig.cpu.P, 0x20);
 }
@@ -133,15 +133,15 @@ TEST(Instructions, ReadModifyWriteOnMemoryKeepsCarryForIncDec) {
   rig.Load(0x8000, {0xE6, 0x10, 0x0E, 0x11, 0x00, 0xD6, 0x12, 0x66, 0x10});
   rig.cpu.X = 0;
   rig.cpu.P = 0x21;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.Peek(0x10), 0x00);
   EXPECT_EQ(rig.cpu.P, 0x23);  // Z set, C untouched
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.Peek(0x11), 0x00);
   EXPECT_EQ(rig.cpu.P, 0x23);  // bit 7 into C
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.Peek(0x12), 0x00);
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.Peek(0x10), 0x80);
   EXPECT_EQ(rig.cpu.P, 0xA0);
 }
@@ -156,7 +156,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x0105, {0x99});
     rig.Load(0x8000, {0xB5, 0x10});
     rig.cpu.X = 0xF5;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x66);
   }
   {
@@ -165,7 +165,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x0010, {0x67});
     rig.Load(0x8000, {0xBD, 0xF0, 0xFF});
     rig.cpu.X = 0x20;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x67);
   }
   {
@@ -174,7 +174,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x0001, {0x68});
     rig.Load(0x8000, {0xB6, 0xFF});
     rig.cpu.Y = 0x02;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.X, 0x68);
   }
   {
@@ -187,7 +187,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x6234, {0x70});
     rig.Load(0x8000, {0xA1, 0xFF});
     rig.cpu.X = 0;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x69);
   }
   {
@@ -197,7 +197,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x6100, {0x71});
     rig.Load(0x8000, {0xA1, 0xF1});
     rig.cpu.X = 0x10;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x71);
   }
   {
@@ -210,7 +210,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Load(0x8000, {0xB1, 0xFF});
     rig.cpu.Y = 0x20;
     rig.cpu.Cycles = 50;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x72);
     EXPECT_EQ(rig.cpu.Cycles, 45);  // no page-crossing extra
   }
@@ -221,7 +221,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Poke(0x1100, {0x92});
     rig.Poke(0x1000, {0x55});
     rig.Load(0x8000, {0x6C, 0xFF, 0x10});
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.PC, 0x9234);
   }
   {
@@ -231,7 +231,7 @@ TEST(Instructions, AddressingWrapsAsTheProcessorDoes) {
     rig.Load(0x8000, {0xB9, 0xFF, 0x60});
     rig.cpu.Y = 1;
     rig.cpu.Cycles = 50;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.A, 0x73);
     EXPECT_EQ(rig.cpu.Cycles, 46);
   }
@@ -242,7 +242,7 @@ TEST(Instructions, StoresDoNotReadTheirTarget) {
   CpuRig rig;
   rig.Load(0x8000, {0x8D, 0x16, 0x40});
   rig.cpu.A = 0;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.m.PadBit[0], 0);
 }
 
@@ -252,11 +252,11 @@ TEST(Stack, PushesAndPullsWrapWithinPageOne) {
   rig.Load(0x8000, {0x48, 0x68});
   rig.cpu.S = 0x00;
   rig.cpu.A = 0x5C;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.Peek(0x0100), 0x5C);
   EXPECT_EQ(rig.cpu.S, 0xFF);
   rig.cpu.A = 0;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.A, 0x5C);
   EXPECT_EQ(rig.cpu.S, 0x00);
   EXPECT_EQ(rig.cpu.P & 0x82, 0x00);
@@ -269,7 +269,7 @@ TEST(Stack, StatusPushesAndPulls) {
     rig.Load(0x8000, {0x08});
     rig.cpu.S = 0xFF;
     rig.cpu.P = 0x22;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.Peek(0x01FF), 0x22);
   }
   {
@@ -279,7 +279,7 @@ TEST(Stack, StatusPushesAndPulls) {
     rig.Load(0x8000, {0x28});
     rig.cpu.S = 0xFF;
     rig.cpu.P = 0xFF;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.P, 0x30);
   }
   {
@@ -289,7 +289,7 @@ TEST(Stack, StatusPushesAndPulls) {
     rig.Load(0x8000, {0x40});
     rig.cpu.S = 0xFC;
     rig.cpu.P = 0xFF;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.P, 0x20);
     EXPECT_EQ(rig.cpu.PC, 0x9234);  // nothing added
     EXPECT_EQ(rig.cpu.S, 0xFF);
@@ -303,12 +303,12 @@ TEST(Stack, SubroutineCallAndReturn) {
   rig.Poke(0x9000, {0x60});
   rig.cpu.S = 0xFF;
   rig.cpu.Cycles = 50;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.PC, 0x9000);
   EXPECT_EQ(rig.Peek(0x01FF), 0x80);  // address of JSR's last byte, high first
   EXPECT_EQ(rig.Peek(0x01FE), 0x02);
   EXPECT_EQ(rig.cpu.S, 0xFD);
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.PC, 0x8003);
   EXPECT_EQ(rig.cpu.S, 0xFF);
   EXPECT_EQ(rig.cpu.Cycles, 50 - 6 - 6);
@@ -321,7 +321,7 @@ TEST(Stack, BreakPushesTheByteAfterItsOperandAndStatusWithB) {
   rig.cpu.S = 0xFF;
   rig.cpu.P = 0x2A;  // D set: cleared by BRK but pushed as held
   rig.cpu.Cycles = 50;
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.PC, 0x9876);
   EXPECT_EQ(rig.Peek(0x01FF), 0x80);
   EXPECT_EQ(rig.Peek(0x01FE), 0x02);
@@ -333,7 +333,7 @@ TEST(Stack, BreakPushesTheByteAfterItsOperandAndStatusWithB) {
   plain.Load(0x8000, {0x00});
   plain.cpu.P = 0x22;
   plain.cpu.S = 0xFF;
-  CpuStep(plain.cpu);
+  CpuStep(plain.m);
   EXPECT_EQ(plain.Peek(0x01FD), 0x32);
   EXPECT_EQ(plain.cpu.P, 0x26);
 }

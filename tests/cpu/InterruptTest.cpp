@@ -11,7 +11,7 @@ TEST(Reset, LoadsTheResetVectorAndFixedRegisterValues) {
   rig.SetVector(0xFFFC, 0xC123);
   rig.cpu = {0x11, 0xFF, 0x22, 0x33, 0x44, 0x5555, kCyclesPerLine, -9, 1, 1, 77};
   const auto ram = rig.m.Ram;
-  CpuReset(rig.cpu);
+  CpuReset(rig.m);
   EXPECT_EQ(rig.cpu.A, 0);
   EXPECT_EQ(rig.cpu.X, 0);
   EXPECT_EQ(rig.cpu.Y, 0);
@@ -52,7 +52,7 @@ TEST(Interrupts, EntryPushesReturnAddressAndStatusAndTakesTheVector) {
     rig.cpu.P = c.pBefore;
     rig.cpu.S = c.sBefore;
     rig.cpu.Cycles = 122;
-    CpuInterrupt(rig.cpu, c.code);
+    CpuInterrupt(rig.m, c.code);
     EXPECT_EQ(rig.cpu.PC, c.handler);
     EXPECT_EQ(rig.cpu.P, c.pAfter);
     EXPECT_EQ(rig.cpu.Cycles, 115);
@@ -68,7 +68,7 @@ TEST(Interrupts, StackWrapPushesToTheTopOfPageOne) {
   rig.cpu.PC = 0x8123;
   rig.cpu.P = 0x20;
   rig.cpu.S = 0x01;
-  CpuInterrupt(rig.cpu, intNMI);
+  CpuInterrupt(rig.m, intNMI);
   EXPECT_EQ(rig.Peek(0x0101), 0x81);
   EXPECT_EQ(rig.Peek(0x0100), 0x23);
   EXPECT_EQ(rig.Peek(0x01FF), 0x20);
@@ -85,7 +85,7 @@ TEST(Interrupts, MaskedIrqAndNonInterruptCodesChangeNothing) {
     rig.cpu.Cycles = 122;
     const TCpuState before = rig.cpu;
     const auto ram = rig.m.Ram;
-    CpuInterrupt(rig.cpu, code);
+    CpuInterrupt(rig.m, code);
     EXPECT_EQ(rig.cpu.PC, before.PC) << int(code);
     EXPECT_EQ(rig.cpu.P, before.P) << int(code);
     EXPECT_EQ(rig.cpu.S, before.S) << int(code);
@@ -103,9 +103,9 @@ TEST(Interrupts, ReturnFromInterruptRestoresStatusAndAddress) {
   rig.cpu.PC = 0x8123;
   rig.cpu.P = 0x29;  // D and C set
   rig.cpu.S = 0xFF;
-  CpuInterrupt(rig.cpu, intIRQ);
+  CpuInterrupt(rig.m, intIRQ);
   EXPECT_EQ(rig.cpu.P, 0x25);
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.PC, 0x8123);
   EXPECT_EQ(rig.cpu.P, 0x29);
   EXPECT_EQ(rig.cpu.S, 0xFF);

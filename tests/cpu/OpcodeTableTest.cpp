@@ -124,7 +124,7 @@ TEST(OpcodeTable, EveryOpcodeAdvancesByItsLengthAndIsChargedItsEntry) {
     if (ChangesFlow(op)) continue;
     CpuRig rig;
     Place(rig, opcode);
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.PC, kStart + Length(op)) << kOps[opcode] << " $" << std::hex << opcode;
     EXPECT_EQ(50 - rig.cpu.Cycles, kCycles[opcode]) << kOps[opcode] << " $" << std::hex << opcode;
   }
@@ -149,7 +149,7 @@ TEST(OpcodeTable, BranchesCostOneMoreWhenTakenAndNothingForAPageCrossing) {
         rig.Load(0x80F0, {static_cast<uint8_t>(opcode), offset});
         rig.cpu.P = p;
         rig.cpu.Cycles = 50;
-        CpuStep(rig.cpu);
+        CpuStep(rig.m);
         const uint16_t target = static_cast<uint16_t>(0x80F2 + static_cast<int8_t>(offset));
         EXPECT_EQ(rig.cpu.PC, taken ? target : 0x80F2) << mnemonic << " P=" << int(p);
         EXPECT_EQ(50 - rig.cpu.Cycles, taken ? 3 : 2) << mnemonic << " P=" << int(p);
@@ -196,7 +196,7 @@ TEST(OpcodeTable, EveryAccessGoesThroughItsBusRoutine) {
     }
     rig.m.Ram.fill(0x81);
     Place(rig, opcode);
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.TakeTrace(), ExpectedTrace(op)) << kOps[opcode] << " $" << std::hex << opcode;
 
     // Zero-page data reaches work RAM through full reads and writes, which
@@ -215,7 +215,7 @@ TEST(OpcodeTable, ZeroPageLoadsReadWorkRamNotThePeekView) {
     rig.shadow.fill(0x11);
     rig.m.Ram.fill(0x81);
     Place(rig, opcode);
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     const uint8_t loaded = Decode(opcode).mnemonic == "LDA"   ? rig.cpu.A
                            : Decode(opcode).mnemonic == "LDX" ? rig.cpu.X
                                                               : rig.cpu.Y;
@@ -237,7 +237,7 @@ TEST(OpcodeTable, PushesAreWritesAndPullsArePeeks) {
     rig.ShadowRamForPeeks();
     Place(rig, c.opcode);
     rig.cpu.P = 0x24;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     for (size_t i = 0; i < c.pushed.size(); ++i)
       EXPECT_EQ(rig.m.Ram[0x1FF - i], c.pushed[i])
           << "opcode $" << std::hex << int(c.opcode) << " byte " << i;
@@ -249,7 +249,7 @@ TEST(OpcodeTable, PushesAreWritesAndPullsArePeeks) {
   rig.shadow[0x100] = 0x42;
   rig.m.Ram[0x100] = 0x99;
   Place(rig, 0x68);
-  CpuStep(rig.cpu);
+  CpuStep(rig.m);
   EXPECT_EQ(rig.cpu.A, 0x42);
 }
 
@@ -268,7 +268,7 @@ TEST(OpcodeTable, OpcodesWithoutACaseChangeNothingButPcAndCycles) {
     rig.cpu.Cycles = 50;
     const auto ram = rig.m.Ram;
     const auto image = rig.m.PrgRom;
-    CpuStep(rig.cpu);
+    CpuStep(rig.m);
     EXPECT_EQ(rig.cpu.PC, kStart + 1) << std::hex << opcode;
     EXPECT_EQ(50 - rig.cpu.Cycles, kCycles[opcode]) << std::hex << opcode;
     EXPECT_EQ(rig.cpu.A, 0x12);

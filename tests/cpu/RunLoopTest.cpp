@@ -30,7 +30,7 @@ TEST(RunLoop, RunsAProgramUntilTheHookStops) {
   rig.Load(0x8000, {0xA2, 0x00, 0xE8, 0x86, 0x10, 0x4C, 0x02, 0x80});
   rig.cpu.Cycles = rig.cpu.CyclesPerLine;
   rig.stopAfter = 3;
-  const uint16_t pc = CpuRun(rig.cpu);
+  const uint16_t pc = CpuRun(rig.m);
   EXPECT_EQ(rig.hookCalls, 3);
   EXPECT_EQ(pc, rig.cpu.PC);
   EXPECT_EQ(rig.Peek(0x10), rig.cpu.X);
@@ -45,7 +45,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     SCOPED_TRACE("plain slices of 122 cycles");
     InxRig rig;
     rig.stopAfter = 3;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.SliceInstructions(0), 61);
     EXPECT_EQ(rig.SliceInstructions(1), 61);
     EXPECT_EQ(rig.SliceInstructions(2), 61);
@@ -55,7 +55,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     InxRig rig;
     rig.hookCodes = {intNMI};
     rig.stopAfter = 3;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.SliceInstructions(1), 58);
     EXPECT_EQ(rig.SliceInstructions(2), 61);
     EXPECT_EQ(rig.atHook[1].S, 0xFC);
@@ -66,7 +66,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     InxRig rig;
     rig.hookCodes = {intIRQ};
     rig.stopAfter = 2;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.SliceInstructions(1), 58);
     EXPECT_EQ(rig.atHook[1].P & FlagI, FlagI);
     EXPECT_GE(rig.atHook[1].PC, 0xB000);
@@ -77,7 +77,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     rig.cpu.P = 0x24;
     rig.hookCodes = {intIRQ};
     rig.stopAfter = 2;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.SliceInstructions(1), 61);
     EXPECT_EQ(rig.atHook[1].S, 0xFF);
     EXPECT_EQ(rig.atHook[1].PC, 0x8000 + 122);
@@ -88,7 +88,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     rig.Poke(0x8000, {0xFE, 0x00, 0x02});  // INC $0200,X: 7 cycles
     rig.cpu.Cycles = 1;
     rig.stopAfter = 2;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.atHook[0].Cycles, -6);
     EXPECT_EQ(rig.atHook[0].PC, 0x8003);
     EXPECT_EQ(rig.SliceInstructions(1), 61);
@@ -98,7 +98,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
     InxRig rig;
     rig.cpu.Cycles = 10;
     rig.stopAfter = 1;
-    CpuRun(rig.cpu);
+    CpuRun(rig.m);
     EXPECT_EQ(rig.SliceInstructions(0), 5);
   }
 }
@@ -106,7 +106,7 @@ TEST(RunLoop, SlicesAreFullAfterOverrunAndShortAfterAnInterrupt) {
 TEST(RunLoop, StopReturnsAtOnceAndTheNextRunContinues) {
   InxRig rig;
   rig.hookCodes = {intStop};
-  const uint16_t pc = CpuRun(rig.cpu);
+  const uint16_t pc = CpuRun(rig.m);
   EXPECT_EQ(pc, 0x8000 + 61);
   EXPECT_EQ(rig.cpu.PC, 0x8000 + 61);
   EXPECT_EQ(rig.cpu.X, 61);
@@ -115,7 +115,7 @@ TEST(RunLoop, StopReturnsAtOnceAndTheNextRunContinues) {
   EXPECT_EQ(rig.m.RunLoopDepth, 0);
 
   rig.stopAfter = 2;  // the next call is the second
-  CpuRun(rig.cpu);
+  CpuRun(rig.m);
   EXPECT_EQ(rig.hookCalls, 2);
   EXPECT_EQ(rig.cpu.X, 122);
 }
@@ -126,12 +126,12 @@ TEST(RunLoop, NeverNestsAndResumesFromTheRecordAfterTheHook) {
   // Inside the hook a command enters CpuRun again and resets the processor:
   // the inner call returns at once; the active loop goes on from the new PC.
   rig.onFirstHook = [](CpuRig& r) {
-    EXPECT_EQ(CpuRun(r.cpu), r.cpu.PC);
+    EXPECT_EQ(CpuRun(r.m), r.cpu.PC);
     EXPECT_EQ(r.m.RunLoopDepth, 1);
     r.SetVector(0xFFFC, 0x9000);
-    CpuReset(r.cpu);
+    CpuReset(r.m);
   };
-  CpuRun(rig.cpu);
+  CpuRun(rig.m);
   EXPECT_EQ(rig.hookCalls, 2);
   EXPECT_EQ(rig.atHook[1].X, 61);  // reset zeroed X; one full slice since
   EXPECT_EQ(rig.atHook[1].PC, 0x9000 + 61);
@@ -141,8 +141,8 @@ TEST(RunLoop, NeverNestsAndResumesFromTheRecordAfterTheHook) {
 TEST(SingleStep, CpuStepIgnoresTheSliceAndTheHook) {
   InxRig rig;
   rig.cpu.Cycles = 0;
-  EXPECT_EQ(CpuStep(rig.cpu), 0x8001);
-  EXPECT_EQ(CpuStep(rig.cpu), 0x8002);
+  EXPECT_EQ(CpuStep(rig.m), 0x8001);
+  EXPECT_EQ(CpuStep(rig.m), 0x8002);
   EXPECT_EQ(rig.cpu.Cycles, -4);
   EXPECT_EQ(rig.hookCalls, 0);
 }
@@ -152,7 +152,7 @@ TEST(SingleStep, DebugStepEndsSlicesLikeTheRunLoop) {
     SCOPED_TRACE("inside a slice: no hook call");
     InxRig rig;
     rig.cpu.Cycles = 3;
-    EXPECT_EQ(DebugStep(rig.cpu), 0x8001);
+    EXPECT_EQ(DebugStep(rig.m), 0x8001);
     EXPECT_EQ(rig.hookCalls, 0);
     EXPECT_EQ(rig.cpu.Cycles, 1);
   }
@@ -161,7 +161,7 @@ TEST(SingleStep, DebugStepEndsSlicesLikeTheRunLoop) {
     InxRig rig;
     rig.cpu.Cycles = 2;
     rig.hookCodes = {intNMI};
-    EXPECT_EQ(DebugStep(rig.cpu), 0x8001);
+    EXPECT_EQ(DebugStep(rig.m), 0x8001);
     EXPECT_EQ(rig.cpu.PC, 0xA000);
     EXPECT_EQ(rig.cpu.Cycles, 115);
     EXPECT_EQ(rig.cpu.S, 0xFC);
@@ -172,7 +172,7 @@ TEST(SingleStep, DebugStepEndsSlicesLikeTheRunLoop) {
     InxRig rig;
     rig.cpu.Cycles = 1;
     rig.hookCodes = {intStop};
-    EXPECT_EQ(DebugStep(rig.cpu), 0x8001);
+    EXPECT_EQ(DebugStep(rig.m), 0x8001);
     EXPECT_EQ(rig.hookCalls, 1);
     EXPECT_EQ(rig.cpu.PC, 0x8001);
     EXPECT_EQ(rig.cpu.X, 1);
@@ -186,7 +186,7 @@ TEST(SingleStep, DebugStepEndsSlicesLikeTheRunLoop) {
     rig.cpu.P = 0x24;
     rig.cpu.Cycles = 2;
     rig.hookCodes = {intIRQ};
-    EXPECT_EQ(DebugStep(rig.cpu), 0x8001);
+    EXPECT_EQ(DebugStep(rig.m), 0x8001);
     EXPECT_EQ(rig.cpu.PC, 0x8001);
     EXPECT_EQ(rig.cpu.Cycles, 122);
   }
@@ -202,7 +202,7 @@ TEST(RunLoop, PendingCodeIsDeliveredOneInstructionAfterCli) {
   rig.cpu.Cycles = 50;
   rig.cpu.PendingInterrupt = intIRQ;
   rig.stopAfter = 1;
-  CpuRun(rig.cpu);
+  CpuRun(rig.m);
   // CLI leaves 48; INX ends the shortened slice, resumed at 46; the IRQ
   // entry charges 7 more. The hook ran only at the true slice end.
   ASSERT_EQ(rig.hookCalls, 1);

@@ -85,7 +85,7 @@ std::vector<AtHook> Trace(const std::vector<uint8_t>& program, bool singleSteps)
   constexpr long kFrames = 4;
   if (singleSteps) {
     b.host.budget = kFrames;
-    while (b.host.frames < kFrames) DebugStep(b.m.Cpu);
+    while (b.host.frames < kFrames) DebugStep(b.m);
   } else {
     RunFrames(b, kFrames);
   }

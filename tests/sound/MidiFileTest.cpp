@@ -129,7 +129,7 @@ class MidiTapTest : public MidiLayerTest {
   std::shared_ptr<MidiRecorder> recorder = std::make_shared<MidiRecorder>([this] { return frame; });
 
   void TearDown() override {
-    SoundDetachTap();
+    SoundDetachTap(sound);
     MidiLayerTest::TearDown();
   }
   std::vector<uint32_t> Recorded(size_t from = 0) {
@@ -149,12 +149,12 @@ std::vector<uint32_t> WithoutChannel4State(std::vector<uint32_t> messages) {
 }
 
 TEST_F(MidiTapTest, JoiningAGameRecordsWhatStandsThenWhatTheDeviceGets) {
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 200);
-  SoundSetFrequency(3, 262);
-  SoundSetVolume(3, 60);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 200);
+  SoundSetFrequency(sound, 3, 262);
+  SoundSetVolume(sound, 3, 60);
   Sent();
-  SoundAttachTap(recorder);
+  SoundAttachTap(sound, recorder);
   // Programs (channel 4's General MIDI default said out loud), then each
   // sounding channel's volume, bend and note.
   EXPECT_THAT(WithoutChannel4State(Recorded()),
@@ -164,60 +164,60 @@ TEST_F(MidiTapTest, JoiningAGameRecordsWhatStandsThenWhatTheDeviceGets) {
   EXPECT_THAT(Sent(), IsEmpty());  // the device heard none of that again
   const size_t joined = recorder->Messages().size();
   frame = 3;
-  SoundSetFrequency(0, 494);
+  SoundSetFrequency(sound, 0, 494);
   EXPECT_EQ(Recorded(joined), Sent());
   EXPECT_EQ(recorder->Messages().back().frame, 3);
 }
 
 TEST_F(MidiTapTest, OutputOffStillRecordsAndASoundStartDoesNotRepeatThePrograms) {
-  SoundStop();
+  SoundStop(sound);
   Sent();
-  SoundAttachTap(recorder);
+  SoundAttachTap(sound, recorder);
   EXPECT_THAT(Recorded(), ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80)));
   // The layer opened for the recording alone: no device was made.
   EXPECT_THAT(Sent(), IsEmpty());
-  SoundSetFrequency(2, 220);
-  SoundSetVolume(2, 255);
+  SoundSetFrequency(sound, 2, 220);
+  SoundSetVolume(sound, 2, 255);
   EXPECT_THAT(Recorded(4), ElementsAre(Volume(2, 127), Bend(2, NoteFor(220).bend), NoteOn(2, 57)));
   EXPECT_THAT(Sent(), IsEmpty());
 
   // Sound switched on while recording: the device gets the programs, the
   // recording only the end of its held note (the new device starts silent).
-  SoundStart(nullptr, 22, 255);
+  SoundStart(sound, nullptr, 22, 255);
   EXPECT_THAT(Sent(), ElementsAre(Midi(0xC0, 80), Midi(0xC1, 80), Midi(0xC2, 80), Midi(0xC3, 80)));
   EXPECT_THAT(Recorded(7), ElementsAre(NoteOffMsg(2, 57)));
 
   // Switched off again: the recording goes on without the device.
-  SoundStop();
+  SoundStop(sound);
   Sent();
-  SoundSetFrequency(1, 330);
-  SoundSetVolume(1, 255);
+  SoundSetFrequency(sound, 1, 330);
+  SoundSetVolume(sound, 1, 255);
   EXPECT_THAT(Sent(), IsEmpty());
   EXPECT_THAT(Recorded(8), ElementsAre(Volume(1, 127), Bend(1, NoteFor(330).bend), NoteOn(1, 64)));
   // Without the recording, output off means no messages at all.
-  SoundDetachTap();
+  SoundDetachTap(sound);
   const size_t before = recorder->Messages().size();
-  SoundSetVolume(1, 100);
+  SoundSetVolume(sound, 1, 100);
   EXPECT_EQ(recorder->Messages().size(), before);
 }
 
 TEST_F(MidiTapTest, ResetCutsTheRecordedNotesAsItCutsTheHeardOnes) {
-  SoundAttachTap(recorder);
-  SoundSetFrequency(3, 100);
-  SoundSetVolume(3, 255);
+  SoundAttachTap(sound, recorder);
+  SoundSetFrequency(sound, 3, 100);
+  SoundSetVolume(sound, 3, 255);
   const size_t before = recorder->Messages().size();
-  SoundSetChannels(0);  // "Mono": a reset of the device
+  SoundSetChannels(sound, 0);  // "Mono": a reset of the device
   EXPECT_THAT(Recorded(before), ElementsAre(NoteOffMsg(3, NoteFor(100).note)));
 }
 
 TEST_F(MidiTapTest, AnotherDeviceWhilePlayingPicksUpTheNotes) {
-  SoundAttachTap(recorder);
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
+  SoundAttachTap(sound, recorder);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
   const size_t recorded = recorder->Messages().size();
   auto second = std::make_shared<MidiRecording>();
-  SetSoundDevices(RecordingMidiFactory(second));
-  SoundSwitchMidiDevice();
+  SetSoundDevices(sound, RecordingMidiFactory(second));
+  SoundSwitchMidiDevice(sound);
   // The old device was reset (all notes off) and closed...
   ASSERT_GE(recording->events.size(), 2u);
   EXPECT_EQ(recording->events[recording->events.size() - 2].kind, MidiEvent::Kind::Reset);
@@ -230,9 +230,9 @@ TEST_F(MidiTapTest, AnotherDeviceWhilePlayingPicksUpTheNotes) {
   // The recording already had all of it.
   EXPECT_EQ(recorder->Messages().size(), recorded);
   // With output off a switch only changes what the next start opens.
-  SoundStop();
-  SoundDetachTap();
+  SoundStop(sound);
+  SoundDetachTap(sound);
   const size_t events = second->events.size();
-  SoundSwitchMidiDevice();
+  SoundSwitchMidiDevice(sound);
   EXPECT_EQ(second->events.size(), events);
 }

@@ -14,14 +14,11 @@ namespace {
 
 class ChannelModelTest : public MidiLayerTest {
  protected:
-  TestMachine t;
-  Machine& m = t.m;
-
   void SetUp() override {
     MidiLayerTest::SetUp();
     m.SoundVolume = 254;  // MIDI volume 127
     // Channel 4's cache survives restarts; start every test with it silent.
-    SoundSetVolume(4, 0);
+    SoundSetVolume(sound, 4, 0);
   }
   void Write(uint16_t address, uint8_t value) { MemWrite(m, address, value); }
   // Sets a channel's period and length index through its register pair.

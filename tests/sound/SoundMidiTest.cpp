@@ -38,43 +38,43 @@ TEST_F(MidiLayerTest, OpeningSetsTheSquareLeadOnChannelsZeroToThree) {
 
 TEST_F(MidiLayerTest, NoteBendAnotherNoteAndVolume) {
   // A frequency on a silent channel is only stored...
-  SoundSetFrequency(1, 440);
+  SoundSetFrequency(sound, 1, 440);
   EXPECT_THAT(Sent(), IsEmpty());
   // ...and the first volume starts the note at it: volume, bend, note on.
-  SoundSetVolume(1, 255);
+  SoundSetVolume(sound, 1, 255);
   EXPECT_THAT(Sent(), ElementsAre(Volume(1, 127), Bend(1, 8178), NoteOn(1, 69)));
   // Same 3-Hz entry: nothing. Same note, other entry: a bend on the held note.
-  SoundSetFrequency(1, 438);
+  SoundSetFrequency(sound, 1, 438);
   EXPECT_THAT(Sent(), IsEmpty());
-  SoundSetFrequency(1, 446);
+  SoundSetFrequency(sound, 1, 446);
   EXPECT_THAT(Sent(), ElementsAre(Bend(1, NoteFor(446).bend)));
   ASSERT_EQ(NoteFor(446).note, 69);
   // Another note: note off, bend, note on (the volume is unchanged).
-  SoundSetFrequency(1, 494);
+  SoundSetFrequency(sound, 1, 494);
   EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(1, 69), Bend(1, NoteFor(494).bend), NoteOn(1, 71)));
   // A volume change alone is one controller message.
-  SoundSetVolume(1, 100);
+  SoundSetVolume(sound, 1, 100);
   EXPECT_THAT(Sent(), ElementsAre(Volume(1, 50)));
   // Volume 1 halves to 0: the note stops; volume back on restarts it.
-  SoundSetVolume(1, 1);
+  SoundSetVolume(sound, 1, 1);
   EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(1, 71)));
-  SoundSetVolume(1, 0);
+  SoundSetVolume(sound, 1, 0);
   EXPECT_THAT(Sent(), IsEmpty());
-  SoundSetVolume(1, 0x1FE);  // only the low byte counts
+  SoundSetVolume(sound, 1, 0x1FE);  // only the low byte counts
   EXPECT_THAT(Sent(), ElementsAre(Volume(1, 127), NoteOn(1, 71)));
 }
 
 TEST_F(MidiLayerTest, OnlyNineToTwelveThousandTwoHundredEightySevenHertzSound) {
-  SoundSetVolume(0, 200);
+  SoundSetVolume(sound, 0, 200);
   struct Case {
     int hertz;
     bool sounds;
   };
   for (const Case& c : {Case{8, false}, Case{9, true}, Case{12287, true}, Case{12288, false},
                         Case{46324, false}, Case{0, false}, Case{-5, false}}) {
-    SoundSetFrequency(0, 9000);  // a known sounding note in between
+    SoundSetFrequency(sound, 0, 9000);  // a known sounding note in between
     Sent();
-    SoundSetFrequency(0, c.hertz);
+    SoundSetFrequency(sound, 0, c.hertz);
     const std::vector<uint32_t> sent = Sent();
     ASSERT_FALSE(sent.empty()) << c.hertz;
     EXPECT_EQ(sent.front(), NoteOffMsg(0, NoteFor(9000).note)) << c.hertz;
@@ -89,105 +89,109 @@ TEST_F(MidiLayerTest, OnlyNineToTwelveThousandTwoHundredEightySevenHertzSound) {
 }
 
 TEST_F(MidiLayerTest, ChannelsKeepTheirOwnCaches) {
-  SoundSetFrequency(0, 440);
-  SoundSetFrequency(2, 220);
-  SoundSetVolume(2, 128);
-  SoundSetVolume(0, 128);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetFrequency(sound, 2, 220);
+  SoundSetVolume(sound, 2, 128);
+  SoundSetVolume(sound, 0, 128);
   EXPECT_THAT(Sent(), ElementsAre(Volume(2, 64), Bend(2, NoteFor(220).bend), NoteOn(2, 57), Volume(0, 64),
                                   Bend(0, 8178), NoteOn(0, 69)));
-  SoundSetVolume(5, 255);  // no such channel
-  SoundSetFrequency(-1, 440);
+  SoundSetVolume(sound, 5, 255);  // no such channel
+  SoundSetFrequency(sound, -1, 440);
   EXPECT_THAT(Sent(), IsEmpty());
 }
 
 TEST_F(MidiLayerTest, RestartClearsChannelsZeroToThreeButChannelFourKeepsItsCache) {
-  SoundSetFrequency(4, 330);
-  SoundSetVolume(4, 254);
-  SoundSetFrequency(0, 330);
-  SoundSetVolume(0, 254);
+  SoundSetFrequency(sound, 4, 330);
+  SoundSetVolume(sound, 4, 254);
+  SoundSetFrequency(sound, 0, 330);
+  SoundSetVolume(sound, 0, 254);
   Sent();
-  SoundStart(nullptr, 11, 255);
+  SoundStart(sound, nullptr, 11, 255);
   // The restart resets the device (every note cut) and reopens it.
   std::vector<uint32_t> sent = Sent();
   EXPECT_EQ(sent.size(), 4u);  // the four program changes
-  SoundSetFrequency(0, 330);
-  SoundSetVolume(0, 254);
-  SoundSetFrequency(4, 330);
-  SoundSetVolume(4, 254);
+  SoundSetFrequency(sound, 0, 330);
+  SoundSetVolume(sound, 0, 254);
+  SoundSetFrequency(sound, 4, 330);
+  SoundSetVolume(sound, 4, 254);
   // Channel 0 starts over; channel 4 still believes its note sounds.
   EXPECT_THAT(Sent(), ElementsAre(Volume(0, 127), Bend(0, NoteFor(330).bend), NoteOn(0, NoteFor(330).note)));
-  SoundSetFrequency(4, 660);
+  SoundSetFrequency(sound, 4, 660);
   EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(4, NoteFor(330).note), Bend(4, NoteFor(660).bend),
                                   NoteOn(4, NoteFor(660).note)));
 }
 
 TEST_F(MidiLayerTest, StereoAndMonoCutNotesAndChangeNothingElse) {
-  SoundSetFrequency(3, 440);
-  SoundSetVolume(3, 255);
+  SoundSetFrequency(sound, 3, 440);
+  SoundSetVolume(sound, 3, 255);
   Sent();
   for (int count : {1, 0}) {
     const size_t before = recording->events.size();
-    SoundSetChannels(count);
+    SoundSetChannels(sound, count);
     ASSERT_EQ(recording->events.size(), before + 1);
     EXPECT_EQ(recording->events.back().kind, Kind::Reset);
   }
   // The cut note is not re-sent: the cache still holds it.
-  SoundSetFrequency(3, 440);
-  SoundSetVolume(3, 255);
+  SoundSetFrequency(sound, 3, 440);
+  SoundSetVolume(sound, 3, 255);
   EXPECT_THAT(Sent(), IsEmpty());
 }
 
 TEST_F(MidiLayerTest, StopSilencesTheDeviceAndLaterCallsDoNothing) {
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
-  SoundStop();
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
+  SoundStop(sound);
   ASSERT_GE(recording->events.size(), 2u);
   EXPECT_EQ(recording->events[recording->events.size() - 2].kind, Kind::Reset);
   EXPECT_EQ(recording->events.back().kind, Kind::Close);
   const size_t after = recording->events.size();
-  SoundSetFrequency(0, 880);
-  SoundSetVolume(0, 10);
-  SoundUpdateChannel(0, 880, 10);
-  SoundReset();
+  SoundSetFrequency(sound, 0, 880);
+  SoundSetVolume(sound, 0, 10);
+  SoundUpdateChannel(sound, 0, 880, 10);
+  SoundReset(sound);
   EXPECT_EQ(recording->events.size(), after);
-  SoundStop();
+  SoundStop(sound);
   EXPECT_EQ(recording->events.size(), after);
 }
 
 TEST(SoundStart, RateAboveEightThousandOneHundredNinetyTwoSelectsTheWaveBackEnd) {
+  Machine m;
+  SoundLayer& sound = *m.Sound;
   auto midi = std::make_shared<MidiRecording>();
   auto wave = std::make_shared<WaveRecording>();
   SoundDeviceFactory factory = RecordingMidiFactory(midi);
   factory.wave = [wave] { return std::make_unique<RecordingWaveOut>(wave); };
-  SetSoundDevices(factory);
+  SetSoundDevices(sound, factory);
 
-  SoundStart(nullptr, 8192, 255);
+  SoundStart(sound, nullptr, 8192, 255);
   EXPECT_EQ(midi->events.size(), 6u);  // open, reset and four program changes
   EXPECT_EQ(wave->opens, 0);
-  SoundStart(nullptr, 8193, 255);
+  SoundStart(sound, nullptr, 8193, 255);
   EXPECT_EQ(midi->events.back().kind, Kind::Close);
   EXPECT_EQ(wave->opens, 1);
   EXPECT_EQ(wave->rate, 8193);
-  SoundStop();
-  SetSoundDevices({});
+  SoundStop(sound);
+  SetSoundDevices(sound, {});
 }
 
 TEST(SoundStart, MissingSynthesiserStillRunsTheBackEnd) {
+  Machine m;
+  SoundLayer& sound = *m.Sound;
   auto midi = std::make_shared<MidiRecording>();
   SoundDeviceFactory factory;
   factory.midi = [midi] { return std::make_unique<RecordingMidiOut>(midi, /*opens=*/false); };
-  SetSoundDevices(factory);
-  SoundStart(nullptr, 22, 255);
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
-  SoundStop();
+  SetSoundDevices(sound, factory);
+  SoundStart(sound, nullptr, 22, 255);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
+  SoundStop(sound);
   EXPECT_THAT(midi->events, IsEmpty());
 
   // No factory at all is the same: nothing to open, nothing sent, no fault.
-  SetSoundDevices({});
-  SoundStart(nullptr, 22, 255);
-  SoundSetVolume(0, 255);
-  SoundStop();
+  SetSoundDevices(sound, {});
+  SoundStart(sound, nullptr, 22, 255);
+  SoundSetVolume(sound, 0, 255);
+  SoundStop(sound);
 }
 
 TEST(MidiLog, LinesHoldTheFrameAndTheMessageBytes) {

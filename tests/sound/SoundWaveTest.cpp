@@ -18,20 +18,22 @@ constexpr int kRate = 22050;
 
 class WaveLayerTest : public ::testing::Test {
  protected:
+  TestMachine t;
+  SoundLayer& sound = *t.m.Sound;
   std::shared_ptr<WaveRecording> wave = std::make_shared<WaveRecording>();
 
   void SetUp() override {
     SoundDeviceFactory factory;
     factory.wave = [this] { return std::make_unique<RecordingWaveOut>(wave); };
-    SetSoundDevices(factory);
+    SetSoundDevices(sound, factory);
   }
   void TearDown() override {
-    SoundStop();
-    SetSoundDevices({});
+    SoundStop(sound);
+    SetSoundDevices(sound, {});
   }
   // Starts at `rate` and waits for the primed buffers.
   void Start(int rate = kRate, int buffers = 255) {
-    SoundStart(nullptr, rate, buffers);
+    SoundStart(sound, nullptr, rate, buffers);
     ASSERT_TRUE(wave->WaitForWrites(std::min(std::max(buffers, 2), 31)));
   }
   // Plays buffer `index` and returns what the worker refilled it with.
@@ -72,7 +74,7 @@ TEST_F(WaveLayerTest, OpensMonoAndPrimesThirtyOneBuffersOfSilence) {
 TEST_F(WaveLayerTest, BufferCountIsClampedToTwoThroughThirtyOne) {
   Start(kRate, 1);
   EXPECT_EQ(wave->WriteCount(), 2u);
-  SoundStop();
+  SoundStop(sound);
   wave->writes.clear();
   Start(kRate, 5);
   EXPECT_EQ(wave->WriteCount(), 5u);
@@ -80,8 +82,8 @@ TEST_F(WaveLayerTest, BufferCountIsClampedToTwoThroughThirtyOne) {
 
 TEST_F(WaveLayerTest, SquareChannelsMixAtTheirFrequencyAndVolume) {
   Start();
-  SoundSetFrequency(0, 1000);
-  SoundSetVolume(0, 255);
+  SoundSetFrequency(sound, 0, 1000);
+  SoundSetVolume(sound, 0, 255);
   std::vector<uint8_t> one = Replay(0);
   // One channel at full volume swings the byte by a quarter of its range (four
   // together fill it); 1000 Hz at 22050 Hz changes level every 11 samples or
@@ -91,16 +93,16 @@ TEST_F(WaveLayerTest, SquareChannelsMixAtTheirFrequencyAndVolume) {
   EXPECT_NEAR(LevelChanges(one), 23, 1);
 
   // Half volume halves the swing; a second channel adds to the first.
-  SoundSetVolume(0, 128);
-  SoundSetFrequency(1, 500);
-  SoundSetVolume(1, 128);
+  SoundSetVolume(sound, 0, 128);
+  SoundSetFrequency(sound, 1, 500);
+  SoundSetVolume(sound, 1, 128);
   std::vector<uint8_t> two = Replay(1);
   EXPECT_EQ(*std::max_element(two.begin(), two.end()), 128 + 32);
   EXPECT_EQ(*std::min_element(two.begin(), two.end()), 128 - 32);
   EXPECT_TRUE(std::count(two.begin(), two.end(), 128) > 0);  // the two squares cancel in places
 
   // The phase runs on across buffers: the next buffer continues the square.
-  SoundSetVolume(1, 0);
+  SoundSetVolume(sound, 1, 0);
   std::vector<uint8_t> next = Replay(2);
   EXPECT_NEAR(LevelChanges(next), 23, 1);
 }
@@ -112,37 +114,37 @@ TEST_F(WaveLayerTest, SilentChannelsAndUnplayableFrequenciesAddNothing) {
   };
   // Switched off; at half the rate; far above it (the register's period 0).
   for (const Case& c : {Case{440, 0}, Case{kRate / 2, 255}, Case{46324, 255}, Case{0, 255}}) {
-    SoundSetFrequency(2, c.hertz);
-    SoundSetVolume(2, c.volume);
+    SoundSetFrequency(sound, 2, c.hertz);
+    SoundSetVolume(sound, 2, c.volume);
     EXPECT_THAT(Replay(3), Each(128)) << c.hertz;
   }
   // Channel 4 has no wave of its own.
-  SoundSetFrequency(4, 440);
-  SoundSetVolume(4, 255);
+  SoundSetFrequency(sound, 4, 440);
+  SoundSetVolume(sound, 4, 255);
   EXPECT_THAT(Replay(4), Each(128));
-  SoundSetFrequency(2, kRate / 2 - 1);
+  SoundSetFrequency(sound, 2, kRate / 2 - 1);
   EXPECT_GT(LevelChanges(Replay(5)), 200);
 }
 
 TEST_F(WaveLayerTest, StopEndsTheWorkerAndClosesTheDeviceOnceDrained) {
   Start();
   wave->refuseCloses = 2;
-  SoundStop();
+  SoundStop(sound);
   // Still playing: handed back by a reset, then closed.
   EXPECT_EQ(wave->closeAttempts, 2);
   EXPECT_EQ(wave->resets, 1);
   EXPECT_EQ(wave->closes, 1);
   // Nothing is written after the stop, and the calls do nothing.
   const size_t written = wave->WriteCount();
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
   wave->Complete(0);
   EXPECT_EQ(wave->WriteCount(), written);
 }
 
 TEST_F(WaveLayerTest, ResetHandsBuffersBackToBeRefilled) {
   Start();
-  SoundReset();
+  SoundReset(sound);
   // Every queued buffer comes back and goes out again.
   EXPECT_TRUE(wave->WaitForWrites(62));
   EXPECT_EQ(wave->resets, 1);
@@ -151,7 +153,6 @@ TEST_F(WaveLayerTest, ResetHandsBuffersBackToBeRefilled) {
 TEST_F(WaveLayerTest, RegisterWriteKeepsSixteenBitsOfTheFrequency) {
   // At 96 kHz, period 0's 16-bit frequency (46324 Hz) is below half the rate
   // and sounds; its uncut 111860 Hz would not.
-  TestMachine t;
   Start(96000);
   t.m.SoundVolume = 255;
   SoundRegisterWrite(t.m, 0x4002, 0);
@@ -160,12 +161,14 @@ TEST_F(WaveLayerTest, RegisterWriteKeepsSixteenBitsOfTheFrequency) {
 }
 
 TEST(WaveBackEnd, WithoutADeviceTheWorkerStillRunsAndStops) {
-  SetSoundDevices({});
-  SoundStart(nullptr, 44100, 255);
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
-  SoundSetChannels(1);
-  SoundStop();
-  SoundStart(nullptr, 44100, 255);
-  SoundStop();
+  Machine m;
+  SoundLayer& sound = *m.Sound;
+  SetSoundDevices(sound, {});
+  SoundStart(sound, nullptr, 44100, 255);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
+  SoundSetChannels(sound, 1);
+  SoundStop(sound);
+  SoundStart(sound, nullptr, 44100, 255);
+  SoundStop(sound);
 }

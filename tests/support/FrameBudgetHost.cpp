@@ -8,7 +8,7 @@ long RunFrames(BudgetMachine& b, long frames) {
   const long before = b.host.frames;
   b.host.budget = before + frames;
   b.m.Running = true;
-  CpuRun(b.m.Cpu);
+  CpuRun(b.m);
   return b.host.frames - before;
 }
 

@@ -26,11 +26,10 @@ class FrameBudgetHost : public Host {
   }
 };
 
-// A Machine with a FrameBudgetHost, current for its lifetime.
+// A Machine with a FrameBudgetHost.
 struct BudgetMachine {
   FrameBudgetHost host;
   Machine m;
-  MachineScope scope{m};
   BudgetMachine() {
     m.host = &host;
     host.machine = &m;

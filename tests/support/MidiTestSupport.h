@@ -12,6 +12,7 @@
 #include "sound/NoteTable.h"
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
+#include "support/TestMachine.h"
 
 constexpr uint32_t Midi(uint32_t status, uint32_t data1, uint32_t data2 = 0) {
   return status | (data1 << 8) | (data2 << 16);
@@ -23,20 +24,24 @@ inline uint32_t Bend(int channel, int bend) { return Midi(0xE0 + channel, bend &
 // The note and bend the table gives a frequency in hertz.
 inline const NoteEntry& NoteFor(int hertz) { return NoteTable()[hertz / 3]; }
 
-// Opens the MIDI back end on a recording device for the test's lifetime.
+// Opens the MIDI back end of a Machine's sound layer on a recording device
+// for the test's lifetime.
 class MidiLayerTest : public ::testing::Test {
  protected:
+  TestMachine t;
+  Machine& m = t.m;
+  SoundLayer& sound = *m.Sound;
   std::shared_ptr<MidiRecording> recording = std::make_shared<MidiRecording>();
   size_t mark = 0;
 
   void SetUp() override {
-    SetSoundDevices(RecordingMidiFactory(recording));
-    SoundStart(nullptr, 22, 255);
+    SetSoundDevices(sound, RecordingMidiFactory(recording));
+    SoundStart(sound, nullptr, 22, 255);
     mark = recording->events.size();
   }
   void TearDown() override {
-    SoundStop();
-    SetSoundDevices({});
+    SoundStop(sound);
+    SetSoundDevices(sound, {});
   }
   // The short messages sent since the last call (or since the start).
   std::vector<uint32_t> Sent() {

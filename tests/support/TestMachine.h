@@ -1,5 +1,5 @@
 // Test support: a host that records the log and counts the hook's calls into
-// it, and a Machine made current with a cartridge image installed in memory.
+// it, and a Machine with a cartridge image installed in memory.
 #pragma once
 
 #include <array>
@@ -25,11 +25,10 @@ class RecordingHost : public Host {
   void ProcessMessages() override { ++messageRounds; }
 };
 
-// A Machine with a RecordingHost, current for the test's lifetime.
+// A Machine with a RecordingHost.
 struct TestMachine {
   RecordingHost host;
   Machine m;
-  MachineScope scope{m};
   TestMachine() { m.host = &host; }
 };
 

@@ -30,7 +30,6 @@ uint16_t Period(int hertz) { return static_cast<uint16_t>(kSoundClockDivisor / h
 TEST(DemoCartridge, PlaysItsTuneOnTheFirstSquareAndTheTriangle) {
   TuneHost host;
   Machine m;
-  MachineScope scope(m);
   m.host = &host;
   host.machine = &m;
   LoadAndStart(m, VIREL_DEMO_ROM);

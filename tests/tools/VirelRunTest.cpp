@@ -130,7 +130,12 @@ TEST(VirelRun, StatesSavedAfterARunAreLoadedBeforeTheNext) {
   ScratchFolder dir;
   Outcome o = RunVirel(dir, "--frames 30 --save-state --log a.txt " + kDemo);
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_EQ(std::filesystem::file_size(dir.path() / "demo.wb"), 18691u);
+  // The three memories come first, as every reader of these files expects;
+  // the snapshot of the whole console follows them.
+  const std::vector<uint8_t> state = ReadAll(dir.path() / "demo.wb");
+  ASSERT_GT(state.size(), 18691u);
+  EXPECT_LT(state.size(), 18691u + 64 * 1024);
+  EXPECT_EQ(std::string(state.begin() + 18691, state.begin() + 18699), "VIRELSNP");
   o = RunVirel(dir, "--frames 1 --load-state " + kDemo);
   EXPECT_NE(o.err.find("Arquivo carregado com sucesso.\n"), std::string::npos) << o.err;
 
@@ -142,6 +147,82 @@ TEST(VirelRun, StatesSavedAfterARunAreLoadedBeforeTheNext) {
   o = RunVirel(dir, "--frames 1 --load-state " + kDemo);
   EXPECT_EQ(o.status, 0);
   EXPECT_NE(o.err.find("Erro ao carregar arquivo: demo.wb\n"), std::string::npos) << o.err;
+}
+
+namespace {
+
+// Every cartridge of the project, the demo first.
+std::vector<std::filesystem::path> ProjectCartridges() {
+  std::vector<std::filesystem::path> carts = {VIREL_DEMO_ROM};
+  std::set<std::filesystem::path> sorted;
+  for (const auto& entry : std::filesystem::directory_iterator(VIREL_ROM_DIR))
+    if (entry.path().extension() == ".nes") sorted.insert(entry.path());
+  carts.insert(carts.end(), sorted.begin(), sorted.end());
+  return carts;
+}
+
+// The MIDI log's lines from frame `from` on, renumbered from frame `first`.
+std::vector<std::string> MidiFrom(const std::string& log, long from, long first) {
+  std::vector<std::string> lines;
+  for (const std::string& line : Lines(log)) {
+    const long frame = std::stol(line);
+    if (frame >= from) lines.push_back(std::to_string(frame - first) + line.substr(line.find(' ')));
+  }
+  return lines;
+}
+
+}  // namespace
+
+// A state saved after N frames and loaded by a new process that runs M more
+// ends where the run of N + M frames ends: the same picture, work RAM and
+// battery bytes, and from the second frame after the load on the same MIDI
+// messages. Pad presses in the second run are the first's, N frames earlier.
+TEST(VirelRun, AStateSavedMidRunResumesExactlyInANewProcess) {
+  constexpr long kSaved = 100, kMore = 130;
+  const std::vector<std::pair<long, std::string>> presses = {{1, "-"},      {30, "Right"}, {60, "A+Right"},
+                                                             {95, "Start"}, {98, "-"},     {120, "Left+B"},
+                                                             {170, "Up"},   {200, "-"}};
+  // The second run starts with what the pad holds in frame N + 1.
+  std::string whole, held = "-", later;
+  for (const auto& [frame, buttons] : presses) {
+    whole += std::to_string(frame) + " " + buttons + "\n";
+    if (frame <= kSaved + 1) held = buttons;
+    if (frame > kSaved + 1) later += std::to_string(frame - kSaved) + " " + buttons + "\n";
+  }
+  const std::string second = "1 " + held + "\n" + later;
+  for (const std::filesystem::path& cart : ProjectCartridges()) {
+    SCOPED_TRACE(cart.filename().string());
+    ScratchFolder uninterrupted, split;
+    for (const ScratchFolder* dir : {&uninterrupted, &split}) {
+      std::filesystem::copy_file(cart, dir->path() / "c.nes");
+      WriteText(dir->path() / "whole.txt", whole);
+      WriteText(dir->path() / "second.txt", second);
+    }
+    const std::string sound = " --midi-log m.txt --volume 255 --peek 0:64 --peek 300:64";
+    const Outcome a = RunVirel(uninterrupted, "--frames " + std::to_string(kSaved + kMore) +
+                                                  " --hash --input whole.txt" + sound + " c.nes");
+    ASSERT_EQ(a.status, 0) << a.err;
+    const Outcome b = RunVirel(
+        split, "--frames " + std::to_string(kSaved) + " --save-state --input whole.txt" + sound + " c.nes");
+    ASSERT_EQ(b.status, 0) << b.err;
+    const Outcome c = RunVirel(split, "--load-state --frames " + std::to_string(kMore) +
+                                          " --hash --input second.txt" + sound + " c.nes");
+    ASSERT_EQ(c.status, 0) << c.err;
+    EXPECT_NE(c.err.find("Arquivo carregado com sucesso."), std::string::npos) << c.err;
+    EXPECT_EQ(a.out, c.out);
+    const auto text = [](const std::filesystem::path& path) {
+      const std::vector<uint8_t> bytes = ReadAll(path);
+      return std::string(bytes.begin(), bytes.end());
+    };
+    const std::vector<std::string> expected =
+        MidiFrom(text(uninterrupted.path() / "m.txt"), kSaved + 2, kSaved);
+    EXPECT_EQ(MidiFrom(text(split.path() / "m.txt"), 2, 0), expected);
+    EXPECT_EQ(std::filesystem::exists(split.path() / "c.sav"),
+              std::filesystem::exists(uninterrupted.path() / "c.sav"));
+    if (std::filesystem::exists(uninterrupted.path() / "c.sav")) {
+      EXPECT_EQ(ReadAll(split.path() / "c.sav"), ReadAll(uninterrupted.path() / "c.sav"));
+    }
+  }
 }
 
 TEST(VirelRun, BatteryRamIsWrittenWhenTheRunEnds) {

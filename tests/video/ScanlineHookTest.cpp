@@ -35,7 +35,6 @@ class OrderHost : public RecordingHost {
 struct HookMachine {
   OrderHost host;
   Machine m;
-  MachineScope scope{m};
   HookMachine() {
     m.host = &host;
     EXPECT_TRUE(InstallCartridge(m, 2, 0));
@@ -258,15 +257,16 @@ TEST(ScanlineHook, StopsAtLineZeroAfterTheMessagesThatClearedRunning) {
 
 TEST(ScanlineHook, StopSilencesAllFiveSoundChannels) {
   auto recording = std::make_shared<MidiRecording>();
-  SetSoundDevices(RecordingMidiFactory(recording));
-  SoundStart(nullptr, 22, 255);
   HookMachine h;
+  SoundLayer& sound = *h.m.Sound;
+  SetSoundDevices(sound, RecordingMidiFactory(recording));
+  SoundStart(sound, nullptr, 22, 255);
   size_t sounding = 0;
   // The command that pauses finds every channel playing a note.
   h.host.command = [&] {
     for (int channel = 0; channel < 5; ++channel) {
-      SoundSetFrequency(channel, 220 * (channel + 1));
-      SoundSetVolume(channel, 200);
+      SoundSetFrequency(sound, channel, 220 * (channel + 1));
+      SoundSetVolume(sound, channel, 200);
     }
     sounding = recording->events.size();
     h.m.Running = false;
@@ -276,11 +276,11 @@ TEST(ScanlineHook, StopSilencesAllFiveSoundChannels) {
   EXPECT_GT(recording->events.size(), sounding) << "the stop sent nothing";
   // The layer sends only changes: silencing again must now send nothing.
   const size_t afterStop = recording->events.size();
-  for (int channel = 0; channel < 5; ++channel) SoundSetVolume(channel, 0);
+  for (int channel = 0; channel < 5; ++channel) SoundSetVolume(sound, channel, 0);
   EXPECT_EQ(recording->events.size(), afterStop);
 
-  SoundStop();
-  SetSoundDevices({});
+  SoundStop(sound);
+  SetSoundDevices(sound, {});
 }
 
 }  // namespace

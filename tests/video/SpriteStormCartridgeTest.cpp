@@ -32,7 +32,6 @@ class FrameLimitHost : public RecordingHost {
 struct StormRun {
   FrameLimitHost host;
   Machine m;
-  MachineScope scope{m};
   explicit StormRun(int frames) {
     m.host = &host;
     host.machine = &m;

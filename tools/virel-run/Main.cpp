@@ -55,7 +55,7 @@ void TracedRun(Machine& m, std::FILE* trace) {
   while (m.Running) {
     const TCpuState& s = m.Cpu;
     std::fprintf(trace, "%04X A:%02X X:%02X Y:%02X P:%02X SP:%02X\n", s.PC, s.A, s.X, s.Y, s.P, s.S);
-    DebugStep(m.Cpu);
+    DebugStep(m);
   }
 }
 
@@ -150,14 +150,13 @@ int main(int argc, char** argv) {
   Machine m;
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
-  MachineScope current(m);
   m.SoundVolume = options.Volume;
 #if VIREL_WITH_DEVICES
   // The sound of the run is recorded, stamped with the frame count, and
   // written out after the run; no sound card is involved.
   SoundCapture capture(options.MidiLogFile, options.AudioFile);
   if (capture.Active()) {
-    capture.Install([&host] { return int64_t{host.Frames()}; });
+    capture.Install(*m.Sound, [&host] { return int64_t{host.Frames()}; });
     host.EnableSound();
   }
   if (!options.MidiPort.empty()) {
@@ -166,7 +165,7 @@ int main(int argc, char** argv) {
       return Fail("--midi-port: no MIDI output port \"" + options.MidiPort + "\"", kExitNotStarted);
     // The port's lines (it went away) join the run's log.
     auto port = MidiPortFactory(options.MidiPort, [&host](const std::string& line) { host.AppendLog(line); });
-    SoundDeviceFactory devices = CurrentSoundDevices();
+    SoundDeviceFactory devices = CurrentSoundDevices(*m.Sound);
     if (devices.midi) {
       devices.midi = [recorded = devices.midi, port] {
         return std::make_unique<TeeMidiOut>(recorded(), port());
@@ -174,7 +173,7 @@ int main(int argc, char** argv) {
     } else {
       devices.midi = port;
     }
-    SetSoundDevices(std::move(devices));
+    SetSoundDevices(*m.Sound, std::move(devices));
     host.EnableSound();
     host.PaceFrames();
   }
@@ -188,7 +187,7 @@ int main(int argc, char** argv) {
   std::shared_ptr<MidiRecorder> recorder;
   if (!options.MidiFile.empty()) {
     recorder = std::make_shared<MidiRecorder>([&host] { return int64_t{host.Frames()}; });
-    SoundAttachTap(recorder);
+    SoundAttachTap(*m.Sound, recorder);
     host.EnableSound();
   }
 
@@ -228,9 +227,9 @@ int main(int argc, char** argv) {
     status = Fail(e.what(), kExitNotStarted);
   }
   // Unloading leaves sound output open, as the window's "Habilita Som" does.
-  if (host.SoundEnabled()) SoundStop();
+  if (host.SoundEnabled()) SoundStop(*m.Sound);
   if (recorder) {
-    SoundDetachTap();
+    SoundDetachTap(*m.Sound);
     try {
       recorder->Save(options.MidiFile);
     } catch (const std::exception& e) {

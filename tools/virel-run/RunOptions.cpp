@@ -144,12 +144,15 @@ const std::vector<OptionEntry>& Options() {
          return std::nullopt;
        }},
       {"--save-state", nullptr,
-       "after the run save the state file (cartridge name + \"wb\", working directory)",
+       "after the run save the state file (cartridge name + \"wb\", working directory): the three "
+       "memories, then a snapshot of the whole console",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.SaveState = true;
          return std::nullopt;
        }},
-      {"--load-state", nullptr, "load the state file before the first frame",
+      {"--load-state", nullptr,
+       "load the state file before the first frame; with a snapshot the run goes on exactly where the "
+       "saved run stopped",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.LoadState = true;
          return std::nullopt;

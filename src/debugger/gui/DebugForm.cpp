@@ -337,15 +337,11 @@ void TfrmDebug::RefreshRegisters() {
 
 void TfrmDebug::OneStep() {
   previousRow = RowOf(m.Cpu.PC);
-  {
-    // The processor's bus routines work on the current machine. The address
-    // DebugStep returns is the one after the instruction even when the slice
-    // end has just entered an interrupt; the record's PC is the truth, so a
-    // step across the vertical blank lands in the NMI handler instead of
-    // dropping the interrupt while its return frame stays on the stack.
-    MachineScope scope(m);
-    DebugStep(m.Cpu);
-  }
+  // The address DebugStep returns is the one after the instruction even when
+  // the slice end has just entered an interrupt; the record's PC is the
+  // truth, so a step across the vertical blank lands in the NMI handler
+  // instead of dropping the interrupt while its return frame stays on the stack.
+  DebugStep(m);
   ShowAddress(m.Cpu.PC);
   RefreshRegisters();
 }
@@ -397,10 +393,7 @@ void TfrmDebug::PausaClick() { stopRequest = true; }
 
 void TfrmDebug::ReiniciarClick() {
   stopRequest = true;
-  {
-    MachineScope scope(m);
-    ResetMachine(m);
-  }
+  ResetMachine(m);
   // One step, so that the reset routine's first instruction has already run
   // when the new state is shown.
   OneStep();

@@ -18,7 +18,7 @@
 
 TMidiMenu::TMidiMenu(TfrmNES& form, QMenu* soundMenu) : QObject(&form), form_(form) {
   setObjectName(QStringLiteral("MidiMenu"));
-  internal_ = CurrentSoundDevices().midi;
+  internal_ = CurrentSoundDevices(*form_.machine().Sound).midi;
 #if VIREL_WITH_DEVICES
   ListPorts = [] { return ListMidiOutputPorts(); };
 #else
@@ -60,10 +60,10 @@ TMidiMenu::TMidiMenu(TfrmNES& form, QMenu* soundMenu) : QObject(&form), form_(fo
 
 TMidiMenu::~TMidiMenu() {
   StopRecording();
-  // The layer outlives the window; a port device logging into it must not.
-  SoundDeviceFactory devices = CurrentSoundDevices();
+  // A port device logging into the window must not stay in the layer.
+  SoundDeviceFactory devices = CurrentSoundDevices(*form_.machine().Sound);
   devices.midi = internal_;
-  SetSoundDevices(std::move(devices));
+  SetSoundDevices(*form_.machine().Sound, std::move(devices));
 }
 
 void TMidiMenu::RefreshPorts() {
@@ -92,7 +92,7 @@ void TMidiMenu::RefreshPorts() {
 }
 
 void TMidiMenu::InstallDevice() {
-  SoundDeviceFactory devices = CurrentSoundDevices();
+  SoundDeviceFactory devices = CurrentSoundDevices(*form_.machine().Sound);
 #if VIREL_WITH_DEVICES
   if (!choice_.empty()) {
     devices.midi = MidiPortFactory(choice_, [this](const std::string& line) { form_.AppendLog(line); });
@@ -102,7 +102,7 @@ void TMidiMenu::InstallDevice() {
 #else
   devices.midi = internal_;
 #endif
-  SetSoundDevices(std::move(devices));
+  SetSoundDevices(*form_.machine().Sound, std::move(devices));
 }
 
 void TMidiMenu::Choose(const std::string& port) {
@@ -112,7 +112,7 @@ void TMidiMenu::Choose(const std::string& port) {
   SintetizadorInterno1->setChecked(choice_.empty());
   InstallDevice();
   // Playing now: the old device falls silent, the new one picks the notes up.
-  SoundSwitchMidiDevice();
+  SoundSwitchMidiDevice(*form_.machine().Sound);
 }
 
 void TMidiMenu::ApplyStoredChoice(const std::string& port) {
@@ -148,12 +148,12 @@ void TMidiMenu::RecordClicked() {
   recordPath_ = path;
   // Frames as the window runs them: a pause is no gap in the music.
   recorder_ = std::make_shared<MidiRecorder>([this] { return form_.FramesRun(); });
-  SoundAttachTap(recorder_);
+  SoundAttachTap(*form_.machine().Sound, recorder_);
 }
 
 void TMidiMenu::StopRecording() {
   if (!recorder_) return;
-  SoundDetachTap();
+  SoundDetachTap(*form_.machine().Sound);
   const std::shared_ptr<MidiRecorder> recorder = std::move(recorder_);
   recorder_.reset();
   GravarMusica1->setChecked(false);

@@ -79,8 +79,11 @@ QIcon MenuImage(const char* name) {
 
 }  // namespace
 
-TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), machine_(std::make_unique<Machine>()), machineScope_(*machine_) {
+TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFactory devices)
+    : QMainWindow(parent), machine_(std::make_unique<Machine>()) {
+  // Installed before the MIDI menu is built: it keeps the synthesiser's
+  // factory to come back to from a port.
+  SetSoundDevices(*machine_->Sound, std::move(devices));
   InitArtwork();
   setObjectName(QStringLiteral("frmNES"));
   setWindowTitle(QStringLiteral("Virel - Emulador do console Nintendo de 8 bits"));
@@ -156,7 +159,11 @@ TfrmNES::~TfrmNES() {
   store.Sync();
   // The recording's file is written while the window can still report.
   midiMenu_->StopRecording();
-  SoundStop();
+  // The menu hands its devices back to the sound layer as it goes, and the
+  // layer goes with the Machine, before the window's children would.
+  delete midiMenu_;
+  midiMenu_ = nullptr;
+  SoundStop(*machine_->Sound);
   qApp->removeEventFilter(this);
 }
 
@@ -347,11 +354,11 @@ void TfrmNES::CreateMenus() {
   for (auto [item, rate] : rateItems) {
     connect(item, &QAction::triggered, this, [this, rate = rate] {
       SoundFrequencia = rate;
-      SoundReset();
+      SoundReset(*machine_->Sound);
     });
   }
-  connect(Estreo1, &QAction::triggered, this, [] { SoundSetChannels(1); });
-  connect(Mono1, &QAction::triggered, this, [] { SoundSetChannels(0); });
+  connect(Estreo1, &QAction::triggered, this, [this] { SoundSetChannels(*machine_->Sound, 1); });
+  connect(Mono1, &QAction::triggered, this, [this] { SoundSetChannels(*machine_->Sound, 0); });
   // Menu refreshes, run as a menu opens.
   connect(mnuFile, &QMenu::aboutToShow, this, &TfrmNES::mnuFileClick);
   // The favourites refresh with "Arquivo" too: once all five items are

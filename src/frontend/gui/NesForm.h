@@ -25,6 +25,7 @@
 #include "core/Machine.h"
 #include "frontend/Settings.h"
 #include "frontend/gui/TDXInput.h"
+#include "sound/SoundDevices.h"
 #include "video/FrameRateMeter.h"
 
 class QAction;
@@ -45,7 +46,10 @@ class TfrmNES : public QMainWindow, public Host {
  public:
   // `arguments` are the command line without the program: a cartridge to
   // start at the first activation, then "/S0" or "/S1".
-  explicit TfrmNES(const QStringList& arguments = {}, QWidget* parent = nullptr);
+  // `devices` serves the Machine's sound layer from the first start on
+  // (none: sound opens quietly to nothing).
+  explicit TfrmNES(const QStringList& arguments = {}, QWidget* parent = nullptr,
+                   SoundDeviceFactory devices = {});
   // Saves the settings.
   ~TfrmNES() override;
 
@@ -184,7 +188,6 @@ class TfrmNES : public QMainWindow, public Host {
   void UpdatePaletteColors();
 
   std::unique_ptr<Machine> machine_;
-  MachineScope machineScope_;
   VirelSettings settings_;
   std::array<std::unique_ptr<TDXInput>, 2> inputs_;
   TClientArea* client_ = nullptr;

@@ -138,11 +138,11 @@ void TfrmNES::mnuSavesnapshotClick() {
 
 void TfrmNES::abltsomClick() {
   if (abltsom->isChecked()) {
-    SoundStart(nullptr, SoundFrequencia, 255);
+    SoundStart(*machine_->Sound, nullptr, SoundFrequencia, 255);
     machine_->SoundOn = true;
   } else {
     machine_->SoundOn = false;
-    SoundStop();
+    SoundStop(*machine_->Sound);
   }
   StatusPanel1->update();
 }

@@ -96,12 +96,6 @@ int main(int argc, char* argv[]) {
   // The desktop matches the running window to its menu entry by this name.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.virel.Virel"));
   InstallQtTranslation(app);
-#ifdef VIREL_WITH_DEVICES
-  // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
-  // PCM instead. Either opens quietly to nothing where there is no device.
-  SetSoundDevices(
-      {[] { return std::make_unique<FluidSynthMidiOut>(); }, [] { return std::make_unique<SdlWaveOut>(); }});
-#endif
   QStringList qtFree = QApplication::arguments();
   qtFree.removeFirst();
   const VirelCommandLine line = ParseVirelCommandLine(Words(qtFree));
@@ -111,7 +105,14 @@ int main(int argc, char* argv[]) {
   StopSignals stopSignals;
   QStringList arguments;
   for (const std::string& w : line.Arguments) arguments << QString::fromStdString(w);
-  TfrmNES form(arguments);
+  SoundDeviceFactory devices;
+#ifdef VIREL_WITH_DEVICES
+  // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
+  // PCM instead. Either opens quietly to nothing where there is no device.
+  devices = {[] { return std::make_unique<FluidSynthMidiOut>(); },
+             [] { return std::make_unique<SdlWaveOut>(); }};
+#endif
+  TfrmNES form(arguments, nullptr, std::move(devices));
   form.show();
   // Without a window manager (a bare X server) nothing else would give the
   // window the keyboard, and the command-line cartridge waits for that.

@@ -14,9 +14,9 @@
 SoundCapture::SoundCapture(std::string midiLogPath, std::string wavPath)
     : midiLogPath_(std::move(midiLogPath)), wavPath_(std::move(wavPath)) {}
 
-void SoundCapture::Install(std::function<int64_t()> frameClock) {
+void SoundCapture::Install(SoundLayer& layer, std::function<int64_t()> frameClock) {
   recording_->clock = std::move(frameClock);
-  SetSoundDevices(RecordingMidiFactory(recording_));
+  SetSoundDevices(layer, RecordingMidiFactory(recording_));
 }
 
 bool SoundCapture::Finish(int64_t frames, std::string* error) const {
@@ -40,9 +40,9 @@ bool SoundCapture::Finish(int64_t frames, std::string* error) const {
   return true;
 }
 
-void InstallDesktopSoundDevices() {
+void InstallDesktopSoundDevices(SoundLayer& layer) {
   SoundDeviceFactory factory;
   factory.midi = [] { return std::make_unique<FluidSynthMidiOut>(); };
   factory.wave = [] { return std::make_unique<SdlWaveOut>(); };
-  SetSoundDevices(std::move(factory));
+  SetSoundDevices(layer, std::move(factory));
 }

@@ -9,6 +9,8 @@
 
 #include "sound/RecordingMidiOut.h"
 
+struct SoundLayer;
+
 class SoundCapture {
  public:
   // Either path may be empty; with both empty the capture is inactive.
@@ -17,7 +19,7 @@ class SoundCapture {
   bool Active() const { return !midiLogPath_.empty() || !wavPath_.empty(); }
   // Installs the recording MIDI output as the layer's device; every message
   // is stamped with `frameClock`'s value when it is sent.
-  void Install(std::function<int64_t()> frameClock);
+  void Install(SoundLayer& layer, std::function<int64_t()> frameClock);
   // Writes the log and the WAV (`frames` long). False with `error` set when a
   // file cannot be written or no synthesiser can render.
   bool Finish(int64_t frames, std::string* error) const;
@@ -31,4 +33,4 @@ class SoundCapture {
 };
 
 // Installs the live devices: FluidSynth through SDL2 for MIDI, SDL2 for wave.
-void InstallDesktopSoundDevices();
+void InstallDesktopSoundDevices(SoundLayer& layer);

@@ -37,7 +37,7 @@ class FormTest : public ::testing::Test {
   // A new window, as at program start, with `arguments` as its command line.
   TfrmNES& Open(const QStringList& arguments = {}) {
     form.reset();
-    form = std::make_unique<TfrmNES>(arguments);
+    form = std::make_unique<TfrmNES>(arguments, nullptr, devices);
     form->ChooseRomFile = [this] { return nextRomFile; };
     form->ChooseBitmapFile = [this] { return nextBitmapFile; };
     form->ShowError = [this](const QString& text) { errors << text; };
@@ -93,6 +93,8 @@ class FormTest : public ::testing::Test {
   }
 
   std::unique_ptr<TfrmNES> form;
+  // The sound devices the next Open gives the window (none by default).
+  SoundDeviceFactory devices;
   QString nextRomFile, nextBitmapFile;
   QStringList errors;
 

@@ -309,7 +309,7 @@ TEST_F(MidiMenuTest, RecordingWritesAFileThatReadsBackAsSent) {
   // The internal synthesiser is a recording device here, on the window's
   // frame clock: what it was sent is what the file must hold.
   auto device = std::make_shared<MidiRecording>();
-  SetSoundDevices(RecordingMidiFactory(device));
+  devices = RecordingMidiFactory(device);
   Store(QStringLiteral("AbilitaSom"), 1);
   Open();
   device->clock = [this] { return form->FramesRun(); };
@@ -353,7 +353,6 @@ TEST_F(MidiMenuTest, RecordingWritesAFileThatReadsBackAsSent) {
   EXPECT_TRUE(listing.contains(QRegularExpression(QStringLiteral(" 9[0-4] [0-9A-F]{2} 7F\n"))))
       << listing.toStdString();
   Close();
-  SetSoundDevices({});
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Machine.h"
 #include "sound/Sound.h"
 #include "sound/devices/FluidSynthMidiOut.h"
 #include "sound/devices/SdlWaveOut.h"
@@ -111,15 +112,17 @@ TEST(LiveDevices, WithoutAnAudioDeviceOpeningFailsQuietlyAndEmulationGoesOn) {
 
   // The layer on the desktop devices: both back ends start, take every call
   // and stop, with nothing to play on.
-  InstallDesktopSoundDevices();
+  Machine m;
+  SoundLayer& sound = *m.Sound;
+  InstallDesktopSoundDevices(sound);
   for (int rate : {22, 44100}) {
-    SoundStart(nullptr, rate, 255);
-    SoundSetFrequency(0, 440);
-    SoundSetVolume(0, 255);
-    SoundReset();
-    SoundStop();
+    SoundStart(sound, nullptr, rate, 255);
+    SoundSetFrequency(sound, 0, 440);
+    SoundSetVolume(sound, 0, 255);
+    SoundReset(sound);
+    SoundStop(sound);
   }
-  SetSoundDevices({});
+  SetSoundDevices(sound, {});
 }
 
 // The SDL wave device with a count of what the layer's worker writes to it.
@@ -146,16 +149,18 @@ TEST(LiveDevices, TheLayerKeepsTheWaveDeviceFedOnTheDummyDriver) {
   auto writes = std::make_shared<std::atomic<int>>(0);
   SoundDeviceFactory factory;
   factory.wave = [writes] { return std::make_unique<CountingWaveOut>(writes); };
-  SetSoundDevices(factory);
-  SoundStart(nullptr, 22050, 255);
-  SoundSetFrequency(0, 440);
-  SoundSetVolume(0, 255);
+  Machine m;
+  SoundLayer& sound = *m.Sound;
+  SetSoundDevices(sound, factory);
+  SoundStart(sound, nullptr, 22050, 255);
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
   // 31 buffers primed, then each played buffer (11.6 ms) comes back refilled.
   for (int i = 0; i < 200 && *writes < 40; ++i) SDL_Delay(10);
   EXPECT_GE(*writes, 40);
-  SoundStop();
+  SoundStop(sound);
   const int atStop = *writes;
   SDL_Delay(50);
   EXPECT_EQ(*writes, atStop);
-  SetSoundDevices({});
+  SetSoundDevices(sound, {});
 }

@@ -4,6 +4,7 @@
 
 #include <fstream>
 
+#include "core/Machine.h"
 #include "sound/Sound.h"
 #include "sound/devices/SoundCapture.h"
 #include "sound/devices/WavFile.h"
@@ -26,15 +27,17 @@ TEST(SoundCapture, WritesTheLogAndRendersTheRun) {
   SoundCapture capture(scratch.file("run.midi"), scratch.file("run.wav"));
   ASSERT_TRUE(capture.Active());
   int64_t frame = 0;
-  capture.Install([&frame] { return frame; });
-  SoundStart(nullptr, 22, 255);
+  Machine m;
+  SoundLayer& sound = *m.Sound;
+  capture.Install(sound, [&frame] { return frame; });
+  SoundStart(sound, nullptr, 22, 255);
   frame = 3;
-  SoundSetFrequency(2, 220);
-  SoundSetVolume(2, 255);
+  SoundSetFrequency(sound, 2, 220);
+  SoundSetVolume(sound, 2, 255);
   frame = 60;
-  SoundSetVolume(2, 0);
-  SoundStop();
-  SetSoundDevices({});
+  SoundSetVolume(sound, 2, 0);
+  SoundStop(sound);
+  SetSoundDevices(sound, {});
 
   std::string error;
   ASSERT_TRUE(capture.Finish(90, &error)) << error;
@@ -55,8 +58,8 @@ TEST(SoundCapture, WritesTheLogAndRendersTheRun) {
 TEST(SoundCapture, AnUnwritableFileIsReportedAndLeavesNothingBehind) {
   ScratchFolder scratch;
   SoundCapture capture(scratch.file("missing/run.midi"), "");
-  capture.Install([] { return int64_t{0}; });
-  SetSoundDevices({});
+  Machine m;
+  capture.Install(*m.Sound, [] { return int64_t{0}; });
   std::string error;
   EXPECT_FALSE(capture.Finish(10, &error));
   EXPECT_NE(error.find("run.midi"), std::string::npos);

@@ -22,17 +22,19 @@ constexpr int kRate = Synthesiser::kSampleRate;
 // Records the layer on a frame clock the test advances.
 class RenderTest : public ::testing::Test {
  protected:
+  TestMachine t;
+  SoundLayer& sound = *t.m.Sound;
   std::shared_ptr<MidiRecording> recording = std::make_shared<MidiRecording>();
   int64_t frame = 0;
 
   void SetUp() override {
     recording->clock = [this] { return frame; };
-    SetSoundDevices(RecordingMidiFactory(recording));
-    SoundStart(nullptr, 22, 255);
+    SetSoundDevices(sound, RecordingMidiFactory(recording));
+    SoundStart(sound, nullptr, 22, 255);
   }
   void TearDown() override {
-    SoundStop();
-    SetSoundDevices({});
+    SoundStop(sound);
+    SetSoundDevices(sound, {});
   }
   std::vector<int16_t> Render(int64_t frames) {
     std::string error;
@@ -53,11 +55,11 @@ TEST_F(RenderTest, HeldNotesSoundAtTheirPitch) {
   // the frequencies the channel model produces for these periods.
   const int periods[] = {253, 507, 126, 1015, 84};
   for (int period : periods) {
-    SoundSetFrequency(0, 111860 / (period + 1));
-    SoundSetVolume(0, 255);
+    SoundSetFrequency(sound, 0, 111860 / (period + 1));
+    SoundSetVolume(sound, 0, 255);
     frame += 60;
   }
-  SoundSetVolume(0, 0);
+  SoundSetVolume(sound, 0, 0);
   const std::vector<int16_t> samples = Render(frame);
   ASSERT_EQ(samples.size(), 2 * At(frame));
   for (size_t i = 0; i < std::size(periods); ++i) {
@@ -74,10 +76,10 @@ TEST_F(RenderTest, ABendWithinTheNoteRaisesThePitchWithoutANewNote) {
   // 440 Hz then 450 Hz: the same note 69 with a higher bend. The table's bend
   // units are finer than the synthesiser's default range, so the rise heard is
   // small; it is a glide on the held note, not a new attack.
-  SoundSetFrequency(1, 440);
-  SoundSetVolume(1, 255);
+  SoundSetFrequency(sound, 1, 440);
+  SoundSetVolume(sound, 1, 255);
   frame += 60;
-  SoundSetFrequency(1, 450);
+  SoundSetFrequency(sound, 1, 450);
   ASSERT_EQ(recording->events.back().message, Bend(1, NoteFor(450).bend));
   frame += 60;
   const std::vector<int16_t> samples = Render(frame);
@@ -91,7 +93,6 @@ TEST_F(RenderTest, ABendWithinTheNoteRaisesThePitchWithoutANewNote) {
 
 TEST_F(RenderTest, ChannelModelTuneThroughTheRegisters) {
   // The processor's own writes: square 1 plays A4 then E5, and $4015 = 0 ends it.
-  TestMachine t;
   t.m.SoundVolume = 255;
   SoundRegisterWrite(t.m, 0x4002, 253 & 0xFF);
   SoundRegisterWrite(t.m, 0x4003, 0xF8 | (253 >> 8));

@@ -1,0 +1,537 @@
+// The snapshot writer and reader. Each section is a fixed run of fields in a
+// fixed order, copied whole (the memories in one piece each), so that taking
+// and restoring one costs a few microseconds. The reader checks everything
+// before it changes anything: a refused snapshot leaves the Machine as it was.
+#include "core/Snapshot.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <type_traits>
+
+#include "cartridge/Mapper.h"
+#include "sound/Sound.h"
+#include "video/ScanlineHook.h"
+
+static_assert(std::endian::native == std::endian::little, "snapshots are written in the host's byte order");
+
+namespace {
+
+constexpr uint32_t Tag(const char (&name)[5]) {
+  return static_cast<uint32_t>(name[0]) | static_cast<uint32_t>(name[1]) << 8 |
+         static_cast<uint32_t>(name[2]) << 16 | static_cast<uint32_t>(name[3]) << 24;
+}
+constexpr uint32_t kTagCpu = Tag("CPU ");
+constexpr uint32_t kTagMemory = Tag("MEM ");
+constexpr uint32_t kTagPicture = Tag("PPU ");
+constexpr uint32_t kTagMapper = Tag("MAP ");
+constexpr uint32_t kTagChannels = Tag("APU ");
+constexpr uint32_t kTagSound = Tag("SND ");
+constexpr uint32_t kTagFrame = Tag("FRM ");
+
+constexpr size_t kHeaderSize = sizeof kSnapshotMagic + 4 + 4;
+
+// The storage a bank-table entry points into, by number.
+enum Region : uint8_t { kNone, kRam, kBatteryRam, kPrgRom, kChrRom, kVram, kEmptyPatterns, kRegionCount };
+
+struct Storage {
+  const uint8_t* start;
+  size_t size;
+};
+
+Storage StorageOf(const Machine& m, uint8_t region) {
+  switch (region) {
+    case kRam: return {m.Ram.data(), m.Ram.size()};
+    case kBatteryRam: return {m.BatteryRam.data(), m.BatteryRam.size()};
+    case kPrgRom: return {m.PrgRom.data(), m.PrgRom.size()};
+    case kChrRom: return {m.ChrRom.data(), m.ChrRom.size()};
+    case kVram: return {m.Vram.data(), m.Vram.size()};
+    case kEmptyPatterns: return {EmptyPatternStorage(), kEmptyPatternSize};
+    default: return {nullptr, 0};
+  }
+}
+
+// The first and last index a window's reads can reach: `first` is the
+// window's first address as the bank sees it.
+struct Reach {
+  int64_t low, high;
+};
+Reach CpuWindowReach(unsigned entry, uint16_t mask) {
+  const int64_t first = (entry * 0x2000) & mask;
+  return {first, first + std::min<int64_t>(mask, 0x1FFF)};
+}
+Reach PatternWindowReach(unsigned entry) { return {entry * 0x400, entry * 0x400 + 0x3FF}; }
+
+// A bank pointer as (region, distance from the region's start). A pointer
+// into storage outside the Machine (test rigs) is kept as an empty window.
+struct BankRef {
+  uint8_t region = kNone;
+  int64_t offset = 0;
+};
+BankRef Locate(const Machine& m, const uint8_t* base, int64_t probe) {
+  if (!base) return {};
+  const auto address = reinterpret_cast<uintptr_t>(base) + static_cast<uintptr_t>(probe);
+  for (uint8_t region = kRam; region < kRegionCount; ++region) {
+    const Storage s = StorageOf(m, region);
+    const auto start = reinterpret_cast<uintptr_t>(s.start);
+    if (s.start && address >= start && address < start + s.size)
+      return {region, static_cast<int64_t>(reinterpret_cast<uintptr_t>(base) - start)};
+  }
+  return {};
+}
+bool Fits(const Machine& m, const BankRef& ref, Reach reach) {
+  const Storage s = StorageOf(m, ref.region);
+  return s.start && ref.offset + reach.low >= 0 && ref.offset + reach.high < static_cast<int64_t>(s.size);
+}
+const uint8_t* Resolve(const Machine& m, const BankRef& ref) {
+  if (ref.region == kNone) return nullptr;
+  return StorageOf(m, ref.region).start + ref.offset;
+}
+
+// --- Writing ------------------------------------------------------------------
+
+class Writer {
+ public:
+  explicit Writer(std::vector<uint8_t>& out) : out_(out) {}
+  template <typename T>
+  void Put(const T& value) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    PutBytes(&value, sizeof(T));
+  }
+  void PutBytes(const void* bytes, size_t count) {
+    const size_t at = out_.size();
+    out_.resize(at + count);
+    std::memcpy(out_.data() + at, bytes, count);
+  }
+  void PutBool(bool value) { Put(static_cast<uint8_t>(value)); }
+  void Begin(uint32_t tag) {
+    Put(tag);
+    lengthAt_ = out_.size();
+    Put(uint32_t{0});
+  }
+  void End() {
+    const auto length = static_cast<uint32_t>(out_.size() - lengthAt_ - 4);
+    std::memcpy(out_.data() + lengthAt_, &length, 4);
+  }
+
+ private:
+  std::vector<uint8_t>& out_;
+  size_t lengthAt_ = 0;
+};
+
+// --- Reading ------------------------------------------------------------------
+
+// Reads fields in order from one section; reading past its end marks it bad.
+class Reader {
+ public:
+  Reader() = default;
+  explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes), present_(true) {}
+  template <typename T>
+  T Get() {
+    T value{};
+    if (at_ + sizeof(T) > bytes_.size()) {
+      bad_ = true;
+      return value;
+    }
+    std::memcpy(&value, bytes_.data() + at_, sizeof(T));
+    at_ += sizeof(T);
+    return value;
+  }
+  template <typename T, size_t N>
+  void GetArray(std::array<T, N>& out) {
+    static_assert(std::is_trivially_copyable_v<T>);
+    if (at_ + sizeof(out) > bytes_.size()) {
+      bad_ = true;
+      return;
+    }
+    std::memcpy(out.data(), bytes_.data() + at_, sizeof(out));
+    at_ += sizeof(out);
+  }
+  bool GetBool() { return Get<uint8_t>() != 0; }
+  void Skip(size_t count) {
+    if (at_ + count > bytes_.size()) bad_ = true;
+    at_ += count;
+  }
+  bool Present() const { return present_; }
+  bool Bad() const { return bad_ || !present_; }
+
+ private:
+  std::span<const uint8_t> bytes_;
+  size_t at_ = 0;
+  bool present_ = false;
+  bool bad_ = false;
+};
+
+// Everything the sections hold, read and checked before any of it is applied.
+struct Staged {
+  TCpuState cpu;
+  bool frameStartHeld = false;
+  uint8_t ppuCtrl, ppuMask, ppuStatus, oamAddr, scrollToggle, scrollXWritten, scrollYWritten, scrollX,
+      scrollY;
+  uint16_t vramAddr;
+  bool scrollChanged, readPending;
+  int32_t mirrorMask, scanlineCounter, skipCounter, sprite0Line;
+  std::array<uint8_t, 2> padState, padBit;
+  bool paletteChanged;
+  std::array<Rgb, 256> frameColors;
+  int32_t cartFlags;
+  uint8_t mirroring, chrBankMask, mmc1Shift, mmc1Count, mmc1PrgHigh, mmc3Select;
+  uint16_t irqCounter, irqLatch, mmc1MirrorExtra, mmc3ChrInvert;
+  bool irqEnabled;
+  std::array<uint8_t, 4> mmc1Regs;
+  std::array<BankRef, 8> cpuBanks;
+  std::array<uint16_t, 8> cpuMasks;
+  std::array<BankRef, 8> patternBanks;
+  std::array<bool, 4> sweepFlag;
+  std::array<uint16_t, 5> channelPeriod;
+  std::array<int32_t, 5> lengthCounter;
+  int32_t soundFrameCountdown;
+  SoundChannelsSent sound;
+};
+
+void ReadCpu(Reader& r, Staged& s) {
+  TCpuState& c = s.cpu;
+  c.A = r.Get<uint8_t>();
+  c.P = r.Get<uint8_t>();
+  c.X = r.Get<uint8_t>();
+  c.Y = r.Get<uint8_t>();
+  c.S = r.Get<uint8_t>();
+  c.PC = r.Get<uint16_t>();
+  c.CyclesPerLine = r.Get<int32_t>();
+  c.Cycles = r.Get<int32_t>();
+  c.PendingInterrupt = r.Get<uint8_t>();
+  c.DeferInterrupt = r.Get<uint8_t>();
+  c.SavedCycles = r.Get<int32_t>();
+  s.frameStartHeld = r.GetBool();
+}
+
+void ReadPicture(Reader& r, Staged& s) {
+  s.ppuCtrl = r.Get<uint8_t>();
+  s.ppuMask = r.Get<uint8_t>();
+  s.ppuStatus = r.Get<uint8_t>();
+  s.oamAddr = r.Get<uint8_t>();
+  s.vramAddr = r.Get<uint16_t>();
+  s.scrollToggle = r.Get<uint8_t>();
+  s.scrollXWritten = r.Get<uint8_t>();
+  s.scrollYWritten = r.Get<uint8_t>();
+  s.scrollX = r.Get<uint8_t>();
+  s.scrollY = r.Get<uint8_t>();
+  s.scrollChanged = r.GetBool();
+  s.readPending = r.GetBool();
+  s.mirrorMask = r.Get<int32_t>();
+  s.scanlineCounter = r.Get<int32_t>();
+  s.skipCounter = r.Get<int32_t>();
+  s.sprite0Line = r.Get<int32_t>();
+  r.GetArray(s.padState);
+  r.GetArray(s.padBit);
+  // The colour table is only rebuilt when palette memory is written, so it
+  // may differ from what palette memory would give: it is state.
+  s.paletteChanged = r.GetBool();
+  r.GetArray(s.frameColors);
+}
+
+void ReadMapper(Reader& r, Staged& s) {
+  s.cartFlags = r.Get<int32_t>();
+  s.mirroring = r.Get<uint8_t>();
+  s.chrBankMask = r.Get<uint8_t>();
+  s.irqCounter = r.Get<uint16_t>();
+  s.irqLatch = r.Get<uint16_t>();
+  s.irqEnabled = r.GetBool();
+  r.GetArray(s.mmc1Regs);
+  s.mmc1Shift = r.Get<uint8_t>();
+  s.mmc1Count = r.Get<uint8_t>();
+  s.mmc1PrgHigh = r.Get<uint8_t>();
+  s.mmc1MirrorExtra = r.Get<uint16_t>();
+  s.mmc3Select = r.Get<uint8_t>();
+  s.mmc3ChrInvert = r.Get<uint16_t>();
+  for (size_t i = 0; i < 8; ++i) {
+    s.cpuBanks[i].region = r.Get<uint8_t>();
+    s.cpuMasks[i] = r.Get<uint16_t>();
+    s.cpuBanks[i].offset = r.Get<int64_t>();
+  }
+  for (BankRef& bank : s.patternBanks) {
+    bank.region = r.Get<uint8_t>();
+    bank.offset = r.Get<int64_t>();
+  }
+}
+
+void ReadChannels(Reader& r, Staged& s) {
+  for (bool& flag : s.sweepFlag) flag = r.GetBool();
+  r.GetArray(s.channelPeriod);
+  r.GetArray(s.lengthCounter);
+  s.soundFrameCountdown = r.Get<int32_t>();
+}
+
+void ReadSound(Reader& r, Staged& s) {
+  for (SoundChannelSent& c : s.sound) {
+    c.frequency = r.Get<int32_t>();
+    c.volume = r.Get<int32_t>();
+    c.note = r.Get<int32_t>();
+    c.bend = r.Get<int32_t>();
+    c.midiVolume = r.Get<int32_t>();
+  }
+}
+
+// Values the run loop, the hook and the boards rely on staying in range, so
+// that no snapshot, however made, can send them outside their memories or
+// into a slice that never ends.
+bool Plausible(const Machine& m, const Staged& s) {
+  const TCpuState& c = s.cpu;
+  if (c.CyclesPerLine < 1 || c.CyclesPerLine > 0xFFFF) return false;
+  if (c.Cycles > c.CyclesPerLine || c.Cycles < -0xFFFF) return false;
+  if (c.SavedCycles > c.CyclesPerLine || c.SavedCycles < -0xFFFF) return false;
+  if (c.PendingInterrupt > intStop || c.DeferInterrupt > 1) return false;
+  if (s.scanlineCounter < 0 || s.scanlineCounter > 243 || s.skipCounter < 0 || s.skipCounter > 9)
+    return false;
+  if (s.scrollY > 239 || s.scrollYWritten > 239 || s.scrollToggle > 1) return false;
+  if (s.padBit[0] > 7 || s.padBit[1] > 7) return false;
+  if (s.mirroring > 1 || s.mmc1Count > 4) return false;
+  for (unsigned i = 0; i < 8; ++i) {
+    const BankRef& bank = s.cpuBanks[i];
+    if (bank.region != kNone && !Fits(m, bank, CpuWindowReach(i, s.cpuMasks[i]))) return false;
+    if (s.patternBanks[i].region == kNone || !Fits(m, s.patternBanks[i], PatternWindowReach(i))) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
+  out.clear();
+  out.reserve(96 * 1024);
+  Writer w(out);
+  w.PutBytes(kSnapshotMagic, sizeof kSnapshotMagic);
+  w.Put(kSnapshotVersion);
+  w.Put(m.ImageCrc);
+
+  const TCpuState& c = m.Cpu;
+  w.Begin(kTagCpu);
+  w.Put(c.A);
+  w.Put(c.P);
+  w.Put(c.X);
+  w.Put(c.Y);
+  w.Put(c.S);
+  w.Put(c.PC);
+  w.Put(c.CyclesPerLine);
+  // Held at a frame start, the slice that follows is always a whole one:
+  // the loop refills it after the hook whether it stops there or not.
+  w.Put(m.FrameStartHeld ? c.CyclesPerLine : c.Cycles);
+  w.Put(c.PendingInterrupt);
+  w.Put(c.DeferInterrupt);
+  w.Put(c.SavedCycles);
+  w.PutBool(m.FrameStartHeld);
+  w.End();
+
+  w.Begin(kTagMemory);
+  w.Put(m.Ram);
+  w.Put(m.BatteryRam);
+  w.Put(m.IoRegs);
+  w.Put(m.Vram);
+  w.Put(m.Oam);
+  w.End();
+
+  w.Begin(kTagPicture);
+  w.Put(m.PpuCtrl);
+  w.Put(m.PpuMask);
+  w.Put(m.PpuStatus);
+  w.Put(m.OamAddr);
+  w.Put(m.VramAddr);
+  w.Put(m.ScrollToggle);
+  w.Put(m.ScrollXWritten);
+  w.Put(m.ScrollYWritten);
+  w.Put(m.ScrollX);
+  w.Put(m.ScrollY);
+  w.PutBool(m.ScrollChanged);
+  w.PutBool(m.ReadPending);
+  w.Put(m.MirrorMask);
+  w.Put(int32_t{m.ScanlineCounter});
+  w.Put(int32_t{m.SkipCounter});
+  w.Put(int32_t{m.Sprite0Line});
+  w.Put(m.PadState);
+  w.Put(m.PadBit);
+  w.PutBool(m.PaletteChanged);
+  w.Put(m.FrameColors);
+  w.End();
+
+  w.Begin(kTagMapper);
+  w.Put(m.CartFlags);
+  w.Put(static_cast<uint8_t>(m.Mirroring));
+  w.Put(m.ChrBankMask);
+  w.Put(m.IrqCounter);
+  w.Put(m.IrqLatch);
+  w.PutBool(m.IrqEnabled);
+  w.Put(m.Mmc1Regs);
+  w.Put(m.Mmc1Shift);
+  w.Put(m.Mmc1Count);
+  w.Put(m.Mmc1PrgHigh);
+  w.Put(m.Mmc1MirrorExtra);
+  w.Put(m.Mmc3Select);
+  w.Put(m.Mmc3ChrInvert);
+  for (unsigned i = 0; i < 8; ++i) {
+    const CpuBank& bank = m.CpuBankTable[i];
+    const BankRef ref = Locate(m, bank.Base, CpuWindowReach(i, bank.Mask).low);
+    w.Put(ref.region);
+    w.Put(bank.Mask);
+    w.Put(ref.offset);
+  }
+  for (unsigned i = 0; i < 8; ++i) {
+    const BankRef ref = Locate(m, m.PatternBankTable[i], PatternWindowReach(i).low);
+    w.Put(ref.region);
+    w.Put(ref.offset);
+  }
+  w.End();
+
+  w.Begin(kTagChannels);
+  for (bool flag : m.SweepFlag) w.PutBool(flag);
+  w.Put(m.ChannelPeriod);
+  w.Put(m.LengthCounter);
+  w.Put(m.SoundFrameCountdown);
+  w.End();
+
+  w.Begin(kTagSound);
+  // Stopped at a frame start, the channels were silenced by the stop alone:
+  // the run this snapshot resumes goes on from what they sounded before it.
+  const bool beforeStop = m.FrameStartHeld && m.RunLoopDepth == 0;
+  for (const SoundChannelSent& sent : SoundSaveChannels(*m.Sound, beforeStop)) w.Put(sent);
+  w.End();
+
+  // At a frame start with every frame drawn, the hook redraws all 240 rows
+  // before the next picture goes out, so the picture is left out (it is most
+  // of a snapshot's size). Anywhere else, it is part of what comes next.
+  if (!(m.FrameStartHeld && m.FrameRate == 1 && m.SkipCounter == 0)) {
+    w.Begin(kTagFrame);
+    w.Put(m.FrameBuffer);
+    w.End();
+  }
+}
+
+uint8_t ResumeRestored(Machine& m) {
+  m.RestorePending = false;
+  SoundResumeHeld(*m.Sound);
+  if (!m.FrameStartHeld) return intNone;
+  return FinishHeldFrameStart(m);
+}
+
+bool LooksLikeSnapshot(std::span<const uint8_t> data) {
+  return data.size() >= sizeof kSnapshotMagic &&
+         std::memcmp(data.data(), kSnapshotMagic, sizeof kSnapshotMagic) == 0;
+}
+
+RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
+  if (!LooksLikeSnapshot(data) || data.size() < kHeaderSize) return RestoreResult::Damaged;
+  uint32_t version = 0, crc = 0;
+  std::memcpy(&version, data.data() + 8, 4);
+  std::memcpy(&crc, data.data() + 12, 4);
+  if (version == 0) return RestoreResult::Damaged;
+  if (version > kSnapshotVersion) return RestoreResult::NewerFormat;
+  if (!m.CartridgeLoaded() || crc != m.ImageCrc) return RestoreResult::OtherCartridge;
+
+  Reader cpu, memory, picture, mapper, channels, sound, frame;
+  for (size_t at = kHeaderSize; at < data.size();) {
+    if (data.size() - at < 8) return RestoreResult::Damaged;
+    uint32_t tag = 0, length = 0;
+    std::memcpy(&tag, data.data() + at, 4);
+    std::memcpy(&length, data.data() + at + 4, 4);
+    at += 8;
+    if (length > data.size() - at) return RestoreResult::Damaged;
+    const Reader section(data.subspan(at, length));
+    at += length;
+    switch (tag) {
+      case kTagCpu: cpu = section; break;
+      case kTagMemory: memory = section; break;
+      case kTagPicture: picture = section; break;
+      case kTagMapper: mapper = section; break;
+      case kTagChannels: channels = section; break;
+      case kTagSound: sound = section; break;
+      case kTagFrame: frame = section; break;
+      default: break;  // a later version's section
+    }
+  }
+
+  Staged s{};
+  ReadCpu(cpu, s);
+  ReadPicture(picture, s);
+  ReadMapper(mapper, s);
+  ReadChannels(channels, s);
+  ReadSound(sound, s);
+  // The memories are checked for length here and copied straight in below.
+  Reader memoryCheck = memory;
+  memoryCheck.Skip(sizeof m.Ram + sizeof m.BatteryRam + sizeof m.IoRegs + sizeof m.Vram + sizeof m.Oam);
+  Reader frameCheck = frame;
+  frameCheck.Skip(sizeof m.FrameBuffer);
+  if (cpu.Bad() || picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
+      (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))
+    return RestoreResult::Damaged;
+
+  // From here on nothing can fail.
+  m.Cpu = s.cpu;
+  m.FrameStartHeld = s.frameStartHeld;
+  m.RestorePending = true;
+  memory.GetArray(m.Ram);
+  memory.GetArray(m.BatteryRam);
+  memory.GetArray(m.IoRegs);
+  memory.GetArray(m.Vram);
+  memory.GetArray(m.Oam);
+  m.PpuCtrl = s.ppuCtrl;
+  m.PpuMask = s.ppuMask;
+  m.PpuStatus = s.ppuStatus;
+  m.OamAddr = s.oamAddr;
+  m.VramAddr = s.vramAddr;
+  m.ScrollToggle = s.scrollToggle;
+  m.ScrollXWritten = s.scrollXWritten;
+  m.ScrollYWritten = s.scrollYWritten;
+  m.ScrollX = s.scrollX;
+  m.ScrollY = s.scrollY;
+  m.ScrollChanged = s.scrollChanged;
+  m.ReadPending = s.readPending;
+  m.MirrorMask = s.mirrorMask;
+  m.ScanlineCounter = s.scanlineCounter;
+  m.SkipCounter = s.skipCounter;
+  m.Sprite0Line = s.sprite0Line;
+  m.PadState = s.padState;
+  m.PadBit = s.padBit;
+  m.CartFlags = s.cartFlags;
+  m.Mirroring = static_cast<TMirroring>(s.mirroring);
+  m.ChrBankMask = s.chrBankMask;
+  m.IrqCounter = s.irqCounter;
+  m.IrqLatch = s.irqLatch;
+  m.IrqEnabled = s.irqEnabled;
+  m.Mmc1Regs = s.mmc1Regs;
+  m.Mmc1Shift = s.mmc1Shift;
+  m.Mmc1Count = s.mmc1Count;
+  m.Mmc1PrgHigh = s.mmc1PrgHigh;
+  m.Mmc1MirrorExtra = s.mmc1MirrorExtra;
+  m.Mmc3Select = s.mmc3Select;
+  m.Mmc3ChrInvert = s.mmc3ChrInvert;
+  for (unsigned i = 0; i < 8; ++i) {
+    const uint8_t* base = Resolve(m, s.cpuBanks[i]);
+    m.CpuBankTable[i] = {base, base ? s.cpuMasks[i] : uint16_t{0}};
+    m.PatternBankTable[i] = Resolve(m, s.patternBanks[i]);
+  }
+  for (size_t i = 0; i < 4; ++i) m.SweepFlag[i] = s.sweepFlag[i];
+  m.ChannelPeriod = s.channelPeriod;
+  m.LengthCounter = s.lengthCounter;
+  m.SoundFrameCountdown = s.soundFrameCountdown;
+  SoundRestoreChannels(*m.Sound, s.sound, m.RunLoopDepth == 0);
+  if (frame.Present()) frame.GetArray(m.FrameBuffer);
+  m.PaletteChanged = s.paletteChanged;
+  m.FrameColors = s.frameColors;
+  // The renderer's kept rows need nothing: each is checked against the name,
+  // attribute and bank state it was drawn from.
+  // Restored from the message processing of an active loop: that hook call
+  // ends at once and the loop goes on from the restored record.
+  if (m.RunLoopDepth > 0) m.LoopRestarted = true;
+  return RestoreResult::Restored;
+}
+
+std::string RestoreMessage(RestoreResult result) {
+  switch (result) {
+    case RestoreResult::Restored: return {};
+    case RestoreResult::OtherCartridge: return "O estado salvo é de outro cartucho; nada foi alterado.";
+    case RestoreResult::NewerFormat:
+      return "O estado salvo é de uma versão mais nova do Virel; nada foi alterado.";
+    case RestoreResult::Damaged: break;
+  }
+  return "O estado salvo está danificado ou incompleto; nada foi alterado.";
+}

@@ -1,0 +1,270 @@
+// Snapshots on the project's own cartridges, through the real loader, run
+// loop, hook and sound layer: a restored frame replays exactly, and a
+// snapshot that does not belong is refused without touching anything.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cartridge/Lifecycle.h"
+#include "cartridge/SaveState.h"
+#include "core/Snapshot.h"
+#include "cpu/MF6502.h"
+#include "sound/RecordingMidiOut.h"
+#include "sound/Sound.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+// Pad 1 follows a fixed script of the frame number, sound goes to a
+// recording, and everything the run shows (log lines, presented pictures)
+// is kept for comparison. Each frame start runs `atFrameStart` when set, and
+// otherwise stops the run.
+class SyncHost : public Host {
+ public:
+  Machine* machine = nullptr;
+  long frame = 0;  // frames begun since the start
+  std::vector<std::string> log;
+  std::vector<uint64_t> pictures;
+  std::function<void()> atFrameStart;
+
+  void AppendLog(std::string_view line) override { log.emplace_back(line); }
+  void PresentFrame() override {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    for (uint8_t v : machine->FrameBuffer) hash = (hash ^ v) * 0x100000001B3ull;
+    pictures.push_back(hash);
+  }
+  // A new set of buttons every eight frames, Start and Select left out so
+  // that the games keep playing.
+  void PollControllers() override {
+    const uint32_t seed = static_cast<uint32_t>((frame + 1) / 8) * 2654435761u;
+    machine->PadState[0] = static_cast<uint8_t>((seed >> 24) & 0xF3);
+  }
+  void ProcessMessages() override {
+    ++frame;
+    if (atFrameStart)
+      atFrameStart();
+    else
+      machine->Running = false;
+  }
+  bool SoundEnabled() const override { return true; }
+};
+
+struct SyncRun {
+  SyncHost host;
+  Machine m;
+  std::shared_ptr<MidiRecording> midi = std::make_shared<MidiRecording>();
+
+  explicit SyncRun(const std::string& cartridge) {
+    m.host = &host;
+    host.machine = &m;
+    SetSoundDevices(*m.Sound, RecordingMidiFactory(midi));
+    EXPECT_TRUE(StartCartridge(m, cartridge));
+  }
+  ~SyncRun() { SoundStop(*m.Sound); }
+
+  // What a stretch of running showed, from the last Mark on, and the state
+  // it left (the picture included).
+  struct Shown {
+    std::vector<std::string> log;
+    std::vector<uint64_t> pictures;
+    std::vector<uint32_t> midi;
+    std::vector<uint8_t> state;
+    bool operator==(const Shown&) const = default;
+  };
+  void Mark() {
+    logFrom_ = host.log.size();
+    pictureFrom_ = host.pictures.size();
+    midiFrom_ = midi->events.size();
+  }
+  Shown SinceMark() {
+    Shown f{{host.log.begin() + static_cast<std::ptrdiff_t>(logFrom_), host.log.end()},
+            {host.pictures.begin() + static_cast<std::ptrdiff_t>(pictureFrom_), host.pictures.end()},
+            midi->MessagesFrom(midiFrom_),
+            {}};
+    TakeSnapshot(m, f.state);
+    f.state.insert(f.state.end(), m.FrameBuffer.begin(), m.FrameBuffer.end());
+    return f;
+  }
+  // Runs to the next frame start and stops there.
+  Shown RunOneFrame() {
+    Mark();
+    m.Running = true;
+    CpuRun(m);
+    return SinceMark();
+  }
+
+ private:
+  size_t logFrom_ = 0, pictureFrom_ = 0, midiFrom_ = 0;
+};
+
+// The demo and every test cartridge, copied where their battery files may go.
+std::vector<std::string> CartridgeNames() {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(VIREL_ROM_DIR))
+    if (entry.path().extension() == ".nes") names.insert(entry.path().stem().string());
+  std::vector<std::string> all = {"demo"};
+  all.insert(all.end(), names.begin(), names.end());
+  return all;
+}
+std::string CartridgePath(const std::string& name) {
+  return name == "demo" ? std::string(VIREL_DEMO_ROM) : std::string(VIREL_ROM_DIR) + "/" + name + ".nes";
+}
+
+class SnapshotSync : public testing::TestWithParam<std::string> {};
+
+// Every frame: snapshot, run a frame, restore, run it again, all inside one
+// run loop as rewind will do it. Both runs of the frame show the same log
+// lines, pictures and MIDI messages and end in the same state, for 3,000
+// frames of scripted play.
+TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
+  constexpr long kFrames = 3000;
+  ScratchFolder dir;
+  const std::filesystem::path cart = dir.path() / (GetParam() + ".nes");
+  std::filesystem::copy_file(CartridgePath(GetParam()), cart);
+  SyncRun run(cart.string());
+  std::vector<uint8_t> before;
+  SyncRun::Shown first;
+  long clock = 0, checked = 0;
+  bool replaying = false;
+  std::string failure;
+  run.host.atFrameStart = [&] {
+    if (!before.empty() && !replaying) {
+      // The frame has run once: back to its start, with the pad script too.
+      first = run.SinceMark();
+      if (RestoreSnapshot(run.m, before) != RestoreResult::Restored) failure = "refused";
+      run.host.frame = clock;
+      replaying = true;
+      run.Mark();
+      return;
+    }
+    if (replaying) {
+      const SyncRun::Shown again = run.SinceMark();
+      if (failure.empty() && !(again == first)) {
+        failure = "frame " + std::to_string(checked) +
+                  (again.log != first.log             ? ": log"
+                   : again.pictures != first.pictures ? ": picture"
+                   : again.midi != first.midi         ? ": MIDI"
+                                                      : ": state");
+      }
+      replaying = false;
+      ++checked;
+    }
+    if (checked == kFrames || !failure.empty()) {
+      run.m.Running = false;
+      return;
+    }
+    TakeSnapshot(run.m, before);
+    clock = run.host.frame;
+    run.Mark();
+  };
+  run.m.Running = true;
+  CpuRun(run.m);
+  EXPECT_EQ(failure, "");
+  EXPECT_EQ(checked, kFrames);
+}
+
+INSTANTIATE_TEST_SUITE_P(ProjectCartridges, SnapshotSync, testing::ValuesIn(CartridgeNames()),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// A snapshot of another cartridge, or one cut short or with a window pointed
+// outside its memory, is refused with its reason and changes nothing.
+TEST(Snapshot, RefusedSnapshotsChangeNothing) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(CartridgePath("mmc3_split"), dir.path() / "a.nes");
+  std::filesystem::copy_file(CartridgePath("sprite_storm"), dir.path() / "b.nes");
+  SyncRun a(dir.file("a.nes")), b(dir.file("b.nes"));
+  for (int i = 0; i < 30; ++i) {
+    a.RunOneFrame();
+    b.RunOneFrame();
+  }
+  std::vector<uint8_t> ofA, ofB, after;
+  TakeSnapshot(a.m, ofA);
+  TakeSnapshot(b.m, ofB);
+  const auto unchanged = [&] {
+    TakeSnapshot(b.m, after);
+    return after == ofB;
+  };
+
+  EXPECT_EQ(RestoreSnapshot(b.m, ofA), RestoreResult::OtherCartridge);
+  EXPECT_EQ(RestoreMessage(RestoreResult::OtherCartridge),
+            "O estado salvo é de outro cartucho; nada foi alterado.");
+  EXPECT_TRUE(unchanged());
+  for (size_t cut = 0; cut < ofB.size(); cut += cut < 64 ? 1 : 997) {
+    const std::span<const uint8_t> shorter(ofB.data(), cut);
+    ASSERT_NE(RestoreSnapshot(b.m, shorter), RestoreResult::Restored) << cut;
+  }
+  EXPECT_TRUE(unchanged());
+  // The last program window (the mapper section's eighth) moved past the end
+  // of the program image.
+  std::vector<uint8_t> bad = ofB;
+  bool moved = false;
+  for (size_t at = 16; at + 8 <= bad.size() && !moved;) {
+    uint32_t tag = 0, length = 0;
+    std::memcpy(&tag, &bad[at], 4);
+    std::memcpy(&length, &bad[at + 4], 4);
+    if (tag == 0x2050414D) {  // "MAP "
+      const size_t window7 = at + 8 + length - 8 * 9 - 8 * 11 + 7 * 11 + 3;
+      const int64_t far = int64_t{1} << 40;
+      std::memcpy(&bad[window7], &far, 8);
+      moved = true;
+    }
+    at += 8 + length;
+  }
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Damaged);
+  bad = ofB;
+  bad[8] = 2;  // a later format version
+  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::NewerFormat);
+  EXPECT_TRUE(unchanged());
+  // A section this reader does not know is skipped.
+  bad = ofB;
+  const uint8_t extra[] = {'N', 'E', 'W', ' ', 3, 0, 0, 0, 1, 2, 3};
+  bad.insert(bad.end(), std::begin(extra), std::end(extra));
+  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Restored);
+  EXPECT_TRUE(unchanged());
+}
+
+// "Salvar Status" files: the three memories, then the snapshot. Cut back to
+// the memories, a file loads them alone as it always has; another
+// cartridge's file is refused and leaves the game as it was.
+TEST(Snapshot, StateFilesKeepTheirMemoriesFirst) {
+  ScratchFolder dir;
+  WorkingDirectory cwd(dir.path());
+  std::filesystem::copy_file(CartridgePath("demo"), dir.path() / "demo.nes");
+  std::filesystem::copy_file(CartridgePath("video_scroll"), dir.path() / "other.nes");
+  SyncRun run(dir.file("demo.nes"));
+  for (int i = 0; i < 40; ++i) run.RunOneFrame();
+  SaveState(run.m);
+  const auto ram = run.m.Ram;
+  const auto vram = run.m.Vram;
+  for (int i = 0; i < 40; ++i) run.RunOneFrame();
+  ASSERT_NE(run.m.Ram, ram);
+
+  std::vector<uint8_t> file = ReadAll("demo.wb");
+  file.resize(18691);
+  WriteAll("demo.wb", file);
+  const TCpuState cpu = run.m.Cpu;
+  LoadState(run.m);
+  EXPECT_EQ(run.host.log.back(), "Arquivo carregado com sucesso.");
+  EXPECT_EQ(run.m.Ram, ram);
+  EXPECT_EQ(run.m.Vram, vram);
+  EXPECT_EQ(run.m.Cpu.PC, cpu.PC) << "only the memories come from a file without a snapshot";
+
+  SyncRun other(dir.file("other.nes"));
+  for (int i = 0; i < 10; ++i) other.RunOneFrame();
+  SaveState(other.m);
+  std::filesystem::rename("other.wb", "demo.wb");
+  std::vector<uint8_t> before, after;
+  TakeSnapshot(run.m, before);
+  LoadState(run.m);
+  EXPECT_EQ(run.host.log.back(), "O estado salvo é de outro cartucho; nada foi alterado.");
+  TakeSnapshot(run.m, after);
+  EXPECT_EQ(before, after);
+}
+
+}  // namespace
