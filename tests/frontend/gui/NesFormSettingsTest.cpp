@@ -46,7 +46,7 @@ TEST_F(FormTest, FirstStartShowsTheDefaults) {
 // gave. (A stored volume coming back is checked below.)
 TEST_F(FormTest, FirstStartSoundIsLoud) {
   auto recording = std::make_shared<MidiRecording>();
-  SetSoundDevices(RecordingMidiFactory(recording));
+  devices = RecordingMidiFactory(recording);
   Store(QStringLiteral("AbilitaSom"), 1);
   Open();
   // The device's close comes while the window goes: it takes the last count.
@@ -57,7 +57,6 @@ TEST_F(FormTest, FirstStartSoundIsLoud) {
   RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return ++run >= 120; });
   EXPECT_EQ(form->machine().SoundVolume, 255);
   Close();
-  SetSoundDevices({});
   recording->clock = nullptr;
   EXPECT_EQ(Stored("SoundVolume").toInt(), 255);
 
