@@ -452,6 +452,9 @@ void TfrmNES::SetWindowSize(int multiple) {
   } else {
     statusBar()->clearMessage();
   }
+  // The player's choice is what is kept with the settings, so a screen
+  // too small today does not lose 4x for a larger one tomorrow.
+  chosenWindowSize_ = asked;
   windowSize_ = n;
   WindowSizes[n - 1]->setChecked(true);
   DXDraw->SetScale(n);
@@ -487,7 +490,7 @@ void TfrmNES::CollectSettings() {
   s.WindowTop = placementStored_ ? storedPlacement_.top() : pos().y();
   s.WindowLeft = placementStored_ ? storedPlacement_.left() : pos().x();
   s.VideoEsticar = est->isChecked();
-  s.WindowSize = windowSize_;
+  s.WindowSize = chosenWindowSize_;
   s.FrameRate = machine_->FrameRate;
   s.ViewFrequency = ShowFps;
   s.AbilitaSom = abltsom->isChecked();

@@ -196,7 +196,8 @@ class TfrmNES : public QMainWindow, public Host {
   bool closePending_ = false;
   int closeAttempts_ = 0;
   QSize normalSize_;
-  int windowSize_ = 1;
+  int windowSize_ = 1;        // the multiple in use
+  int chosenWindowSize_ = 1;  // the one the player chose (kept with the settings)
   QRect storedPlacement_;
   bool placementStored_ = false;
   FrameRateMeter fpsMeter_;

@@ -90,6 +90,10 @@ TEST_F(FormTest, ASizeTooLargeForTheScreenFallsBackToTheLargestThatFits) {
   Item("Tamanho2x")->trigger();
   EXPECT_TRUE(form->StatusPanel0->isVisible());
   EXPECT_TRUE(form->StatusPanel1->isVisible());
+  // What is kept is the player's choice, not what this screen could hold.
+  Item("Tamanho4x")->trigger();
+  Close();
+  EXPECT_EQ(Stored(QStringLiteral("TamanhoJanela")).toInt(), 4);
 }
 
 TEST_F(FormTest, WindowSizeIsStoredAndRestored) {
