@@ -40,6 +40,12 @@ struct Rgb {
 
 constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
+// Hook calls to a frame: lines 0-243, the picture's 240 and four more. The
+// sound channel model counts its frame steps in the same calls.
+constexpr int kLinesPerFrame = 244;
+// Bit 1 of the header's byte 6, kept in CartFlags: the cartridge has
+// battery-backed RAM (an MMC3 can switch it at run time).
+constexpr int32_t kCartBattery = 0x02;
 
 struct Machine {
   Machine();

@@ -318,8 +318,7 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   const uint8_t attributes = entry[2];
   const int x = entry[3];
 
-  const int base =
-      tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  const int base = SpritePatternBase(m, tile, tall);
   const bool flipped = attributes & 0x80;
   const bool mirrored = attributes & 0x40;
   const SpriteRows sprite = {
