@@ -2,7 +2,8 @@
 // record, memories, picture-processor registers, bank tables, cartridge images,
 // mapper registers, controller bytes, sound model fields, run flags). The
 // processor, the bus and the hook take the Machine they run on, so any number
-// of Machines may exist side by side.
+// of Machines may exist side by side (on one thread: nothing runs two at
+// once).
 #pragma once
 
 #include <array>

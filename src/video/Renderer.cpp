@@ -76,7 +76,8 @@ struct TileStarts {
 };
 
 const uint8_t* const* TileStartsOf(const Machine& m, unsigned half) {
-  // Per thread, as machines on different threads may each be drawing.
+  // Per thread, so that it needs no lock: everything draws on the emulation
+  // thread today. Keyed by the banks, so Machines on that thread share it.
   static thread_local TileStarts starts;
   const uint8_t* const* banks = m.PatternBankTable.data() + (half >> 10);
   const bool same = starts.half == half && starts.banks[0] == banks[0] && starts.banks[1] == banks[1] &&
