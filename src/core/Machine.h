@@ -159,7 +159,7 @@ struct Machine {
   std::array<uint16_t, 5> ChannelPeriod{};
   std::array<int32_t, 5> LengthCounter{};
   std::array<bool, 5> ChannelEnabled{true, true, true, true, true};
-  int32_t SoundVolume = 10;
+  int32_t SoundVolume = 255;  // the loudest, as the settings start
   int32_t SoundFrameCountdown = 0;
   // The device layer (Sound.h): its devices and worker, and what each channel
   // last sent, which decides the MIDI messages that follow.
