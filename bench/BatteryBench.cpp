@@ -24,7 +24,7 @@ struct BatteryCartridge {
     InstallCartridge(t.m, 2, 1);
     t.m.RomFolder = (folder / "").string();
     t.m.RomFileName = "bench.nes";
-    t.m.CartFlags |= 0x02;
+    t.m.CartFlags |= kCartBattery;
     t.m.Autosave->Start(t.m.BatteryRam);
   }
   ~BatteryCartridge() {

@@ -27,8 +27,19 @@ foreach(f IN LISTS core_files)
   endforeach()
 endforeach()
 
+# The headless runner is a host of the core like the window, not a part of it:
+# no window code and not the window program's command line.
+file(GLOB runner_files ${SOURCE_DIR}/tools/virel-run/*.cpp ${SOURCE_DIR}/tools/virel-run/*.h)
+foreach(f IN LISTS runner_files)
+  file(STRINGS ${f} hits REGEX "${include_regex}|^[ \t]*#[ \t]*include[ \t]*[<\"]frontend/CommandLine")
+  foreach(hit IN LISTS hits)
+    list(APPEND bad "${f}: ${hit}")
+  endforeach()
+endforeach()
+
 if(bad)
   string(REPLACE ";" "\n" bad "${bad}")
   message(FATAL_ERROR "Window code includes a window folder it must not use (only src/frontend/gui/ "
-                      "composes other subsystems' windows; every window may use src/core/gui/):\n${bad}")
+                      "composes other subsystems' windows; every window may use src/core/gui/; the "
+                      "headless runner uses none, nor the window's command line):\n${bad}")
 endif()

@@ -13,14 +13,10 @@ set(VIREL_APP_ID io.github.virel.Virel)
 # The day this version was released; the software centres show it.
 set(VIREL_RELEASE_DATE 2026-12-08)
 
-foreach(program IN ITEMS virel virel-run)
-  if(TARGET ${program})
-    get_target_property(type ${program} TYPE)
-    if(type STREQUAL "EXECUTABLE")
-      install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    endif()
-  endif()
-endforeach()
+install(TARGETS virel-run RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET virel)
+  install(TARGETS virel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 set(VIREL_DESKTOP_SOURCE ${CMAKE_SOURCE_DIR}/assets/desktop)
 configure_file(${VIREL_DESKTOP_SOURCE}/${VIREL_APP_ID}.metainfo.xml.in

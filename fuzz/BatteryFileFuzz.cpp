@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstallProgram(b, {0x4C, 0x00, 0x60}, 1);  // JMP $6000
   b.m.RomFolder = FuzzFolder();
   b.m.RomFileName = "fuzz.nes";
-  b.m.CartFlags |= 0x02;
+  b.m.CartFlags |= kCartBattery;
   const std::string path = WriteInputFile("fuzz.sav", data, size);
   LoadBatteryAndMapper(b.m);
   ResetMachine(b.m);

@@ -10,12 +10,6 @@
 #include "cartridge/Mapper.h"
 #include "core/AtomicFile.h"
 
-namespace {
-
-constexpr int32_t kBatteryBit = 0x02;
-
-}  // namespace
-
 std::string BatteryFileName(const Machine& m) {
   // Everything after the first full stop goes: a.b.nes and a.c.nes share a.sav.
   const size_t dot = m.RomFileName.find('.');
@@ -27,7 +21,7 @@ std::string BatteryFilePath(const Machine& m) { return m.RomFolder + BatteryFile
 
 bool LoadBatteryAndMapper(Machine& m) {
   MapBatteryRam(m);
-  if (m.CartFlags & kBatteryBit) {
+  if (m.CartFlags & kCartBattery) {
     const std::string path = BatteryFilePath(m);
     std::error_code error;
     if (std::filesystem::exists(Utf8Path(path), error)) {
@@ -54,12 +48,12 @@ bool LoadBatteryAndMapper(Machine& m) {
 
 void SaveBatteryRam(Machine& m) {
   // The bit is tested now, not as the header had it: the MMC3 can switch it.
-  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit)) return;
+  if (!m.CartridgeLoaded() || !(m.CartFlags & kCartBattery)) return;
   m.Log("Salvando arquivo de bateria \"" + BatteryFileName(m) + "\".");
   WriteFileAtomically(BatteryFilePath(m), m.BatteryRam);
 }
 
 void AutosaveBatteryRam(Machine& m) {
-  if (!m.CartridgeLoaded() || !(m.CartFlags & kBatteryBit) || !m.Autosave->Due()) return;
+  if (!m.CartridgeLoaded() || !(m.CartFlags & kCartBattery) || !m.Autosave->Due()) return;
   m.Autosave->Tick(BatteryFilePath(m), m.BatteryRam);
 }

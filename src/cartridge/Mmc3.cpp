@@ -61,9 +61,9 @@ void Mmc3Write(Machine& m, uint16_t address, uint8_t value) {
       // Games announce their battery-backed RAM here; it decides whether the
       // battery file is written when the cartridge is unloaded.
       if (value & 0x80)
-        m.CartFlags |= 0x02;
+        m.CartFlags |= kCartBattery;
       else
-        m.CartFlags &= ~0x02;
+        m.CartFlags &= ~kCartBattery;
       break;
     case 0xC000:
       // A zero written while the counter runs reloads it from the latch.

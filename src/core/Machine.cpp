@@ -12,7 +12,8 @@ NullHost nullHost;
 }
 
 uint64_t Machine::NewPatternRomSerial() {
-  // Machines may load cartridges on several threads (tests do).
+  // Only the emulation thread loads cartridges today; the counter is atomic
+  // so that a serial stays unique whichever thread asks for one.
   static std::atomic<uint64_t> last{0};
   return ++last;
 }

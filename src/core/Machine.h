@@ -2,7 +2,8 @@
 // record, memories, picture-processor registers, bank tables, cartridge images,
 // mapper registers, controller bytes, sound model fields, run flags). The
 // processor, the bus and the hook take the Machine they run on, so any number
-// of Machines may exist side by side.
+// of Machines may exist side by side (on one thread: nothing runs two at
+// once).
 #pragma once
 
 #include <array>
@@ -40,6 +41,12 @@ struct Rgb {
 
 constexpr int kScreenWidth = 256;
 constexpr int kScreenHeight = 240;
+// Hook calls to a frame: lines 0-243, the picture's 240 and four more. The
+// sound channel model counts its frame steps in the same calls.
+constexpr int kLinesPerFrame = 244;
+// Bit 1 of the header's byte 6, kept in CartFlags: the cartridge has
+// battery-backed RAM (an MMC3 can switch it at run time).
+constexpr int32_t kCartBattery = 0x02;
 
 struct Machine {
   Machine();
@@ -152,7 +159,7 @@ struct Machine {
   std::array<uint16_t, 5> ChannelPeriod{};
   std::array<int32_t, 5> LengthCounter{};
   std::array<bool, 5> ChannelEnabled{true, true, true, true, true};
-  int32_t SoundVolume = 10;
+  int32_t SoundVolume = 255;  // the loudest, as the settings start
   int32_t SoundFrameCountdown = 0;
   // The device layer (Sound.h): its devices and worker, and what each channel
   // last sent, which decides the MIDI messages that follow.

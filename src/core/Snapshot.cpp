@@ -32,6 +32,11 @@ constexpr uint32_t kTagFrame = Tag("FRM ");
 
 constexpr size_t kHeaderSize = sizeof kSnapshotMagic + 4 + 4;
 
+// Six bytes of the processor section once held an interrupt-deferral record
+// that nothing ever set. They stay in the layout, written as zeros and
+// skipped on reading, so that snapshots already written keep restoring.
+constexpr size_t kRetiredCpuBytes = 6;
+
 // The storage a bank-table entry points into, by number.
 enum Region : uint8_t { kNone, kRam, kBatteryRam, kPrgRom, kChrRom, kVram, kEmptyPatterns, kRegionCount };
 
@@ -200,9 +205,7 @@ void ReadCpu(Reader& r, Staged& s) {
   c.PC = r.Get<uint16_t>();
   c.CyclesPerLine = r.Get<int32_t>();
   c.Cycles = r.Get<int32_t>();
-  c.PendingInterrupt = r.Get<uint8_t>();
-  c.DeferInterrupt = r.Get<uint8_t>();
-  c.SavedCycles = r.Get<int32_t>();
+  r.Skip(kRetiredCpuBytes);
   s.frameStartHeld = r.GetBool();
 }
 
@@ -280,8 +283,6 @@ bool Plausible(const Machine& m, const Staged& s) {
   const TCpuState& c = s.cpu;
   if (c.CyclesPerLine < 1 || c.CyclesPerLine > 0xFFFF) return false;
   if (c.Cycles > c.CyclesPerLine || c.Cycles < -0xFFFF) return false;
-  if (c.SavedCycles > c.CyclesPerLine || c.SavedCycles < -0xFFFF) return false;
-  if (c.PendingInterrupt > intStop || c.DeferInterrupt > 1) return false;
   if (s.scanlineCounter < 0 || s.scanlineCounter > 243 || s.skipCounter < 0 || s.skipCounter > 9)
     return false;
   if (s.scrollY > 239 || s.scrollYWritten > 239 || s.scrollToggle > 1) return false;
@@ -317,9 +318,7 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
   // Held at a frame start, the slice that follows is always a whole one:
   // the loop refills it after the hook whether it stops there or not.
   w.Put(m.FrameStartHeld ? c.CyclesPerLine : c.Cycles);
-  w.Put(c.PendingInterrupt);
-  w.Put(c.DeferInterrupt);
-  w.Put(c.SavedCycles);
+  w.Put(std::array<uint8_t, kRetiredCpuBytes>{});
   w.PutBool(m.FrameStartHeld);
   w.End();
 

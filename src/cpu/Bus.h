@@ -1,6 +1,7 @@
 // The processor's three bus routines, thin forwarders to the Machine's memory
 // map, and its way to the scanline hook. Each takes the Machine it runs on:
-// there is no process-wide machine, so two Machines run side by side.
+// there is no process-wide machine, so tests build and run as many Machines
+// as they like, one after another on the same thread.
 #pragma once
 
 #include <cstdint>

@@ -13,12 +13,6 @@ struct TCpuState {
   uint16_t PC = 0;
   int32_t CyclesPerLine = 0;
   int32_t Cycles = 0;
-  // Deferred-interrupt bookkeeping: CLI/PLP would let a pending interrupt in
-  // one instruction late. Nothing ever records a pending code, so the
-  // mechanism stays dormant; the fields are kept zeroed.
-  uint8_t PendingInterrupt = 0;
-  uint8_t DeferInterrupt = 0;
-  int32_t SavedCycles = 0;
 };
 
 enum : uint8_t { intNone = 0, intIRQ = 1, intNMI = 2, intStop = 3 };

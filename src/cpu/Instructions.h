@@ -364,27 +364,10 @@ CPU_INLINE void Brk(Machine& m, TCpuState& r) {
   const uint8_t hi = Read(m, 0xFFFF);
   r.PC = static_cast<uint16_t>(lo | hi << 8);
 }
-// Clearing I with an interrupt pending lets it in one instruction late: the
-// slice is cut to end after the next instruction and the loop delivers the
-// pending code there. Nothing records a pending code, so this stays dormant.
-CPU_INLINE void DeferPendingInterrupt(TCpuState& r) {
-  if (r.PendingInterrupt == intNone) return;
-  r.DeferInterrupt = 1;
-  r.SavedCycles = r.Cycles;
-  r.Cycles = 1;
-}
-CPU_INLINE void Cli(TCpuState& r) {
-  const bool wasSet = r.P & FlagI;
-  r.P = static_cast<uint8_t>(r.P & ~FlagI);
-  if (wasSet) [[unlikely]]
-    DeferPendingInterrupt(r);
-}
-CPU_INLINE void Plp(Machine& m, TCpuState& r) {
-  const bool wasSet = r.P & FlagI;
-  r.P = Pull(m, r) | FlagU;
-  if (wasSet && !(r.P & FlagI)) [[unlikely]]
-    DeferPendingInterrupt(r);
-}
+// An IRQ that met a set I was dropped, not remembered (CpuInterrupt), so
+// clearing I lets in only the next one the hook hands back.
+CPU_INLINE void Cli(TCpuState& r) { r.P = static_cast<uint8_t>(r.P & ~FlagI); }
+CPU_INLINE void Plp(Machine& m, TCpuState& r) { r.P = Pull(m, r) | FlagU; }
 
 // --- The instruction -----------------------------------------------------------------
 // Fetch, charge the table's cycles, carry out. $EA and the undocumented opcodes

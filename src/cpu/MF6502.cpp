@@ -39,17 +39,9 @@ uint8_t ResumeRestoredLine(Machine& m) {
 
 // The end of a slice: ask the scanline hook what happens next and refill the
 // slice. The refill is an assignment, so cycles the last instruction ran past
-// the slice's end are dropped. A deferred interrupt (CLI/PLP with one pending)
-// ends its shortened slice without a hook call and resumes the saved count.
+// the slice's end are dropped.
 uint8_t EndSlice(Machine& m) {
   TCpuState& s = m.Cpu;
-  if (s.DeferInterrupt) [[unlikely]] {
-    s.DeferInterrupt = 0;
-    s.Cycles += s.SavedCycles - 1;
-    const uint8_t code = s.PendingInterrupt;
-    s.PendingInterrupt = intNone;
-    return code;
-  }
   const uint8_t code = CpuScanlineHook(m);
   if (m.LoopRestarted) [[unlikely]] {
     // Emulation was restarted from inside the hook: the record is what the
@@ -73,9 +65,6 @@ void CpuReset(Machine& m) {
   s.S = 0xFF;
   s.PC = ReadVector(m, 0xFFFC);
   s.Cycles = s.CyclesPerLine;
-  s.PendingInterrupt = intNone;
-  s.DeferInterrupt = 0;
-  s.SavedCycles = 0;
 }
 
 void CpuInterrupt(Machine& m, uint8_t code) {

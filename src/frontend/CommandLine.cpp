@@ -1,7 +1,5 @@
 #include "frontend/CommandLine.h"
 
-#include "core/Version.h"
-
 VirelCommandLine ParseVirelCommandLine(const std::vector<std::string>& words) {
   VirelCommandLine line;
   bool optionsEnded = false;
@@ -44,5 +42,3 @@ std::string VirelUsage() {
          "Um cartucho também abre pelo menu Arquivo > Carregar ROM (F2) ou arrastando o arquivo\n"
          "para a janela.\n";
 }
-
-std::string VirelVersionLine(const std::string& program) { return program + " " VIREL_VERSION; }

@@ -20,8 +20,6 @@ struct VirelCommandLine {
 VirelCommandLine ParseVirelCommandLine(const std::vector<std::string>& words);
 // The short usage printed by --help, in Portuguese like the rest of the program.
 std::string VirelUsage();
-// "virel 1.3": the program name and the project's version.
-std::string VirelVersionLine(const std::string& program);
 
 // Exit status for a refused command line.
 constexpr int kVirelExitUsage = 2;

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int kChannelCount = 5;
-constexpr int kLinesPerFrame = 244;
 
 uint8_t Reg(const Machine& m, uint16_t address) { return m.IoRegs[address - 0x4000]; }
 

@@ -76,7 +76,8 @@ struct TileStarts {
 };
 
 const uint8_t* const* TileStartsOf(const Machine& m, unsigned half) {
-  // Per thread, as machines on different threads may each be drawing.
+  // Per thread, so that it needs no lock: everything draws on the emulation
+  // thread today. Keyed by the banks, so Machines on that thread share it.
   static thread_local TileStarts starts;
   const uint8_t* const* banks = m.PatternBankTable.data() + (half >> 10);
   const bool same = starts.half == half && starts.banks[0] == banks[0] && starts.banks[1] == banks[1] &&
@@ -318,8 +319,7 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
   const uint8_t attributes = entry[2];
   const int x = entry[3];
 
-  const int base =
-      tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  const int base = SpritePatternBase(m, tile, tall);
   const bool flipped = attributes & 0x80;
   const bool mirrored = attributes & 0x40;
   const SpriteRows sprite = {

@@ -15,3 +15,11 @@ extern const std::array<Rgb, 64> NesColors;
 void RenderLine(Machine& m, int line);
 // Draws all 64 sprites over FrameBuffer, sprite 63 first so sprite 0 ends on top.
 void RenderSprites(Machine& m);
+
+// The pattern address of a sprite's top row. An 8x16 sprite takes its half
+// of pattern memory from bit 0 of its tile number and its pair of tiles from
+// the rest; an 8x8 sprite takes the half that bit 3 of PpuCtrl chooses. The
+// renderer and the sprite-0 prediction read the same rows through it.
+inline int SpritePatternBase(const Machine& m, int tile, bool tall) {
+  return tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+}

@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kLinesPerFrame = 244;
 constexpr int kLastVisibleLine = 239;
 
 constexpr uint8_t kStatusVblank = 0x80;
@@ -107,8 +106,7 @@ void ComputeSprite0Line(Machine& m) {
   const int y = m.Oam[0];
   const int tile = m.Oam[1];
   const bool tall = m.PpuCtrl & 0x20;
-  const int base =
-      tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  const int base = SpritePatternBase(m, tile, tall);
   // The hit is predicted one line below the last row of sprite 0 with any
   // opaque pixel; flips, position and the background play no part. A fully
   // transparent sprite is hit on its own top line.

@@ -27,7 +27,7 @@ struct BatteryRig {
     t.m.Autosave = std::make_shared<BatteryAutosave>([this] { return now; });
     t.m.RomFolder = dir.folder();
     t.m.RomFileName = "jogo.nes";
-    t.m.CartFlags = 0x02;
+    t.m.CartFlags = kCartBattery;
     t.m.PrgCount = 2;
     t.m.ChrCount = 1;
     t.m.PrgRom.assign(2 * 0x4000 + 1, 0xEA);
@@ -97,7 +97,7 @@ TEST(BatteryAutosave, NoBatteryBitNoWriteAndTheUnloadWriteLandsLastWithItsLogLin
   r.FrameAfter(6s);
   EXPECT_FALSE(std::filesystem::exists(r.file));
 
-  r.t.m.CartFlags = 0x02;
+  r.t.m.CartFlags = kCartBattery;
   r.FrameAfter(1ms);
   ASSERT_TRUE(SavedByteIs(r.file, 0, 7));
   // A change right after the periodic write reaches the file at the unload,

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr int32_t kBattery = 0x02;
-
 // A 32 KB mapper-0 cartridge as the loader would leave it, from `folder`.
 void PutImage(Machine& m, const std::string& folder, const std::string& name, int32_t flags) {
   m.RomFolder = folder;
@@ -41,7 +39,7 @@ TEST(BatteryFile, AShortFileFillsOnlyTheStartOfBatteryRam) {
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i + 1);
   WriteAll(dir.path() / "jogo.sav", bytes);
   TestMachine t;
-  PutImage(t.m, dir.folder(), "jogo.nes", kBattery);
+  PutImage(t.m, dir.folder(), "jogo.nes", kCartBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(t.m));
   EXPECT_EQ(MemPeek(t.m, 0x6000), 1);
   EXPECT_EQ(MemPeek(t.m, 0x6063), 100);
@@ -54,7 +52,7 @@ TEST(BatteryFile, AShortFileFillsOnlyTheStartOfBatteryRam) {
 TEST(BatteryFile, MissingFileIsLoggedAndWithoutTheBitNothingIsRead) {
   ScratchFolder dir;
   TestMachine missing;
-  PutImage(missing.m, dir.folder(), "jogo.nes", kBattery);
+  PutImage(missing.m, dir.folder(), "jogo.nes", kCartBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(missing.m));
   EXPECT_EQ(missing.host.log.front(), "Arquivo de bateria não achado.");
 
@@ -72,7 +70,7 @@ TEST(BatteryFile, MissingFileIsLoggedAndWithoutTheBitNothingIsRead) {
 TEST(BatteryFile, SavedRamComesBackForEveryImageSharingTheName) {
   ScratchFolder dir;
   TestMachine first;
-  PutImage(first.m, dir.folder(), "a.b.nes", kBattery);
+  PutImage(first.m, dir.folder(), "a.b.nes", kCartBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(first.m));
   for (size_t i = 0; i < 8192; ++i) first.m.BatteryRam[i] = static_cast<uint8_t>(i * 13);
   SaveBatteryRam(first.m);
@@ -80,7 +78,7 @@ TEST(BatteryFile, SavedRamComesBackForEveryImageSharingTheName) {
   EXPECT_EQ(ReadAll(dir.path() / "a.sav").size(), 8192u);
 
   TestMachine second;
-  PutImage(second.m, dir.folder(), "a.c.nes", kBattery);
+  PutImage(second.m, dir.folder(), "a.c.nes", kCartBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(second.m));
   EXPECT_EQ(second.m.BatteryRam, first.m.BatteryRam);
 }
@@ -88,9 +86,9 @@ TEST(BatteryFile, SavedRamComesBackForEveryImageSharingTheName) {
 TEST(BatteryFile, NoFileIsWrittenOnceTheBitIsCleared) {
   ScratchFolder dir;
   TestMachine t;
-  PutImage(t.m, dir.folder(), "jogo.nes", kBattery);
+  PutImage(t.m, dir.folder(), "jogo.nes", kCartBattery);
   ASSERT_TRUE(LoadBatteryAndMapper(t.m));
-  t.m.CartFlags &= ~kBattery;  // as an MMC3 does through bit 7 of $A001
+  t.m.CartFlags &= ~kCartBattery;  // as an MMC3 does through bit 7 of $A001
   t.host.log.clear();
   SaveBatteryRam(t.m);
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "jogo.sav"));

@@ -159,7 +159,7 @@ TEST(Lifecycle, UnloadWithNothingLoadedClearsTheMemoriesAndWritesNoFile) {
   WorkingDirectory cwd(dir.path());
   Rig r;
   r.m.Ram[5] = r.m.Vram[0x2000] = r.m.Oam[3] = r.m.BatteryRam[9] = 0x5A;
-  r.m.CartFlags = 0x02;  // a battery bit left from an earlier cartridge
+  r.m.CartFlags = kCartBattery;  // a battery bit left from an earlier cartridge
   UnloadCartridge(r.m);
   EXPECT_EQ(r.host.log, (std::vector<std::string>{"6502 terminado.", "Cartucho Descarregado."}));
   EXPECT_EQ(r.m.Ram[5] | r.m.Vram[0x2000] | r.m.Oam[3] | r.m.BatteryRam[9], 0);

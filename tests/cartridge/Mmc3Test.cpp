@@ -114,9 +114,9 @@ TEST_F(Mmc3, RegistersDecodedByAddressAndE001) {
 }
 
 TEST_F(Mmc3, A001SetsAndClearsTheBatteryBit) {
-  const int others = t.m.CartFlags & ~0x02;
+  const int others = t.m.CartFlags & ~kCartBattery;
   MemWrite(t.m, 0xA001, 0x80);
-  EXPECT_EQ(t.m.CartFlags, others | 0x02);
+  EXPECT_EQ(t.m.CartFlags, others | kCartBattery);
   MemWrite(t.m, 0xBFFF, 0x7F);
   EXPECT_EQ(t.m.CartFlags, others);
 }

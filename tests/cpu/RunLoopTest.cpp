@@ -192,25 +192,27 @@ TEST(SingleStep, DebugStepEndsSlicesLikeTheRunLoop) {
   }
 }
 
-// Clearing I with a code pending ends the slice one instruction later and
-// delivers the code there instead of calling the hook. Nothing in the
-// machine records a pending code, so this only runs when a test sets one.
-TEST(RunLoop, PendingCodeIsDeliveredOneInstructionAfterCli) {
-  InxRig rig;
-  rig.Poke(0x8000, {0x58});  // CLI, then INX
-  rig.cpu.P = 0x24;
-  rig.cpu.Cycles = 50;
-  rig.cpu.PendingInterrupt = intIRQ;
-  rig.stopAfter = 1;
-  CpuRun(rig.m);
-  // CLI leaves 48; INX ends the shortened slice, resumed at 46; the IRQ
-  // entry charges 7 more. The hook ran only at the true slice end.
-  ASSERT_EQ(rig.hookCalls, 1);
-  EXPECT_EQ(rig.atHook[0].S, 0xFC);
-  EXPECT_EQ(rig.Peek(0x01FE), 0x02);  // return address $8002, after the INX
-  EXPECT_EQ(rig.atHook[0].X, 1 + (39 + 1) / 2);
-  EXPECT_EQ(rig.cpu.PendingInterrupt, 0);
-  EXPECT_EQ(rig.cpu.DeferInterrupt, 0);
+// An IRQ that meets a set I is gone: clearing I afterwards, by CLI or by a
+// PLP that pulls it clear, lets nothing in, and the slice runs its length.
+TEST(RunLoop, ClearingIAfterADroppedIrqTakesNothing) {
+  const struct {
+    uint8_t opcode;
+    int cycles;
+  } cases[] = {{0x58, 2}, {0x28, 4}};  // CLI; PLP pulling $20
+  for (const auto& c : cases) {
+    InxRig rig;
+    rig.Poke(0x8001, {c.opcode});
+    rig.Poke(0x0100, {0x20});
+    rig.cpu.P = 0x24;
+    rig.cpu.Cycles = 2;  // the INX at $8000 ends the first slice
+    rig.hookCodes = {intIRQ};
+    rig.stopAfter = 2;
+    CpuRun(rig.m);
+    ASSERT_EQ(rig.hookCalls, 2) << int(c.opcode);
+    EXPECT_EQ(rig.atHook[1].P & FlagI, 0) << int(c.opcode);
+    EXPECT_LT(rig.atHook[1].PC, 0xB000) << int(c.opcode);
+    EXPECT_EQ(rig.SliceInstructions(1), (kCyclesPerLine - c.cycles) / 2) << int(c.opcode);
+  }
 }
 
 }  // namespace

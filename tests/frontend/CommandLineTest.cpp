@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Version.h"
+#include "core/VersionNumber.h"
 #include "frontend/CommandLine.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
-#include "core/Version.h"
+#include "core/VersionNumber.h"
 #include "debugger/Disassembler.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"

@@ -16,9 +16,9 @@
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
 #include "core/AtomicFile.h"
+#include "core/Version.h"
 #include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
-#include "frontend/CommandLine.h"
 #include "sound/MidiRecorder.h"
 #include "sound/Sound.h"
 #if VIREL_WITH_DEVICES

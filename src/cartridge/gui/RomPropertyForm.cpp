@@ -154,7 +154,7 @@ void TfrmROMProperty::FillFields(const Machine& m) {
   // Mirroring and the battery flag as the machine has them now: the mapper
   // may have changed both since the header was read.
   cbVertMirror->setChecked(m.Mirroring == TMirroring::Vertical);
-  cbBattery->setChecked(m.CartFlags & 0x02);
+  cbBattery->setChecked(m.CartFlags & kCartBattery);
   cbTrainer->setChecked(m.CartFlags & 0x04);
   cbFourScreen->setChecked(m.CartFlags & 0x08);
   edMapping->setText(MappingText(m.MapperNumber, m.LoadedMapperName));

@@ -10,26 +10,15 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "cartridge/gui/RomPropertyForm.h"
+#include "debugger/gui/DebugForm.h"
 #include "frontend/gui/AboutForm.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
+#include "frontend/gui/SettingForm.h"
 #include "sound/Sound.h"
 #include "video/Screenshot.h"
 #include "video/gui/DXDraw.h"
-
-// Dialogs of other units, used once they are part of the program.
-#if __has_include("frontend/gui/SettingForm.h")
-#include "frontend/gui/SettingForm.h"
-#define VIREL_HAS_SETTING_FORM 1
-#endif
-#if __has_include("cartridge/gui/RomPropertyForm.h")
-#include "cartridge/gui/RomPropertyForm.h"
-#define VIREL_HAS_ROM_PROPERTY_FORM 1
-#endif
-#if __has_include("debugger/gui/DebugForm.h")
-#include "debugger/gui/DebugForm.h"
-#define VIREL_HAS_DEBUG_FORM 1
-#endif
 
 namespace {
 
@@ -100,7 +89,6 @@ void TfrmNES::mnuResetClick() {
 }
 
 void TfrmNES::mnuDebugClick() {
-#ifdef VIREL_HAS_DEBUG_FORM
   const bool wasRunning = machine_->Running;
   machine_->Running = false;
   {
@@ -108,21 +96,16 @@ void TfrmNES::mnuDebugClick() {
     dialog.exec();
   }
   if (wasRunning) RunOrContinue(*machine_);
-#endif
 }
 
 void TfrmNES::mnuSettingClick() {
-#ifdef VIREL_HAS_SETTING_FORM
   TfrmSetting dialog(*this);
   if (dialog.exec() == QDialog::Accepted) ApplyKeyBindings();
-#endif
 }
 
 void TfrmNES::mnuRomClick() {
-#ifdef VIREL_HAS_ROM_PROPERTY_FORM
   TfrmROMProperty dialog(*machine_, this);
   dialog.exec();
-#endif
 }
 
 void TfrmNES::mnuAboutClick() {
@@ -187,19 +170,11 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
   mnuSavesnapshot->setEnabled(enabled);
   mnusvecpd->setEnabled(enabled);
   mnuldacpd->setEnabled(enabled);
-#ifdef VIREL_HAS_ROM_PROPERTY_FORM
   mnuRom->setEnabled(enabled);
-#endif
-#ifdef VIREL_HAS_DEBUG_FORM
   mnuDebug->setEnabled(enabled);
-#endif
 }
 
 void TfrmNES::InstallStandardDialogs() {
-  mnuSettings->setEnabled(false);
-#ifdef VIREL_HAS_SETTING_FORM
-  mnuSettings->setEnabled(true);
-#endif
   ChooseRomFile = [this] {
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("Carregar Rom ..."), QString::fromStdString(settings_.Path),

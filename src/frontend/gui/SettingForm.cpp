@@ -21,8 +21,10 @@
 
 #include "core/gui/DialogArtwork.h"
 #include "core/gui/Shape.h"
+#include "frontend/gui/NesForm.h"
 #include "frontend/gui/TDXInput.h"
 #include "frontend/gui/VirtualKeys.h"
+#include "video/gui/DXDraw.h"
 
 namespace {
 
@@ -436,10 +438,7 @@ bool TfrmSetting::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // ---------------------------------------------------------------------------
-// Created by the main window, when there is one in the program.
-#if __has_include("frontend/gui/NesForm.h")
-#include "frontend/gui/NesForm.h"
-#include "video/gui/DXDraw.h"
+// Created by the main window.
 
 namespace {
 
@@ -463,4 +462,3 @@ TfrmSetting::TfrmSetting(TfrmNES& owner)
                          owner.machine().ChannelEnabled, owner.settings().Pads,
                          owner.settings().StartFullScreen, owner.settings().FullScreenMode, owner.ShowFps},
           OwnerDisplayModes(owner), &owner) {}
-#endif

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Version.h"
 #include "frontend/CommandLine.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/QtTranslation.h"

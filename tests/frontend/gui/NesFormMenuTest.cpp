@@ -50,16 +50,9 @@ const ItemRow kItems[] = {
     {"AdicionaraoFavorito1", "Adicionar ao Favorito", QKeySequence(), true},
 };
 
-// The six items a cartridge enables (the ROM information and debugger items
-// only once their dialogs are part of the program).
+// The six items a cartridge enables.
 const char* const kCartridgeItems[] = {
-    "mnuFreeROM", "mnuSavesnapshot", "mnusvecpd", "mnuldacpd",
-#if __has_include("debugger/gui/DebugForm.h")
-    "mnuDebug",
-#endif
-#if __has_include("cartridge/gui/RomPropertyForm.h")
-    "mnuRom",
-#endif
+    "mnuFreeROM", "mnuSavesnapshot", "mnusvecpd", "mnuldacpd", "mnuDebug", "mnuRom",
 };
 
 TEST_F(FormTest, ItemsStartWithTheirCaptionsShortcutsAndStates) {

@@ -273,7 +273,6 @@ TEST_F(FormTest, CommandLineCartridgeStartsAtTheFirstActivationOnly) {
   EXPECT_TRUE(form->machine().CartridgeLoaded());
 }
 
-#if __has_include("debugger/gui/DebugForm.h")
 TEST_F(FormTest, DebugCommandStopsAndResumesAroundItsWindow) {
   Open();
   nextRomFile = kPadRom;
@@ -293,7 +292,6 @@ TEST_F(FormTest, DebugCommandStopsAndResumesAroundItsWindow) {
   EXPECT_FALSE(runningInDialog);
   EXPECT_TRUE(runningAfter);
 }
-#endif
 
 }  // namespace
 

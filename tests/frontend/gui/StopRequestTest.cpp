@@ -31,7 +31,6 @@ class StopRequestTest : public FormTest {
   QTemporaryDir dir;
 };
 
-#if __has_include("debugger/gui/DebugForm.h")
 TEST_F(StopRequestTest, WhileTheDebuggerRunsStepByStepTheCloseWaitsForBothLoops) {
   Open().show();
   bool debuggerRan = false;
@@ -58,7 +57,6 @@ TEST_F(StopRequestTest, WhileTheDebuggerRunsStepByStepTheCloseWaitsForBothLoops)
   EXPECT_EQ(Log().count(QStringLiteral("Salvando arquivo de bateria \"jogo.sav\".")), 1);
   EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
 }
-#endif
 
 TEST_F(StopRequestTest, WithADialogOpenAndEmulationPausedTheDialogGoesFirst) {
   Open().show();
