@@ -73,14 +73,13 @@ void LoadState(Machine& m) {
       m.Log(RestoreMessage(result));
       return;
     }
-    m.Log("Arquivo carregado com sucesso.");
-    return;
+  } else {
+    std::copy_n(bytes.begin(), m.Ram.size(), m.Ram.begin());
+    std::copy_n(bytes.begin() + kOamOffset, m.Oam.size(), m.Oam.begin());
+    std::copy_n(bytes.begin() + kVramOffset, m.Vram.size(), m.Vram.begin());
+    // Palette memory came from the file: the colour table is rebuilt from it
+    // at the next presentation, not left showing the colours from before.
+    m.PaletteChanged = true;
   }
-  std::copy_n(bytes.begin(), m.Ram.size(), m.Ram.begin());
-  std::copy_n(bytes.begin() + kOamOffset, m.Oam.size(), m.Oam.begin());
-  std::copy_n(bytes.begin() + kVramOffset, m.Vram.size(), m.Vram.begin());
-  // Palette memory came from the file: the colour table is rebuilt from it
-  // at the next presentation, not left showing the colours from before.
-  m.PaletteChanged = true;
   m.Log("Arquivo carregado com sucesso.");
 }

@@ -27,6 +27,21 @@ std::runtime_error Failure(const char* verb, const std::string& path, const std:
                             reason + ".");
 }
 
+// The new contents are written beside the target under this name first.
+std::filesystem::path TemporaryFor(const std::filesystem::path& target) {
+  std::filesystem::path temporary = target;
+  temporary += ".tmp";
+  return temporary;
+}
+
+// Opens the temporary file empty, or throws the player's message for `path`.
+std::ofstream CreateTemporary(const std::filesystem::path& temporary, const std::string& path) {
+  errno = 0;
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  if (!out) throw Failure("criar", path, Reason());
+  return out;
+}
+
 bool SyncToDisk(const std::filesystem::path& file) {
 #ifdef _WIN32
   (void)file;  // not flushed here: the rename alone guards against a failed write
@@ -47,12 +62,8 @@ bool SyncToDisk(const std::filesystem::path& file) {
 
 void WriteFileAtomically(const std::string& path, std::span<const uint8_t> bytes) {
   const std::filesystem::path target = Utf8Path(path);
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
-
-  errno = 0;
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  if (!out) throw Failure("criar", path, Reason());
+  const std::filesystem::path temporary = TemporaryFor(target);
+  std::ofstream out = CreateTemporary(temporary, path);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.flush();
   const bool written = static_cast<bool>(out);
@@ -87,12 +98,8 @@ void CheckFileCanBeWritten(const std::string& path) {
   std::error_code ignored;
   // A folder of that name would refuse the final rename.
   if (std::filesystem::is_directory(target, ignored)) throw Failure("criar", path, SystemReason(EISDIR));
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
-  errno = 0;
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  if (!out) throw Failure("criar", path, Reason());
-  out.close();
+  const std::filesystem::path temporary = TemporaryFor(target);
+  CreateTemporary(temporary, path).close();
   std::filesystem::remove(temporary, ignored);
 }
 
