@@ -7,7 +7,7 @@
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
-#include "cpu/MF6502.h"
+#include "engine/Engine.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
 
@@ -68,9 +68,11 @@ void ResetMachine(Machine& m) {
   // Nothing of a held frame start survives a reset.
   m.FrameStartHeld = false;
   m.RestorePending = false;
+  // The frame starts again: its sound register stream does too.
+  m.SoundWrites.clear();
   m.Log("resetando 6502...");
   // The reset vector is read through the banks the mapper has just set up.
-  CpuReset(m);
+  m.engine->Reset();
 }
 
 void UnloadCartridge(Machine& m) {
@@ -113,5 +115,5 @@ void RunOrContinue(Machine& m) {
     m.LoopRestarted = true;
     return;
   }
-  CpuRun(m);
+  m.engine->Run();
 }

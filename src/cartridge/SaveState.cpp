@@ -8,6 +8,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ void SaveState(Machine& m) {
   // (older versions, other programs) take the first 18,691 bytes as before.
   if (m.CartridgeLoaded()) {
     std::vector<uint8_t> snapshot;
-    TakeSnapshot(m, snapshot);
+    m.engine->Snapshot(snapshot);
     bytes.insert(bytes.end(), snapshot.begin(), snapshot.end());
   }
   // A failed write throws before the log line: the caller shows the error.
@@ -68,7 +69,7 @@ void LoadState(Machine& m) {
   }
   if (!tail.empty()) {
     // The snapshot holds the three memories too, and everything else.
-    const RestoreResult result = RestoreSnapshot(m, tail);
+    const RestoreResult result = m.engine->Restore(tail);
     if (result != RestoreResult::Restored) {
       m.Log(RestoreMessage(result));
       return;

@@ -10,4 +10,5 @@ struct ApuWrite {
   uint32_t Cycle = 0;    // processor cycles since the frame began
   uint16_t Address = 0;  // $4000-$4013, $4015 or $4017
   uint8_t Value = 0;
+  bool operator==(const ApuWrite&) const = default;
 };

@@ -4,6 +4,7 @@
 
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
+#include "engine/classic/ClassicEngine.h"
 #include "sound/SoundLayerState.h"
 #include "video/ScanlineHook.h"
 
@@ -23,8 +24,13 @@ Machine::Machine()
       Autosave(std::make_shared<BatteryAutosave>()),
       MapperWrite(&MapperWriteNone),
       Sound(std::make_unique<SoundLayer>()),
-      host(&nullHost) {
+      host(&nullHost),
+      engine(std::make_unique<ClassicEngine>(*this)) {
   Cpu.CyclesPerLine = kCyclesPerLine;
+  // A frame's writes rarely pass a few dozen; sample playback through $4011
+  // may write a few thousand.
+  SoundWrites.reserve(4096);
+  LastFrameSoundWrites.reserve(4096);
   ClearBankTables(*this);
 }
 

@@ -13,11 +13,13 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ApuWrite.h"
 #include "core/Host.h"
 #include "cpu/CpuState.h"
 
 struct Machine;
 class BatteryAutosave;
+class Engine;
 struct SoundLayer;
 
 using HookFn = uint8_t (*)(Machine&);
@@ -164,6 +166,10 @@ struct Machine {
   // The device layer (Sound.h): its devices and worker, and what each channel
   // last sent, which decides the MIDI messages that follow.
   std::unique_ptr<SoundLayer> Sound;
+  // The sound register writes of this frame so far, stamped with their cycle,
+  // and those of the last whole frame (what the console's voice replays).
+  std::vector<ApuWrite> SoundWrites;
+  std::vector<ApuWrite> LastFrameSoundWrites;
 
   // --- Lifecycle -----------------------------------------------------------------------
   bool Running = false;
@@ -175,6 +181,8 @@ struct Machine {
 
   // --- Front end -------------------------------------------------------------------------
   Host* host;
+  // What runs this console (engine/Engine.h): the designed engine by default.
+  std::unique_ptr<Engine> engine;
 
   // Appends one line to the log.
   void Log(std::string_view line) { host->AppendLog(line); }

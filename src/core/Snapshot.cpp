@@ -8,9 +8,11 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "cartridge/Mapper.h"
+#include "core/ByteRuns.h"
 #include "sound/Sound.h"
 #include "video/ScanlineHook.h"
 
@@ -28,7 +30,11 @@ constexpr uint32_t kTagPicture = Tag("PPU ");
 constexpr uint32_t kTagMapper = Tag("MAP ");
 constexpr uint32_t kTagChannels = Tag("APU ");
 constexpr uint32_t kTagSound = Tag("SND ");
-constexpr uint32_t kTagFrame = Tag("FRM ");
+constexpr uint32_t kTagFrame = Tag("FRM ");        // the picture as it stands (first written)
+constexpr uint32_t kTagPackedFrame = Tag("PIC ");  // the picture, run-length packed
+constexpr uint32_t kTagSoundWrites = Tag("SRW ");
+// More sound register writes than any frame can make: a count above it is damage.
+constexpr uint32_t kMostSoundWrites = 1u << 16;
 
 constexpr size_t kHeaderSize = sizeof kSnapshotMagic + 4 + 4;
 
@@ -160,6 +166,10 @@ class Reader {
   }
   bool Present() const { return present_; }
   bool Bad() const { return bad_ || !present_; }
+  // What is left of the section.
+  std::span<const uint8_t> Rest() const {
+    return at_ < bytes_.size() ? bytes_.subspan(at_) : std::span<const uint8_t>();
+  }
 
  private:
   std::span<const uint8_t> bytes_;
@@ -279,6 +289,24 @@ void ReadSound(Reader& r, Staged& s) {
 // Values the run loop, the hook and the boards rely on staying in range, so
 // that no snapshot, however made, can send them outside their memories or
 // into a slice that never ends.
+// The stream's writes, each to a sound register at a cycle within one frame.
+bool ReadSoundWrites(Reader r, std::vector<ApuWrite>& out) {
+  const auto count = r.Get<uint32_t>();
+  if (r.Bad() || count > kMostSoundWrites) return false;
+  out.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    ApuWrite x;
+    x.Cycle = r.Get<uint32_t>();
+    x.Address = r.Get<uint16_t>();
+    x.Value = r.Get<uint8_t>();
+    const bool sound =
+        (x.Address >= 0x4000 && x.Address <= 0x4013) || x.Address == 0x4015 || x.Address == 0x4017;
+    if (r.Bad() || !sound || x.Cycle >= kLinesPerFrame * kCyclesPerLine) return false;
+    out.push_back(x);
+  }
+  return true;
+}
+
 bool Plausible(const Machine& m, const Staged& s) {
   const TCpuState& c = s.cpu;
   if (c.CyclesPerLine < 1 || c.CyclesPerLine > 0xFFFF) return false;
@@ -399,8 +427,21 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
   // before the next picture goes out, so the picture is left out (it is most
   // of a snapshot's size). Anywhere else, it is part of what comes next.
   if (!(m.FrameStartHeld && m.FrameRate == 1 && m.SkipCounter == 0)) {
-    w.Begin(kTagFrame);
-    w.Put(m.FrameBuffer);
+    w.Begin(kTagPackedFrame);
+    PackRuns(m.FrameBuffer, out);
+    w.End();
+  }
+
+  // The frame's sound register writes so far, which the voice replays when
+  // the frame ends; none at a frame start.
+  if (!m.SoundWrites.empty()) {
+    w.Begin(kTagSoundWrites);
+    w.Put(static_cast<uint32_t>(m.SoundWrites.size()));
+    for (const ApuWrite& x : m.SoundWrites) {
+      w.Put(x.Cycle);
+      w.Put(x.Address);
+      w.Put(x.Value);
+    }
     w.End();
   }
 }
@@ -426,7 +467,7 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   if (version > kSnapshotVersion) return RestoreResult::NewerFormat;
   if (!m.CartridgeLoaded() || crc != m.ImageCrc) return RestoreResult::OtherCartridge;
 
-  Reader cpu, memory, picture, mapper, channels, sound, frame;
+  Reader cpu, memory, picture, mapper, channels, sound, frame, packedFrame, soundWrites;
   for (size_t at = kHeaderSize; at < data.size();) {
     if (data.size() - at < 8) return RestoreResult::Damaged;
     uint32_t tag = 0, length = 0;
@@ -444,6 +485,8 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
       case kTagChannels: channels = section; break;
       case kTagSound: sound = section; break;
       case kTagFrame: frame = section; break;
+      case kTagPackedFrame: packedFrame = section; break;
+      case kTagSoundWrites: soundWrites = section; break;
       default: break;  // a later version's section
     }
   }
@@ -459,6 +502,14 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   memoryCheck.Skip(sizeof m.Ram + sizeof m.BatteryRam + sizeof m.IoRegs + sizeof m.Vram + sizeof m.Oam);
   Reader frameCheck = frame;
   frameCheck.Skip(sizeof m.FrameBuffer);
+  // A packed picture is unpacked aside: only a whole one is taken.
+  std::unique_ptr<std::array<uint8_t, kScreenWidth * kScreenHeight>> unpacked;
+  if (packedFrame.Present()) {
+    unpacked = std::make_unique<std::array<uint8_t, kScreenWidth * kScreenHeight>>();
+    if (!UnpackRuns(packedFrame.Rest(), *unpacked)) return RestoreResult::Damaged;
+  }
+  std::vector<ApuWrite> writes;
+  if (soundWrites.Present() && !ReadSoundWrites(soundWrites, writes)) return RestoreResult::Damaged;
   if (cpu.Bad() || picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
       (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))
     return RestoreResult::Damaged;
@@ -513,7 +564,11 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   m.LengthCounter = s.lengthCounter;
   m.SoundFrameCountdown = s.soundFrameCountdown;
   SoundRestoreChannels(*m.Sound, s.sound, m.RunLoopDepth == 0);
-  if (frame.Present()) frame.GetArray(m.FrameBuffer);
+  if (unpacked)
+    m.FrameBuffer = *unpacked;
+  else if (frame.Present())
+    frame.GetArray(m.FrameBuffer);
+  m.SoundWrites.assign(writes.begin(), writes.end());
   m.PaletteChanged = s.paletteChanged;
   m.FrameColors = s.frameColors;
   // The renderer's kept rows need nothing: each is checked against the name,

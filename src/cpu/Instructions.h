@@ -21,6 +21,15 @@ namespace cpu6502 {
 CPU_INLINE uint8_t Peek(Machine& m, uint16_t address) { return CpuPeek(m, address); }
 CPU_INLINE uint8_t Read(Machine& m, uint16_t address) { return CpuRead(m, address); }
 CPU_INLINE void Write(Machine& m, uint16_t address, uint8_t value) { CpuWrite(m, address, value); }
+// A store that may reach a register ($2000-$5FFF). The run loop keeps its
+// record in a local copy; a register write first leaves the slice's cycle
+// count in the Machine, where the sound register stream reads how far into
+// the line the write came. Zero-page and stack stores never need this.
+CPU_INLINE void Write(Machine& m, const TCpuState& r, uint16_t address, uint8_t value) {
+  if (static_cast<unsigned>(address >> 13) - 1u < 2u) [[unlikely]]
+    m.Cpu.Cycles = r.Cycles;
+  CpuWrite(m, address, value);
+}
 
 // --- Instruction stream and stack ------------------------------------------
 // Every byte of the instruction stream is peeked: reading code never touches
@@ -152,7 +161,7 @@ CPU_INLINE uint8_t Dec(TCpuState& r, uint8_t v) {
 template <uint8_t (*Op)(TCpuState&, uint8_t)>
 CPU_INLINE void Modify(Machine& m, TCpuState& r, uint16_t ea) {
   const uint8_t v = Read(m, ea);
-  Write(m, ea, Op(r, v));
+  Write(m, r, ea, Op(r, v));
 }
 
 // --- Waiting loops ----------------------------------------------------------------------
@@ -452,24 +461,24 @@ CPU_INLINE void ExecuteInstruction(Machine& m, TCpuState& r) {
     case 0x79: Adc(r, Rd(m, AbsY(m, r))); break;                    // ADC abs,Y
     case 0x7D: Adc(r, Rd(m, AbsX(m, r))); break;                    // ADC abs,X
     case 0x7E: Modify<Ror>(m, r, AbsX(m, r)); break;                // ROR abs,X
-    case 0x81: Write(m, IndX(m, r), r.A); break;                    // STA (zp,X)
+    case 0x81: Write(m, r, IndX(m, r), r.A); break;                    // STA (zp,X)
     case 0x84: Write(m, Zp(m, r), r.Y); break;                      // STY zp
     case 0x85: Write(m, Zp(m, r), r.A); break;                      // STA zp
     case 0x86: Write(m, Zp(m, r), r.X); break;                      // STX zp
     case 0x88: SetNZ(r, --r.Y); break;                              // DEY
     case 0x8A: SetNZ(r, r.A = r.X); break;                          // TXA
-    case 0x8C: Write(m, Abs(m, r), r.Y); break;                     // STY abs
-    case 0x8D: Write(m, Abs(m, r), r.A); break;                     // STA abs
-    case 0x8E: Write(m, Abs(m, r), r.X); break;                     // STX abs
+    case 0x8C: Write(m, r, Abs(m, r), r.Y); break;                     // STY abs
+    case 0x8D: Write(m, r, Abs(m, r), r.A); break;                     // STA abs
+    case 0x8E: Write(m, r, Abs(m, r), r.X); break;                     // STX abs
     case 0x90: Branch<kSkipWaits>(m, r, !(r.P & FlagC)); break;     // BCC
-    case 0x91: Write(m, IndY(m, r), r.A); break;                    // STA (zp),Y
+    case 0x91: Write(m, r, IndY(m, r), r.A); break;                    // STA (zp),Y
     case 0x94: Write(m, ZpX(m, r), r.Y); break;                     // STY zp,X
     case 0x95: Write(m, ZpX(m, r), r.A); break;                     // STA zp,X
     case 0x96: Write(m, ZpY(m, r), r.X); break;                     // STX zp,Y
     case 0x98: SetNZ(r, r.A = r.Y); break;                          // TYA
-    case 0x99: Write(m, AbsY(m, r), r.A); break;                    // STA abs,Y
+    case 0x99: Write(m, r, AbsY(m, r), r.A); break;                    // STA abs,Y
     case 0x9A: r.S = r.X; break;                                    // TXS
-    case 0x9D: Write(m, AbsX(m, r), r.A); break;                    // STA abs,X
+    case 0x9D: Write(m, r, AbsX(m, r), r.A); break;                    // STA abs,X
     case 0xA0: Ldy(r, Imm(m, r)); break;                            // LDY #
     case 0xA1: Lda(r, Rd(m, IndX(m, r))); break;                    // LDA (zp,X)
     case 0xA2: Ldx(r, Imm(m, r)); break;                            // LDX #

@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "video/MemoryMap.h"
+#include "engine/Engine.h"
 
 namespace {
 
@@ -79,7 +79,7 @@ int InstructionLength(uint8_t opcode) { return kLengths[opcode]; }
 
 std::string Disassemble(Machine& m, uint16_t& address) {
   const uint16_t at = address;
-  const uint8_t opcode = MemPeek(m, at);
+  const uint8_t opcode = m.engine->Peek(at);
   const std::string_view t = kTemplates[opcode];
   const int length = kLengths[opcode];
   address = static_cast<uint16_t>(at + length);
@@ -90,10 +90,10 @@ std::string Disassemble(Machine& m, uint16_t& address) {
   // that register's read effect, as it would for the processor.
   unsigned value;
   if (length == 2) {
-    value = MemPeek(m, static_cast<uint16_t>(at + 1));
+    value = m.engine->Peek(static_cast<uint16_t>(at + 1));
   } else {
-    const uint8_t low = MemRead(m, static_cast<uint16_t>(at + 1));
-    const uint8_t high = MemRead(m, static_cast<uint16_t>(at + 2));
+    const uint8_t low = m.engine->Read(static_cast<uint16_t>(at + 1));
+    const uint8_t high = m.engine->Read(static_cast<uint16_t>(at + 2));
     value = static_cast<unsigned>(low | (high << 8));
   }
   const std::string_view field = length == 3 ? "nnnn" : "nn";

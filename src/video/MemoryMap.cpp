@@ -1,5 +1,6 @@
 #include "video/MemoryMap.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -20,6 +21,17 @@ uint8_t ReadPad(Machine& m, int pad) {
   const uint8_t bit = (m.PadState[pad] >> m.PadBit[pad]) & 1;
   m.PadBit[pad] = (m.PadBit[pad] + 1) & 7;
   return bit;
+}
+
+// A sound register write goes to the channel model and, stamped with its
+// cycle in the frame, to the frame's register stream. The cycle is the line
+// the hook last counted plus how far the slice has run since; a write in an
+// instruction that ran past the slice's end counts as the line's last cycle.
+void SoundWrite(Machine& m, uint16_t address, uint8_t value) {
+  const int32_t line = std::clamp(m.ScanlineCounter, 0, kLinesPerFrame - 1);
+  const int32_t into = std::clamp(m.Cpu.CyclesPerLine - m.Cpu.Cycles, 0, kCyclesPerLine - 1);
+  m.SoundWrites.push_back({static_cast<uint32_t>(line * kCyclesPerLine + into), address, value});
+  SoundRegisterWrite(m, address, value);
 }
 
 }  // namespace
@@ -46,7 +58,7 @@ void IoWrite(Machine& m, uint16_t address, uint8_t value) {
     case 0x4014: SpriteDma(m, value); return;
     case 0x4015:
       m.IoRegs[0x15] = value;
-      SoundRegisterWrite(m, address, value);
+      SoundWrite(m, address, value);
       return;
     case 0x4016:
       // Only the falling edge of the strobe bit restarts both pads.
@@ -57,12 +69,12 @@ void IoWrite(Machine& m, uint16_t address, uint8_t value) {
       // Stored like the other sound registers; the channel model has no use
       // for it, but it is the one that decides.
       m.IoRegs[0x17] = value;
-      SoundRegisterWrite(m, address, value);
+      SoundWrite(m, address, value);
       return;
     default:
       if (address >= 0x4000 && address <= 0x4013) {
         m.IoRegs[address - 0x4000] = value;
-        SoundRegisterWrite(m, address, value);
+        SoundWrite(m, address, value);
         return;
       }
       m.Log(HexLine("endereço ignorado $%4X", address));

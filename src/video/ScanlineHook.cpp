@@ -1,5 +1,7 @@
 #include "video/ScanlineHook.h"
 
+#include <utility>
+
 #include "cartridge/Lifecycle.h"
 #include "cartridge/Mapper.h"
 #include "sound/Sound.h"
@@ -17,6 +19,10 @@ constexpr uint8_t kStatusSprite0 = 0x40;
 // Line 0: the frame boundary where the front end gets its turn. Returns
 // intStop when a command processed here cleared Running.
 uint8_t FrameStart(Machine& m) {
+  // The frame's sound register writes are complete: they become the last
+  // whole frame's, and the new frame's start from none.
+  std::swap(m.SoundWrites, m.LastFrameSoundWrites);
+  m.SoundWrites.clear();
   m.host->PollControllers();
   // The battery RAM is whole here: no instruction is half-way through it.
   AutosaveBatteryRam(m);

@@ -74,6 +74,7 @@ struct SyncRun {
     std::vector<uint64_t> pictures;
     std::vector<uint32_t> midi;
     std::vector<uint8_t> state;
+    std::vector<ApuWrite> soundWrites;  // the last whole frame's
     bool operator==(const Shown&) const = default;
   };
   void Mark() {
@@ -85,7 +86,8 @@ struct SyncRun {
     Shown f{{host.log.begin() + static_cast<std::ptrdiff_t>(logFrom_), host.log.end()},
             {host.pictures.begin() + static_cast<std::ptrdiff_t>(pictureFrom_), host.pictures.end()},
             midi->MessagesFrom(midiFrom_),
-            {}};
+            {},
+            {m.LastFrameSoundWrites.begin(), m.LastFrameSoundWrites.end()}};
     TakeSnapshot(m, f.state);
     f.state.insert(f.state.end(), m.FrameBuffer.begin(), m.FrameBuffer.end());
     return f;
@@ -146,10 +148,11 @@ TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
       const SyncRun::Shown again = run.SinceMark();
       if (failure.empty() && !(again == first)) {
         failure = "frame " + std::to_string(checked) +
-                  (again.log != first.log             ? ": log"
-                   : again.pictures != first.pictures ? ": picture"
-                   : again.midi != first.midi         ? ": MIDI"
-                                                      : ": state");
+                  (again.log != first.log                   ? ": log"
+                   : again.pictures != first.pictures       ? ": picture"
+                   : again.midi != first.midi               ? ": MIDI"
+                   : again.soundWrites != first.soundWrites ? ": sound register stream"
+                                                            : ": state");
       }
       replaying = false;
       ++checked;

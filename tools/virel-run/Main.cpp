@@ -17,15 +17,14 @@
 #include "cartridge/SaveState.h"
 #include "core/AtomicFile.h"
 #include "core/Version.h"
-#include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
+#include "engine/Engine.h"
 #include "sound/MidiRecorder.h"
 #include "sound/Sound.h"
 #if VIREL_WITH_DEVICES
 #include "sound/devices/MidiPortOut.h"
 #include "sound/devices/SoundCapture.h"
 #endif
-#include "video/MemoryMap.h"
 #include "video/Screenshot.h"
 
 namespace {
@@ -35,16 +34,18 @@ constexpr int kExitNotStarted = 1;
 constexpr int kExitUsage = 2;
 
 void ApplyRegisters(Machine& m, const std::vector<RegisterSetting>& settings) {
+  CpuRegisters regs = m.engine->Registers();
   for (const RegisterSetting& r : settings) {
     const std::string name = r.Name;
     const auto byte = static_cast<uint8_t>(r.Value);
-    if (name == "PC") m.Cpu.PC = r.Value;
-    if (name == "A") m.Cpu.A = byte;
-    if (name == "X") m.Cpu.X = byte;
-    if (name == "Y") m.Cpu.Y = byte;
-    if (name == "P") m.Cpu.P = byte;
-    if (name == "S") m.Cpu.S = byte;
+    if (name == "PC") regs.PC = r.Value;
+    if (name == "A") regs.A = byte;
+    if (name == "X") regs.X = byte;
+    if (name == "Y") regs.Y = byte;
+    if (name == "P") regs.P = byte;
+    if (name == "S") regs.S = byte;
   }
+  m.engine->SetRegisters(regs);
 }
 
 // The traced run: one instruction at a time with the run loop's slice
@@ -53,16 +54,17 @@ void ApplyRegisters(Machine& m, const std::vector<RegisterSetting>& settings) {
 void TracedRun(Machine& m, std::FILE* trace) {
   m.Running = true;
   while (m.Running) {
-    const TCpuState& s = m.Cpu;
+    const CpuRegisters s = m.engine->Registers();
     std::fprintf(trace, "%04X A:%02X X:%02X Y:%02X P:%02X SP:%02X\n", s.PC, s.A, s.X, s.Y, s.P, s.S);
-    DebugStep(m);
+    m.engine->Step();
   }
 }
 
 void PrintPeeks(Machine& m, const std::vector<PeekRequest>& peeks) {
   for (const PeekRequest& p : peeks) {
     std::printf("%04X:", p.Address);
-    for (int i = 0; i < p.Length; ++i) std::printf(" %02X", MemPeek(m, static_cast<uint16_t>(p.Address + i)));
+    for (int i = 0; i < p.Length; ++i)
+      std::printf(" %02X", m.engine->Peek(static_cast<uint16_t>(p.Address + i)));
     std::printf("\n");
   }
 }

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <thread>
 
+#include "engine/Engine.h"
 #include "video/Palette.h"
 
 namespace {
@@ -57,8 +58,9 @@ uint64_t PictureHash(const Machine& m) {
     hash ^= byte;
     hash *= 1099511628211ull;
   };
-  for (uint8_t pixel : m.FrameBuffer) mix(pixel);
-  for (const Rgb& c : m.FrameColors) {
+  const PictureView picture = m.engine->Picture();
+  for (uint8_t pixel : picture.Pixels) mix(pixel);
+  for (const Rgb& c : picture.Colors) {
     mix(c.R);
     mix(c.G);
     mix(c.B);

@@ -24,8 +24,8 @@
 #include <algorithm>
 
 #include "cartridge/Lifecycle.h"
-#include "cpu/MF6502.h"
 #include "debugger/Disassembler.h"
+#include "engine/Engine.h"
 
 namespace {
 
@@ -325,7 +325,7 @@ void TfrmDebug::MarkCurrent(QTreeWidgetItem* row) {
 
 void TfrmDebug::RefreshRegisters() {
   refreshing = true;
-  const TCpuState& s = m.Cpu;
+  const CpuRegisters s = m.engine->Registers();
   edtRegs[RegA]->setText(Hex(s.A, 2));
   edtRegs[RegX]->setText(Hex(s.X, 2));
   edtRegs[RegY]->setText(Hex(s.Y, 2));
@@ -336,13 +336,13 @@ void TfrmDebug::RefreshRegisters() {
 }
 
 void TfrmDebug::OneStep() {
-  previousRow = RowOf(m.Cpu.PC);
+  previousRow = RowOf(m.engine->Registers().PC);
   // The address DebugStep returns is the one after the instruction even when
   // the slice end has just entered an interrupt; the record's PC is the
   // truth, so a step across the vertical blank lands in the NMI handler
   // instead of dropping the interrupt while its return frame stays on the stack.
-  DebugStep(m);
-  ShowAddress(m.Cpu.PC);
+  m.engine->Step();
+  ShowAddress(m.engine->Registers().PC);
   RefreshRegisters();
 }
 
@@ -352,7 +352,7 @@ void TfrmDebug::showEvent(QShowEvent* event) {
   if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
   stopRequest = false;
   RefreshRegisters();
-  AddRows(m.Cpu.PC);
+  AddRows(m.engine->Registers().PC);
 }
 
 void TfrmDebug::done(int result) {
@@ -416,7 +416,11 @@ void TfrmDebug::BreakpointsClick() {
 void TfrmDebug::ListingDoubleClick(QTreeWidgetItem* row) {
   bool ok = false;
   const unsigned address = row->text(0).toUInt(&ok, 16);
-  if (ok) m.Cpu.PC = static_cast<uint16_t>(address);
+  if (ok) {
+    CpuRegisters r = m.engine->Registers();
+    r.PC = static_cast<uint16_t>(address);
+    m.engine->SetRegisters(r);
+  }
   RefreshRegisters();
 }
 
@@ -425,7 +429,7 @@ void TfrmDebug::RegisterEdited(int which, const QString& text) {
   bool ok = false;
   unsigned value = text.toUInt(&ok, 16);
   if (!ok) value = 0;
-  TCpuState& s = m.Cpu;
+  CpuRegisters s = m.engine->Registers();
   switch (which) {
     case RegA: s.A = static_cast<uint8_t>(value); break;
     case RegX: s.X = static_cast<uint8_t>(value); break;
@@ -433,10 +437,13 @@ void TfrmDebug::RegisterEdited(int which, const QString& text) {
     case RegS: s.S = static_cast<uint8_t>(value); break;
     case RegPC: s.PC = static_cast<uint16_t>(value); break;
   }
+  m.engine->SetRegisters(s);
 }
 
 void TfrmDebug::FlagClicked(int bit, bool checked) {
   if (refreshing) return;
   const uint8_t mask = static_cast<uint8_t>(1u << bit);
-  m.Cpu.P = checked ? (m.Cpu.P | mask) : (m.Cpu.P & ~mask);
+  CpuRegisters r = m.engine->Registers();
+  r.P = checked ? (r.P | mask) : (r.P & ~mask);
+  m.engine->SetRegisters(r);
 }

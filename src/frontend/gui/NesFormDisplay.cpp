@@ -17,6 +17,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "engine/Engine.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
@@ -253,7 +254,7 @@ void TfrmNES::PresentFrame() {
   if (UseDirectDraw) {
     if (!DXDraw->CanDraw()) return;  // the frame is dropped
     if (UpdateFrameColors(m)) DXDraw->SetColorTable(ColorTableOf(m));
-    DXDraw->CopyPixels(m.FrameBuffer.data());
+    DXDraw->CopyPixels(m.engine->Picture().Pixels.data());
     if (ShowFps) {
       const int h = TDXDraw::TextHeight(QStringLiteral("F"), kFpsPointSize);
       DrawFpsText(0, 241 - h, QStringLiteral("FPS: %1"));
@@ -264,7 +265,8 @@ void TfrmNES::PresentFrame() {
   // The window path: no display, so the picture is drawn on the window
   // itself and nothing waits for the next frame.
   UpdateFrameColors(m);
-  QImage picture(m.FrameBuffer.data(), kScreenWidth, kScreenHeight, kScreenWidth, QImage::Format_Indexed8);
+  QImage picture(m.engine->Picture().Pixels.data(), kScreenWidth, kScreenHeight, kScreenWidth,
+                 QImage::Format_Indexed8);
   // Only entries 0-63 carry colours; the rest stay black.
   picture.setColorTable(ColorTableOf(m));
   windowPicture_ = picture.convertToFormat(QImage::Format_RGB32);

@@ -1,0 +1,37 @@
+#include "engine/classic/ClassicEngine.h"
+
+#include "cpu/MF6502.h"
+#include "video/MemoryMap.h"
+
+void ClassicEngine::Reset() { CpuReset(m_); }
+void ClassicEngine::Run() { CpuRun(m_); }
+void ClassicEngine::Stop() { m_.Running = false; }
+void ClassicEngine::Step() { DebugStep(m_); }
+
+void ClassicEngine::Snapshot(std::vector<uint8_t>& out) const { TakeSnapshot(m_, out); }
+RestoreResult ClassicEngine::Restore(std::span<const uint8_t> data) { return RestoreSnapshot(m_, data); }
+
+uint8_t ClassicEngine::Peek(uint16_t address) { return MemPeek(m_, address); }
+uint8_t ClassicEngine::Read(uint16_t address) { return MemRead(m_, address); }
+
+CpuRegisters ClassicEngine::Registers() const {
+  const TCpuState& s = m_.Cpu;
+  return {s.A, s.X, s.Y, s.P, s.S, s.PC};
+}
+
+void ClassicEngine::SetRegisters(const CpuRegisters& r) {
+  TCpuState& s = m_.Cpu;
+  s.A = r.A;
+  s.X = r.X;
+  s.Y = r.Y;
+  s.P = r.P;
+  s.S = r.S;
+  s.PC = r.PC;
+}
+
+PictureView ClassicEngine::Picture() const { return {m_.FrameBuffer, m_.FrameColors}; }
+
+std::span<const ApuWrite> ClassicEngine::SoundWrites() const { return m_.LastFrameSoundWrites; }
+
+// A frame is one hook call per line, each after a slice of one line's cycles.
+uint32_t ClassicEngine::FrameCycles() const { return kLinesPerFrame * kCyclesPerLine; }
