@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "cartridge/Mapper.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/TestMachine.h"
 
 namespace {

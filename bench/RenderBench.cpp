@@ -6,10 +6,10 @@
 #include <string>
 
 #include "cartridge/Lifecycle.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/TestMachine.h"
-#include "video/Renderer.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/Renderer.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 

@@ -3,9 +3,10 @@
 # main window (src/frontend/gui/) composes the windows of other subsystems.
 # So the cartridge, debugger and video windows never reach into the main
 # window's folder, src/core/gui/ reaches into no other window folder, and the
-# core itself (files directly under src/<subsystem>/) includes no window code.
+# core itself (every file outside gui/ and devices/ folders) includes no window code.
 file(GLOB gui_files ${SOURCE_DIR}/src/*/gui/*.cpp ${SOURCE_DIR}/src/*/gui/*.h)
-file(GLOB core_files ${SOURCE_DIR}/src/*/*.cpp ${SOURCE_DIR}/src/*/*.h)
+file(GLOB_RECURSE core_files ${SOURCE_DIR}/src/*.cpp ${SOURCE_DIR}/src/*.h)
+list(FILTER core_files EXCLUDE REGEX "/(gui|devices)/")
 set(include_regex "^[ \t]*#[ \t]*include[ \t]*[<\"][A-Za-z0-9_]+/gui/")
 set(bad "")
 

@@ -11,7 +11,7 @@
 #include "FuzzSupport.h"
 #include "cartridge/MapperCatalogue.h"
 #include "core/Snapshot.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 

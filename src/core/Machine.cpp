@@ -6,7 +6,7 @@
 #include "cartridge/Mapper.h"
 #include "engine/classic/ClassicEngine.h"
 #include "sound/SoundLayerState.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 NullHost nullHost;

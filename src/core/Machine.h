@@ -15,7 +15,7 @@
 
 #include "core/ApuWrite.h"
 #include "core/Host.h"
-#include "cpu/CpuState.h"
+#include "engine/classic/cpu/CpuState.h"
 
 struct Machine;
 class BatteryAutosave;

@@ -14,7 +14,7 @@
 #include "cartridge/Mapper.h"
 #include "core/ByteRuns.h"
 #include "sound/Sound.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 static_assert(std::endian::native == std::endian::little, "snapshots are written in the host's byte order");
 

@@ -1,6 +1,6 @@
 #include "video/Palette.h"
 
-#include "video/Renderer.h"
+#include "engine/classic/video/Renderer.h"
 
 bool UpdateFrameColors(Machine& m) {
   if (!m.PaletteChanged) return false;

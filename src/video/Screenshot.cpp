@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/AtomicFile.h"
-#include "video/Renderer.h"
+#include "engine/classic/video/Renderer.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "cartridge/Lifecycle.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 namespace {
 

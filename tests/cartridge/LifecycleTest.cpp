@@ -9,12 +9,12 @@
 
 #include "cartridge/RomLoader.h"
 #include "cartridge/SaveState.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 

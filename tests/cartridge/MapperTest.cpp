@@ -8,8 +8,8 @@
 
 #include "cartridge/MapperCatalogue.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 using ::testing::ElementsAre;
 

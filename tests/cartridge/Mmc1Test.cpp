@@ -8,7 +8,7 @@
 
 #include "cartridge/Mapper.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

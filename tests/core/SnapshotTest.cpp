@@ -13,7 +13,7 @@
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
 #include "core/Snapshot.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
 #include "support/ScratchFolder.h"

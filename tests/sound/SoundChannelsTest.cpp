@@ -7,8 +7,8 @@
 #include "sound/SoundChannels.h"
 #include "support/MidiTestSupport.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 

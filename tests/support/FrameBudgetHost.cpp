@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 
 long RunFrames(BudgetMachine& b, long frames) {
   const long before = b.host.frames;

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "cartridge/Mapper.h"
-#include "video/MemoryMap.h"
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 bool InstallCartridge(Machine& m, int prgBanks, int chrBanks, int mapper, uint8_t flags6) {
   m.PrgCount = prgBanks;

@@ -1,7 +1,7 @@
 #include "engine/classic/ClassicEngine.h"
 
-#include "cpu/MF6502.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/cpu/MF6502.h"
+#include "engine/classic/video/MemoryMap.h"
 
 void ClassicEngine::Reset() { CpuReset(m_); }
 void ClassicEngine::Run() { CpuRun(m_); }

@@ -2,7 +2,7 @@
 // overrun, interrupts delivered at slice ends, the stop, the loop depth.
 #include <gtest/gtest.h>
 
-#include "cpu/CpuRig.h"
+#include "engine/classic/cpu/CpuRig.h"
 
 namespace {
 

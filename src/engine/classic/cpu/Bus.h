@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/Machine.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 // The run loop's every fetch goes through these, so they are always inlined:
 // a call per byte would cost more than the read itself.

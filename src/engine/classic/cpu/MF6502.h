@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cpu/CpuState.h"
+#include "engine/classic/cpu/CpuState.h"
 
 struct Machine;
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cpu/CpuRig.h"
+#include "engine/classic/cpu/CpuRig.h"
 
 namespace {
 

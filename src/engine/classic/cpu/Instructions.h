@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "cpu/Bus.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/Bus.h"
+#include "engine/classic/cpu/MF6502.h"
 
 #define CPU_INLINE [[gnu::always_inline]] inline
 

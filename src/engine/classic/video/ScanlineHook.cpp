@@ -1,4 +1,4 @@
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 #include <utility>
 
@@ -6,8 +6,8 @@
 #include "cartridge/Mapper.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
-#include "video/PpuRegisters.h"
-#include "video/Renderer.h"
+#include "engine/classic/video/PpuRegisters.h"
+#include "engine/classic/video/Renderer.h"
 
 namespace {
 

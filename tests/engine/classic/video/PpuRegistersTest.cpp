@@ -1,14 +1,14 @@
 // The picture processor's registers as the processor reaches them through
 // $2000-$2007: the data port with its dummy read, name-table mirror copies and
 // palette backdrop copies, write protection, the scroll latch, sprite memory.
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cartridge/Mapper.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 using ::testing::ElementsAre;
 

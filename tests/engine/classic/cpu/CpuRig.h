@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/TestMachine.h"
 
 struct CpuRig {

@@ -1,4 +1,4 @@
-#include "video/Renderer.h"
+#include "engine/classic/video/Renderer.h"
 
 #include <algorithm>
 #include <bit>
@@ -8,7 +8,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 // clang-format off
 const std::array<Rgb, 64> NesColors = {{

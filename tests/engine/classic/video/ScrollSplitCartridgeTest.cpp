@@ -8,9 +8,9 @@
 
 #include "cartridge/Lifecycle.h"
 #include "support/TestMachine.h"
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 #include "video/Palette.h"
-#include "video/Renderer.h"
+#include "engine/classic/video/Renderer.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The background line and the sprite pass, checked pixel by pixel against
 // pictures built in the Machine's memories.
-#include "video/Renderer.h"
+#include "engine/classic/video/Renderer.h"
 
 #include <gtest/gtest.h>
 
 #include "video/Palette.h"
-#include "video/PictureBuilder.h"
+#include "engine/classic/video/PictureBuilder.h"
 
 namespace {
 

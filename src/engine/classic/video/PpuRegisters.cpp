@@ -1,4 +1,4 @@
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // taken, the mask rules and the cycle charge.
 #include <gtest/gtest.h>
 
-#include "cpu/CpuRig.h"
+#include "engine/classic/cpu/CpuRig.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The scanline hook driven call by call: line counting, vertical blank and its
 // interrupt, the front end's turn at line 0, mapper clocking, scroll latching,
 // the sprite-0 hit and frame skip.
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
-#include "video/PictureBuilder.h"
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/PictureBuilder.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cpu/CpuRig.h"
+#include "engine/classic/cpu/CpuRig.h"
 
 #include "cartridge/Mapper.h"
 

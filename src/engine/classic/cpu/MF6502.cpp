@@ -2,11 +2,11 @@
 // processor time into scanlines, and the debugger's single steps. The
 // instruction itself lives in Instructions.h and is inlined into both the run
 // loop and CpuStep.
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 
 #include "core/Snapshot.h"
-#include "cpu/Bus.h"
-#include "cpu/Instructions.h"
+#include "engine/classic/cpu/Bus.h"
+#include "engine/classic/cpu/Instructions.h"
 
 namespace {
 

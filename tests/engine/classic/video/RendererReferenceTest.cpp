@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "PictureBuilder.h"
-#include "video/PpuRegisters.h"
-#include "video/Renderer.h"
+#include "engine/classic/video/PpuRegisters.h"
+#include "engine/classic/video/Renderer.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "cartridge/Lifecycle.h"
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 #include "support/FrameBudgetHost.h"
 #include "support/TestMachine.h"
-#include "video/ScanlineHook.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 

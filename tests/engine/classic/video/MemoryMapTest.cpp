@@ -1,7 +1,7 @@
 // The processor's address space: RAM mirrors, undecoded I/O and its two log
 // lines, the sound register bytes, the controller ports, sprite DMA, MemPeek,
 // and writes to $8000-$FFFF handed to the mapper.
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cpu/CpuRig.h"
+#include "engine/classic/cpu/CpuRig.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The two 256-entry tables of the instruction hot path: the base cycle charge
 // of every opcode and the N/Z status bits of every byte value.
-#include "cpu/MF6502.h"
+#include "engine/classic/cpu/MF6502.h"
 
 // Base cycles per opcode, charged before the instruction runs. There are no
 // page-crossing extras: the absolute,X forms of ORA/AND/EOR/ADC/CMP/SBC cost 5

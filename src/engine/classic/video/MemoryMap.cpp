@@ -1,11 +1,11 @@
-#include "video/MemoryMap.h"
+#include "engine/classic/video/MemoryMap.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "sound/SoundChannels.h"
-#include "video/PpuRegisters.h"
+#include "engine/classic/video/PpuRegisters.h"
 
 namespace {
 
