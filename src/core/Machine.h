@@ -47,6 +47,10 @@ constexpr int kLinesPerFrame = 244;
 // Bit 1 of the header's byte 6, kept in CartFlags: the cartridge has
 // battery-backed RAM (an MMC3 can switch it at run time).
 constexpr int32_t kCartBattery = 0x02;
+// Bits 2 and 3 of the same byte: a 512-byte trainer precedes the program
+// image, and the cartridge brings its own four name tables.
+constexpr int32_t kCartTrainer = 0x04;
+constexpr int32_t kCartFourScreen = 0x08;
 
 struct Machine {
   Machine();
