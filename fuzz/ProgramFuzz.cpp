@@ -9,7 +9,7 @@
 
 #include "FuzzSupport.h"
 #include "cartridge/Lifecycle.h"
-#include "cartridge/MapperCatalogue.h"
+#include "cartridge/boards/Boards.h"
 #include "support/TestMachine.h"
 
 namespace {

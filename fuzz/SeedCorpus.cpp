@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "cartridge/MapperCatalogue.h"
+#include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/RomFiles.h"

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "cartridge/MapperCatalogue.h"
+#include "cartridge/boards/Boards.h"
 #include "core/Crc32.h"
 
 namespace {
@@ -10,52 +10,6 @@ namespace {
 // Pattern storage shown by emptied tables, so that a stray read never
 // follows a null pointer.
 const std::array<uint8_t, kEmptyPatternSize> kNoPatterns{};
-
-struct NamedMapper {
-  int Number;
-  const char* Name;
-};
-
-constexpr NamedMapper kMapperNames[] = {
-    {0, "No Mapper"},
-    {1, "Nintendo MMC1"},
-    {2, "74HC161/74HC32"},
-    {3, "VROM Switch"},
-    {4, "Nintendo MMC3"},
-    {5, "Nintendo MMC5"},
-    {7, "Rom Switch"},
-    {8, "FFE F3xxxx"},
-    {9, "Nintendo MMC2"},
-    {10, "Nintendo MMC4"},
-    {11, "Color Dreams Mapper"},
-    {15, "100-in-1"},
-    {16, "Bandai"},
-    {18, "Jaleco SS8806"},
-    {19, "Namcot 106 chip"},
-    {20, "Nintendo DiskSystem"},
-    {21, "Konami VRC4a"},
-    {22, "Konami VRC2a"},
-    {23, "Konami VRC2a"},
-    {24, "Konami VRC6"},
-    {25, "Konami VRC4b"},
-    {26, "KONAMI_VRC6B"},
-    {32, "Irem G-101 chip"},
-    {33, "Taito TC0190/TC0350"},
-    {34, "Nina-1 board"},
-    {64, "Tengen RAMBO-1 chip"},
-    {65, "Irem H-3001 chip"},
-    {66, "GNROM switch"},
-    {67, "SunSoft3 chip"},
-    {68, "SunSoft4 chip"},
-    {69, "SunSoft5 FME-7 chip"},
-    {71, "Camerica chip"},
-    {78, "Irem 74HC161/32-based"},
-    {79, "AVE Nina-3 board"},
-    {81, "AVE Nina-6 board"},
-    {91, "Pirate HK-SF3 chip"},
-    {118, "Nintendo MMC3"},
-    {242, "pirate wai xing han shi"},
-};
 
 size_t PrgSize(const Machine& m) { return static_cast<size_t>(m.PrgCount) * 0x4000; }
 
@@ -82,12 +36,12 @@ void SetChrEntry(Machine& m, unsigned entry, size_t offset) {
 }  // namespace
 
 std::string MapperName(int number) {
-  for (const NamedMapper& entry : kMapperNames)
-    if (entry.Number == number) return entry.Name;
-  return {};
+  if (const MapperBoard* board = FindMapperBoard(number)) return board->Name;
+  return std::string(UnsupportedMapperName(number));
 }
 
 void MapperWriteNone(Machine&, uint16_t, uint8_t) {}
+void MapperClockNone(Machine&, uint8_t&) {}
 
 void SetMirroring(Machine& m, int h) {
   m.Mirroring = h ? TMirroring::Horizontal : TMirroring::Vertical;
@@ -133,39 +87,37 @@ bool MapperInit(Machine& m, int number) {
     m.Log("* iNES mapper #" + std::to_string(number) + " não suportado.");
     return false;
   }
-  // Only the MMC3 drives the interrupt counter; a counter an earlier MMC3
-  // cartridge left running must not fire into the next one.
-  if (number != 4 && number != 118) m.IrqEnabled = false;
+  // Only a board that keeps its state goes on from what a previous cartridge
+  // on the same board left; for every other one a counter left running must
+  // not fire into it, and registers of another board mean nothing to it.
+  const bool keeps = board->State && board->State->KeepsState;
+  if (!keeps) m.IrqEnabled = false;
+  if (!keeps || !m.Board || m.Board->State != board->State) m.BoardRegs = {};
   CommonLayout(m);
   if (board->Init) board->Init(m);
+  m.Board = board;
   m.MapperWrite = board->Write ? board->Write : &MapperWriteNone;
-  m.LoadedMapperName = MapperName(number);
+  m.MapperClock = board->Clock ? board->Clock : &MapperClockNone;
+  m.LoadedMapperName = board->Name;
   m.ImageCrc = Crc32(m.ChrRom.data(), m.ChrRom.size(), Crc32(m.PrgRom.data(), m.PrgRom.size()));
   return true;
 }
 
-void MapperScanline(Machine& m, uint8_t& code) {
-  switch (m.MapperNumber) {
-    case 4:
-    case 118:
-    case 16:
-    case 17:
-      if (!m.IrqEnabled) return;
-      if (--m.IrqCounter == 0) {
-        m.IrqEnabled = false;
-        m.ScrollChanged = true;  // the scroll last written is latched at the next line
-        code = intIRQ;
-      }
-      return;
-    case 23:
-      if (!m.IrqEnabled) return;
-      if (++m.IrqCounter == 256) {
-        m.IrqEnabled = false;
-        m.IrqCounter = 0;
-        code = intIRQ;
-      }
-      return;
-    default: return;
+void CounterClockDown(Machine& m, uint8_t& code) {
+  if (!m.IrqEnabled) return;
+  if (--m.IrqCounter == 0) {
+    m.IrqEnabled = false;
+    m.ScrollChanged = true;  // the scroll last written is latched at the next line
+    code = intIRQ;
+  }
+}
+
+void CounterClockUp(Machine& m, uint8_t& code) {
+  if (!m.IrqEnabled) return;
+  if (++m.IrqCounter == 256) {
+    m.IrqEnabled = false;
+    m.IrqCounter = 0;
+    code = intIRQ;
   }
 }
 

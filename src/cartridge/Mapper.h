@@ -1,6 +1,7 @@
-// The mapper framework: bank switching by rewriting bank-table entries,
-// name-table mirroring, the mapper names, the installation of a mapper for a
-// cartridge and the per-scanline interrupt counter.
+// The mapper framework the boards (cartridge/boards/) are built on: bank
+// switching by rewriting bank-table entries, name-table mirroring, the
+// installation of a board for a cartridge, and the scanline counter that the
+// boards with an interrupt clock share.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +9,24 @@
 
 #include "core/Machine.h"
 
-// The display name of a mapper number; empty for numbers without one.
+// The display name of a mapper number, supported or not; empty for numbers
+// without one.
 std::string MapperName(int number);
-// Logs, installs the initial layout and write handler of mapper `number`;
-// false (with a log line) for an unsupported number.
+// Logs, installs the initial layout, registers, write handler and interrupt
+// clock of the board for `number`; false (with a log line) for an
+// unsupported number.
 bool MapperInit(Machine& m, int number);
 // Clocked once per visible line the hook reaches; may turn `code` into intIRQ.
-void MapperScanline(Machine& m, uint8_t& code);
+inline void MapperScanline(Machine& m, uint8_t& code) { m.MapperClock(m, code); }
+
+// The interrupt clocks of the shared counter. Counting down (the MMC3's): the
+// line that reaches zero raises the interrupt and stops the counter, and the
+// scroll written so far is latched at the next line. Counting up: the line
+// that reaches 256 raises it, stops the counter and restarts it from zero.
+void CounterClockDown(Machine& m, uint8_t& code);
+void CounterClockUp(Machine& m, uint8_t& code);
+// The clock of boards without a counter.
+void MapperClockNone(Machine& m, uint8_t& code);
 
 // h = 0: vertical ($800), h = 1: horizontal ($400).
 void SetMirroring(Machine& m, int h);

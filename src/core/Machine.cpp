@@ -23,6 +23,7 @@ Machine::Machine()
     : Hook(&ScanlineHook),
       Autosave(std::make_shared<BatteryAutosave>()),
       MapperWrite(&MapperWriteNone),
+      MapperClock(&MapperClockNone),
       Sound(std::make_unique<SoundLayer>()),
       host(&nullHost),
       engine(std::make_unique<ClassicEngine>(*this)) {

@@ -21,9 +21,21 @@ struct Machine;
 class BatteryAutosave;
 class Engine;
 struct SoundLayer;
+struct MapperBoard;
 
 using HookFn = uint8_t (*)(Machine&);
 using MapperWriteFn = void (*)(Machine&, uint16_t address, uint8_t value);
+// Clocked once per visible line the hook reaches; may turn `code` into the
+// interrupt request.
+using MapperClockFn = void (*)(Machine&, uint8_t& code);
+
+// The installed board's own registers: a fixed block that the board's file
+// views as its own struct (cartridge/boards/Boards.h), so that the Machine
+// and the snapshot hold any board's registers without naming them.
+struct alignas(8) BoardState {
+  std::array<uint8_t, 16> Bytes{};
+  bool operator==(const BoardState&) const = default;
+};
 
 // One 8 KB window of the processor's address space. Base is already offset by
 // the window's first address, so the byte of address a is Base[a & Mask]; Ram
@@ -49,6 +61,10 @@ constexpr int kLinesPerFrame = 244;
 // Bit 1 of the header's byte 6, kept in CartFlags: the cartridge has
 // battery-backed RAM (an MMC3 can switch it at run time).
 constexpr int32_t kCartBattery = 0x02;
+// Bits 2 and 3 of the same byte: a 512-byte trainer precedes the program
+// image, and the cartridge brings its own four name tables.
+constexpr int32_t kCartTrainer = 0x04;
+constexpr int32_t kCartFourScreen = 0x08;
 
 struct Machine {
   Machine();
@@ -141,20 +157,18 @@ struct Machine {
   uint32_t ImageCrc = 0;
 
   // --- Mapper state (one cartridge at a time) --------------------------------------
+  // The installed board's row and the two handlers taken from it.
+  const MapperBoard* Board = nullptr;
   MapperWriteFn MapperWrite;
+  MapperClockFn MapperClock;
   TMirroring Mirroring = TMirroring::Vertical;
   uint8_t ChrBankMask = 0;
   std::string LoadedMapperName;
+  // The scanline counter the boards with an interrupt clock share.
   uint16_t IrqCounter = 0;
   uint16_t IrqLatch = 0;
   bool IrqEnabled = false;
-  std::array<uint8_t, 4> Mmc1Regs{};
-  uint8_t Mmc1Shift = 0;
-  uint8_t Mmc1Count = 0;
-  uint8_t Mmc1PrgHigh = 0;
-  uint16_t Mmc1MirrorExtra = 0;
-  uint8_t Mmc3Select = 0;
-  uint16_t Mmc3ChrInvert = 0;
+  BoardState BoardRegs;
 
   // --- Sound channel model -----------------------------------------------------------
   std::array<bool, 4> SweepFlag{};

@@ -12,9 +12,10 @@
 #include <type_traits>
 
 #include "cartridge/Mapper.h"
+#include "cartridge/boards/Boards.h"
 #include "core/ByteRuns.h"
-#include "sound/Sound.h"
 #include "engine/classic/video/ScanlineHook.h"
+#include "sound/Sound.h"
 
 static_assert(std::endian::native == std::endian::little, "snapshots are written in the host's byte order");
 
@@ -191,10 +192,11 @@ struct Staged {
   bool paletteChanged;
   std::array<Rgb, 256> frameColors;
   int32_t cartFlags;
-  uint8_t mirroring, chrBankMask, mmc1Shift, mmc1Count, mmc1PrgHigh, mmc3Select;
-  uint16_t irqCounter, irqLatch, mmc1MirrorExtra, mmc3ChrInvert;
+  uint8_t mirroring, chrBankMask;
+  uint16_t irqCounter, irqLatch;
   bool irqEnabled;
-  std::array<uint8_t, 4> mmc1Regs;
+  BoardState boardRegs;
+  bool boardFieldsPlausible = true;
   std::array<BankRef, 8> cpuBanks;
   std::array<uint16_t, 8> cpuMasks;
   std::array<BankRef, 8> patternBanks;
@@ -244,20 +246,35 @@ void ReadPicture(Reader& r, Staged& s) {
   r.GetArray(s.frameColors);
 }
 
-void ReadMapper(Reader& r, Staged& s) {
+// The first format kept the MMC1 and MMC3 registers in named fields whatever
+// the cartridge; the installed board takes what it knew from them. An MMC1
+// count past four is refused whatever the board, as it always was.
+void ReadFirstBoardFields(Reader& r, Staged& s, const MapperBoard* board) {
+  FirstSnapshotBoardFields f;
+  r.GetArray(f.Mmc1Regs);
+  f.Mmc1Shift = r.Get<uint8_t>();
+  f.Mmc1Count = r.Get<uint8_t>();
+  f.Mmc1PrgHigh = r.Get<uint8_t>();
+  f.Mmc1MirrorExtra = r.Get<uint16_t>();
+  f.Mmc3Select = r.Get<uint8_t>();
+  f.Mmc3ChrInvert = r.Get<uint16_t>();
+  s.boardRegs = {};
+  s.boardFieldsPlausible = f.Mmc1Count <= 4;
+  if (board && board->State && board->State->FromFirstSnapshot)
+    board->State->FromFirstSnapshot(f, s.boardRegs);
+}
+
+void ReadMapper(Reader& r, Staged& s, uint32_t version, const MapperBoard* board) {
   s.cartFlags = r.Get<int32_t>();
   s.mirroring = r.Get<uint8_t>();
   s.chrBankMask = r.Get<uint8_t>();
   s.irqCounter = r.Get<uint16_t>();
   s.irqLatch = r.Get<uint16_t>();
   s.irqEnabled = r.GetBool();
-  r.GetArray(s.mmc1Regs);
-  s.mmc1Shift = r.Get<uint8_t>();
-  s.mmc1Count = r.Get<uint8_t>();
-  s.mmc1PrgHigh = r.Get<uint8_t>();
-  s.mmc1MirrorExtra = r.Get<uint16_t>();
-  s.mmc3Select = r.Get<uint8_t>();
-  s.mmc3ChrInvert = r.Get<uint16_t>();
+  if (version == 1)
+    ReadFirstBoardFields(r, s, board);
+  else
+    r.GetArray(s.boardRegs.Bytes);
   for (size_t i = 0; i < 8; ++i) {
     s.cpuBanks[i].region = r.Get<uint8_t>();
     s.cpuMasks[i] = r.Get<uint16_t>();
@@ -315,7 +332,9 @@ bool Plausible(const Machine& m, const Staged& s) {
     return false;
   if (s.scrollY > 239 || s.scrollYWritten > 239 || s.scrollToggle > 1) return false;
   if (s.padBit[0] > 7 || s.padBit[1] > 7) return false;
-  if (s.mirroring > 1 || s.mmc1Count > 4) return false;
+  if (s.mirroring > 1 || !s.boardFieldsPlausible) return false;
+  const BoardStateRules* rules = m.Board ? m.Board->State : nullptr;
+  if (rules && rules->Plausible && !rules->Plausible(s.boardRegs)) return false;
   for (unsigned i = 0; i < 8; ++i) {
     const BankRef& bank = s.cpuBanks[i];
     if (bank.region != kNone && !Fits(m, bank, CpuWindowReach(i, s.cpuMasks[i]))) return false;
@@ -388,13 +407,9 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
   w.Put(m.IrqCounter);
   w.Put(m.IrqLatch);
   w.PutBool(m.IrqEnabled);
-  w.Put(m.Mmc1Regs);
-  w.Put(m.Mmc1Shift);
-  w.Put(m.Mmc1Count);
-  w.Put(m.Mmc1PrgHigh);
-  w.Put(m.Mmc1MirrorExtra);
-  w.Put(m.Mmc3Select);
-  w.Put(m.Mmc3ChrInvert);
+  // The installed board's registers, whatever the board: it is named by the
+  // cartridge image, which a restore requires to be the same.
+  w.Put(m.BoardRegs.Bytes);
   for (unsigned i = 0; i < 8; ++i) {
     const CpuBank& bank = m.CpuBankTable[i];
     const BankRef ref = Locate(m, bank.Base, CpuWindowReach(i, bank.Mask).low);
@@ -494,7 +509,7 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   Staged s{};
   ReadCpu(cpu, s);
   ReadPicture(picture, s);
-  ReadMapper(mapper, s);
+  ReadMapper(mapper, s, version, m.Board);
   ReadChannels(channels, s);
   ReadSound(sound, s);
   // The memories are checked for length here and copied straight in below.
@@ -547,13 +562,7 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   m.IrqCounter = s.irqCounter;
   m.IrqLatch = s.irqLatch;
   m.IrqEnabled = s.irqEnabled;
-  m.Mmc1Regs = s.mmc1Regs;
-  m.Mmc1Shift = s.mmc1Shift;
-  m.Mmc1Count = s.mmc1Count;
-  m.Mmc1PrgHigh = s.mmc1PrgHigh;
-  m.Mmc1MirrorExtra = s.mmc1MirrorExtra;
-  m.Mmc3Select = s.mmc3Select;
-  m.Mmc3ChrInvert = s.mmc3ChrInvert;
+  m.BoardRegs = s.boardRegs;
   for (unsigned i = 0; i < 8; ++i) {
     const uint8_t* base = Resolve(m, s.cpuBanks[i]);
     m.CpuBankTable[i] = {base, base ? s.cpuMasks[i] : uint16_t{0}};

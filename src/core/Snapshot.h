@@ -21,7 +21,9 @@
 #include "core/Machine.h"
 
 constexpr char kSnapshotMagic[8] = {'V', 'I', 'R', 'E', 'L', 'S', 'N', 'P'};
-constexpr uint32_t kSnapshotVersion = 1;
+// 2: the mapper section holds the installed board's register block in place
+// of the first format's MMC1 and MMC3 fields; version 1 is still read.
+constexpr uint32_t kSnapshotVersion = 2;
 
 // Replaces `out` with the snapshot of `m`. Reusing one vector keeps its
 // storage: rewind takes one every few frames.

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cartridge/Lifecycle.h"
-#include "cartridge/MapperCatalogue.h"
+#include "cartridge/boards/Boards.h"
 #include "support/FrameBudgetHost.h"
 #include "support/TestMachine.h"
 

@@ -7,10 +7,13 @@
 #include <array>
 
 #include "cartridge/Mapper.h"
+#include "cartridge/boards/Boards.h"
 #include "support/TestMachine.h"
 #include "engine/classic/video/MemoryMap.h"
 
 namespace {
+
+const Mmc1State& Regs(Machine& m) { return BoardStateAs<Mmc1State>(m); }
 
 using Prg = std::array<int, 4>;
 using Chr = std::array<int, 8>;
@@ -31,11 +34,11 @@ struct Mmc1 : testing::Test {
 
 TEST_F(Mmc1, FiveWritesLoadControlFirstBitLowest) {
   for (uint8_t bit : {1, 0, 0, 1, 1}) MemWrite(t.m, 0x8000, bit);
-  EXPECT_EQ(t.m.Mmc1Regs[0], 0x19);
+  EXPECT_EQ(Regs(t.m).Regs[0], 0x19);
   EXPECT_EQ(t.m.Mirroring, TMirroring::Horizontal);
   EXPECT_EQ(t.m.MirrorMask, 0x400);
-  EXPECT_EQ(t.m.Mmc1Count, 0);
-  EXPECT_EQ(t.m.Mmc1Shift, 0);
+  EXPECT_EQ(Regs(t.m).Count, 0);
+  EXPECT_EQ(Regs(t.m).Shift, 0);
 
   // $19: 16 KB mode switching $C000, 4 KB pattern banks.
   Serial(t.m, 0xE000, 5);
@@ -47,15 +50,15 @@ TEST_F(Mmc1, FiveWritesLoadControlFirstBitLowest) {
 
 TEST_F(Mmc1, OnlyValueBit0IsShiftedIn) {
   for (uint8_t v : {0x7F, 0x02, 0x7E, 0x03, 0x41}) MemWrite(t.m, 0x8000, v);
-  EXPECT_EQ(t.m.Mmc1Regs[0], 0x19);
+  EXPECT_EQ(Regs(t.m).Regs[0], 0x19);
 }
 
 TEST_F(Mmc1, FifthWriteAddressChoosesTheRegister) {
   Serial(t.m, 0x8000, 0x0C);  // 16 KB mode, $8000 switchable
   for (uint16_t a : {0x8000, 0xA000, 0xC000, 0xDFFF}) MemWrite(t.m, a, 1);
   MemWrite(t.m, 0xFFFF, 0);
-  EXPECT_EQ(t.m.Mmc1Regs[3], 0x0F);
-  EXPECT_EQ(t.m.Mmc1Regs[1], 0);
+  EXPECT_EQ(Regs(t.m).Regs[3], 0x0F);
+  EXPECT_EQ(Regs(t.m).Regs[1], 0);
   EXPECT_EQ(PrgWindows(t.m), (Prg{30, 31, 30, 31}));
 }
 
@@ -69,12 +72,12 @@ TEST_F(Mmc1, ResetBitDiscardsCollectedBitsAndForces16KMode) {
   MemWrite(t.m, 0x8000, 0x80);
   // Nothing is remapped by the reset itself.
   EXPECT_EQ(PrgWindows(t.m), (Prg{8, 9, 10, 11}));
-  EXPECT_EQ(t.m.Mmc1Regs[0], 0x1F);
-  EXPECT_EQ(t.m.Mmc1Count, 0);
+  EXPECT_EQ(Regs(t.m).Regs[0], 0x1F);
+  EXPECT_EQ(Regs(t.m).Count, 0);
 
   // The next complete write starts from nothing, in 16 KB mode at $8000.
   Serial(t.m, 0xE000, 6);
-  EXPECT_EQ(t.m.Mmc1Regs[3], 6);
+  EXPECT_EQ(Regs(t.m).Regs[3], 6);
   EXPECT_EQ(PrgWindows(t.m), (Prg{12, 13, 10, 11}));
 }
 
@@ -149,7 +152,7 @@ TEST(Mmc1PatternRam, UpperProgramHalfOf512K) {
   EXPECT_EQ(PrgWindows(t.m), (Prg{4, 5, 62, 63}));
 
   Serial(t.m, 0xA000, 0x10);
-  EXPECT_EQ(t.m.Mmc1PrgHigh, 1);
+  EXPECT_EQ(Regs(t.m).PrgHigh, 1);
   // Nothing moves until the program register is written again.
   EXPECT_EQ(PrgWindows(t.m), (Prg{4, 5, 62, 63}));
   Serial(t.m, 0xE000, 2);
@@ -179,11 +182,11 @@ TEST(Mmc1Install, ClearsRegisters) {
   Serial(t.m, 0xA000, 0x10);
   MemWrite(t.m, 0xE000, 1);
   ASSERT_TRUE(InstallCartridge(t.m, 16, 0, 1, 0x00));
-  EXPECT_EQ(t.m.Mmc1Regs, (std::array<uint8_t, 4>{}));
-  EXPECT_EQ(t.m.Mmc1Count, 0);
-  EXPECT_EQ(t.m.Mmc1Shift, 0);
-  EXPECT_EQ(t.m.Mmc1PrgHigh, 0);
-  EXPECT_EQ(t.m.Mmc1MirrorExtra, 0);
+  EXPECT_EQ(Regs(t.m).Regs, (std::array<uint8_t, 4>{}));
+  EXPECT_EQ(Regs(t.m).Count, 0);
+  EXPECT_EQ(Regs(t.m).Shift, 0);
+  EXPECT_EQ(Regs(t.m).PrgHigh, 0);
+  EXPECT_EQ(Regs(t.m).MirrorExtra, 0);
 }
 
 }  // namespace

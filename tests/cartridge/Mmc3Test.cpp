@@ -7,6 +7,7 @@
 #include <array>
 
 #include "cartridge/Mapper.h"
+#include "cartridge/boards/Boards.h"
 #include "support/TestMachine.h"
 #include "engine/classic/video/MemoryMap.h"
 
@@ -61,7 +62,7 @@ TEST_F(Mmc3, SelectAloneRemapsNothing) {
   MemWrite(t.m, 0x8000, 0xC6);
   EXPECT_EQ(PrgWindows(t.m), (Prg{3, 1, 14, 15}));
   EXPECT_EQ(ChrWindows(t.m), (Chr{0, 1, 2, 3, 4, 5, 6, 7}));
-  EXPECT_EQ(t.m.Mmc3ChrInvert, 0x1000);
+  EXPECT_EQ(BoardStateAs<Mmc3State>(t.m).ChrInvert, 0x1000);
 }
 
 struct InvertCase {
@@ -183,8 +184,8 @@ TEST(Mmc3Install, CounterStateCarriesOnlyIntoMmc3Cartridges) {
   ASSERT_TRUE(InstallCartridge(t.m, 8, 16, 118));
   EXPECT_TRUE(t.m.IrqEnabled);
   EXPECT_EQ(t.m.IrqCounter, 40);
-  EXPECT_EQ(t.m.Mmc3ChrInvert, 0);
-  EXPECT_EQ(t.m.Mmc3Select, 0x80);
+  EXPECT_EQ(BoardStateAs<Mmc3State>(t.m).ChrInvert, 0);
+  EXPECT_EQ(BoardStateAs<Mmc3State>(t.m).Select, 0x80);
 
   // Boards whose counter MapperScanline also clocks must not inherit it.
   for (int mapper : {16, 17, 23}) {

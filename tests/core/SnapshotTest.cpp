@@ -12,8 +12,10 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
 #include "engine/classic/cpu/MF6502.h"
+#include "engine/classic/video/MemoryMap.h"
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
 #include "support/ScratchFolder.h"
@@ -221,7 +223,7 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
   ASSERT_TRUE(moved);
   EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Damaged);
   bad = ofB;
-  bad[8] = 2;  // a later format version
+  bad[8] = kSnapshotVersion + 1;  // a later format version
   EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::NewerFormat);
   EXPECT_TRUE(unchanged());
   // A section this reader does not know is skipped.
@@ -230,6 +232,79 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
   bad.insert(bad.end(), std::begin(extra), std::end(extra));
   EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Restored);
   EXPECT_TRUE(unchanged());
+}
+
+// The first snapshot format, as its writer laid out the mapper section: the
+// MMC1 and MMC3 registers in named fields, in place of the board block.
+std::vector<uint8_t> AsFirstFormat(const std::vector<uint8_t>& snapshot, const FirstSnapshotBoardFields& f,
+                                   uint8_t mmc1Count) {
+  std::vector<uint8_t> out(snapshot.begin(), snapshot.begin() + 16);
+  out[8] = 1;
+  for (size_t at = 16; at < snapshot.size();) {
+    uint32_t tag = 0, length = 0;
+    std::memcpy(&tag, &snapshot[at], 4);
+    std::memcpy(&length, &snapshot[at + 4], 4);
+    std::vector<uint8_t> body(snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                              snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
+    if (tag == 0x2050414D) {  // "MAP ": flags, mirroring, bank mask, counter, latch, enable
+      constexpr size_t kBlockAt = 4 + 1 + 1 + 2 + 2 + 1;
+      uint8_t fields[12];
+      std::memcpy(fields, f.Mmc1Regs.data(), 4);
+      fields[4] = f.Mmc1Shift;
+      fields[5] = mmc1Count;
+      fields[6] = f.Mmc1PrgHigh;
+      std::memcpy(fields + 7, &f.Mmc1MirrorExtra, 2);
+      fields[9] = f.Mmc3Select;
+      std::memcpy(fields + 10, &f.Mmc3ChrInvert, 2);
+      body.erase(body.begin() + kBlockAt, body.begin() + kBlockAt + sizeof(BoardState));
+      body.insert(body.begin() + kBlockAt, std::begin(fields), std::end(fields));
+    }
+    const auto newLength = static_cast<uint32_t>(body.size());
+    out.insert(out.end(), &snapshot[at], &snapshot[at + 4]);
+    out.insert(out.end(), reinterpret_cast<const uint8_t*>(&newLength),
+               reinterpret_cast<const uint8_t*>(&newLength) + 4);
+    out.insert(out.end(), body.begin(), body.end());
+    at += 8 + length;
+  }
+  return out;
+}
+
+// Snapshots already in users' state files restore exactly: the MMC1 and MMC3
+// registers land in the board's own, and a first-format MMC1 count past four
+// is still refused.
+TEST(Snapshot, FirstFormatSnapshotsRestoreExactly) {
+  for (const char* name : {"mmc1_banks", "mmc3_split"}) {
+    SCOPED_TRACE(name);
+    ScratchFolder dir;
+    std::filesystem::copy_file(CartridgePath(name), dir.path() / "c.nes");
+    SyncRun run(dir.file("c.nes"));
+    for (int i = 0; i < 45; ++i) run.RunOneFrame();
+    // A select write alone moves no bank, and the game writes its own again
+    // before its next bank write.
+    if (run.m.MapperNumber == 4) MemWrite(run.m, 0x8000, 0xC6);
+    ASSERT_NE(run.m.BoardRegs, BoardState{}) << "the registers must hold something to carry";
+    FirstSnapshotBoardFields f;
+    if (run.m.MapperNumber == 1) {
+      const Mmc1State& r = BoardStateAs<Mmc1State>(run.m);
+      f = {r.Regs, r.Shift, r.Count, r.PrgHigh, r.MirrorExtra, 0, 0};
+    } else {
+      const Mmc3State& r = BoardStateAs<Mmc3State>(run.m);
+      f.Mmc3Select = r.Select;
+      f.Mmc3ChrInvert = r.ChrInvert;
+    }
+    std::vector<uint8_t> now, later, after;
+    TakeSnapshot(run.m, now);
+    const std::vector<uint8_t> first = AsFirstFormat(now, f, f.Mmc1Count);
+    for (int i = 0; i < 20; ++i) run.RunOneFrame();
+    TakeSnapshot(run.m, later);
+
+    EXPECT_EQ(RestoreSnapshot(run.m, AsFirstFormat(now, f, 5)), RestoreResult::Damaged);
+    TakeSnapshot(run.m, after);
+    EXPECT_EQ(after, later);
+    ASSERT_EQ(RestoreSnapshot(run.m, first), RestoreResult::Restored);
+    TakeSnapshot(run.m, after);
+    EXPECT_EQ(after, now);
+  }
 }
 
 // "Salvar Status" files: the three memories, then the snapshot. Cut back to

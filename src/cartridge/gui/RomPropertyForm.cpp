@@ -155,8 +155,8 @@ void TfrmROMProperty::FillFields(const Machine& m) {
   // may have changed both since the header was read.
   cbVertMirror->setChecked(m.Mirroring == TMirroring::Vertical);
   cbBattery->setChecked(m.CartFlags & kCartBattery);
-  cbTrainer->setChecked(m.CartFlags & 0x04);
-  cbFourScreen->setChecked(m.CartFlags & 0x08);
+  cbTrainer->setChecked(m.CartFlags & kCartTrainer);
+  cbFourScreen->setChecked(m.CartFlags & kCartFourScreen);
   edMapping->setText(MappingText(m.MapperNumber, m.LoadedMapperName));
   edEXpansion->setText(ExpansionText(h));
   // Long texts show from their start, as they were typed.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cartridge/boards/Boards.h"
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
 #include "engine/classic/video/PictureBuilder.h"
@@ -88,7 +89,7 @@ TEST_P(VerticalBlank, InterruptOnlyWhenEnabledAndThenNoMapperClock) {
   const VblankCase c = GetParam();
   HookMachine h;
   // A scanline-counting board with a counter that does not expire this frame.
-  h.m.MapperNumber = 4;
+  h.m.MapperClock = FindMapperBoard(4)->Clock;
   h.m.IrqEnabled = true;
   h.m.IrqCounter = 1000;
   h.m.PpuCtrl = c.ctrl;
@@ -107,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(ScanlineHook, VerticalBlank,
 
 TEST(ScanlineHook, MapperInterruptSkipsThatLinesScrollLatchAndSprite0Hit) {
   HookMachine h;
-  h.m.MapperNumber = 4;
+  h.m.MapperClock = FindMapperBoard(4)->Clock;
   h.m.IrqEnabled = true;
   h.m.IrqCounter = 3;
   h.m.PpuMask = 0x18;

@@ -3,7 +3,7 @@
 // instance $9000 for $8000, $B001 for $A001) acts as that register. Its
 // pattern and interrupt registers are not emulated.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 void Konami23Write(Machine& m, uint16_t address, uint8_t value) {
   switch (address & 0xE003) {

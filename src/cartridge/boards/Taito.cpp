@@ -2,7 +2,7 @@
 // 1 KB pattern banks and mirroring, each at one exact address. The interrupt
 // registers some of these boards carry ($C000-$C003, $E001, $E002) do nothing.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // decoded by the low four address bits anywhere in $8000-$FFFF. The boards'
 // interrupt-counter registers ($A-$F) are accepted and have no effect.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 void BandaiWrite(Machine& m, uint16_t address, uint8_t value) {
   const unsigned reg = address & 0x0F;

@@ -1,9 +1,10 @@
 // Mappers 4 and 118 (MMC3): a bank-select register naming which of eight bank
 // registers the next data write fills, with pattern-half inversion and a
 // program-layout swap; mirroring, the battery bit and the scanline counter
-// registers. MapperScanline clocks the counter.
+// registers. Its own registers are Mmc3State in the Machine's board block;
+// the counter is the Machine's shared one, clocked by CounterClockDown.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 namespace {
 
@@ -12,13 +13,13 @@ enum : uint8_t {
   kSelectChrInvert = 0x80,  // the 2 KB pattern banks move to $1000-$1FFF
 };
 
-void WriteBankData(Machine& m, uint8_t v) {
-  const uint16_t invert = m.Mmc3ChrInvert;
+void WriteBankData(Machine& m, const Mmc3State& s, uint8_t v) {
+  const uint16_t invert = s.ChrInvert;
   // Bank numbers are 8-bit: v + 1 and the fixed bank wrap at 256.
   const uint8_t next = static_cast<uint8_t>(v + 1);
   const uint8_t secondLast = static_cast<uint8_t>(2 * (m.PrgCount - 1));
-  const bool swap = m.Mmc3Select & kSelectPrgSwap;
-  switch (m.Mmc3Select & 7) {
+  const bool swap = s.Select & kSelectPrgSwap;
+  switch (s.Select & 7) {
     // The 2 KB registers take v and v + 1 as given; bit 0 of v is not cleared.
     case 0:
       MapChr1(m, 0x0000 ^ invert, v);
@@ -47,15 +48,18 @@ void WriteBankData(Machine& m, uint8_t v) {
 
 }  // namespace
 
-void Mmc3Init(Machine& m) { m.Mmc3ChrInvert = 0; }
+// A cartridge that follows another MMC3 one keeps its select register, but
+// starts without pattern inversion.
+void Mmc3Init(Machine& m) { BoardStateAs<Mmc3State>(m).ChrInvert = 0; }
 
 void Mmc3Write(Machine& m, uint16_t address, uint8_t value) {
+  Mmc3State& s = BoardStateAs<Mmc3State>(m);
   switch (address & 0xE001) {
     case 0x8000:
-      m.Mmc3Select = value;
-      m.Mmc3ChrInvert = (value & kSelectChrInvert) ? 0x1000 : 0;
+      s.Select = value;
+      s.ChrInvert = (value & kSelectChrInvert) ? 0x1000 : 0;
       break;
-    case 0x8001: WriteBankData(m, value); break;
+    case 0x8001: WriteBankData(m, s, value); break;
     case 0xA000: SetMirroring(m, value & 1); break;
     case 0xA001:
       // Games announce their battery-backed RAM here; it decides whether the
@@ -80,3 +84,18 @@ void Mmc3Write(Machine& m, uint16_t address, uint8_t value) {
     default: m.IrqEnabled = (value & 0x80) != 0; break;  // $E001
   }
 }
+
+namespace {
+
+void FromFirstSnapshot(const FirstSnapshotBoardFields& fields, BoardState& state) {
+  Mmc3State& s = BoardStateAs<Mmc3State>(state);
+  s.Select = fields.Mmc3Select;
+  s.ChrInvert = fields.Mmc3ChrInvert;
+}
+
+}  // namespace
+
+// An MMC3 cartridge that follows another goes on with the select register and
+// the scanline counter as it left them (Mmc3Init clears only the inversion);
+// any register value is safe to run.
+const BoardStateRules kMmc3StateRules = {true, nullptr, &FromFirstSnapshot};

@@ -4,7 +4,7 @@
 // switching of the real chips is not emulated: each half shows the last bank
 // written for it.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // 78): a write anywhere in $8000-$FFFF loads the one register, whose bit
 // fields choose program and pattern banks and sometimes the mirroring.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 // Mapper 2: the 16 KB bank at $8000; $C000 keeps the last bank.
 void UxRomWrite(Machine& m, uint16_t, uint8_t value) { MapPrg16(m, 0x8000, value); }

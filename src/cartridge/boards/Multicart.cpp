@@ -2,7 +2,7 @@
 // a different arrangement of 16 KB or 8 KB program banks for the game chosen
 // from the menu, most of them with a mirroring bit.
 #include "cartridge/Mapper.h"
-#include "cartridge/MapperBoards.h"
+#include "cartridge/boards/Boards.h"
 
 namespace {
 
