@@ -1,0 +1,96 @@
+#include "voice/BandLimitedStep.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// Cut-off of the kernel as a share of the output rate: 21 kHz at 48 kHz,
+// with the Kaiser window's transition ending just above half the rate, so
+// whatever would fold back into the audible band is some 80 dB down.
+constexpr double kCutoff = 0.44;
+constexpr double kKaiserBeta = 8.0;
+
+double BesselI0(double x) {
+  double sum = 1, term = 1;
+  for (int k = 1; k < 40; ++k) {
+    term *= (x / (2 * k)) * (x / (2 * k));
+    sum += term;
+  }
+  return sum;
+}
+
+// Impulse responses, one row per sub-sample phase (the last row is phase 1,
+// for interpolation); each row sums to exactly 1 so the integral of a step
+// settles at the step's full height.
+struct StepKernel {
+  float Row[kStepPhases + 1][kStepTaps];
+
+  StepKernel() {
+    constexpr double half = kStepTaps / 2.0;
+    for (int p = 0; p <= kStepPhases; ++p) {
+      double phase = static_cast<double>(p) / kStepPhases;
+      double taps[kStepTaps];
+      double sum = 0;
+      for (int k = 0; k < kStepTaps; ++k) {
+        double t = k - (half - 1) - phase;
+        double x = 2 * kCutoff * t;
+        double sinc = t == 0 ? 1 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
+        double r = t / half;
+        double window = r * r >= 1 ? 0 : BesselI0(kKaiserBeta * std::sqrt(1 - r * r)) / BesselI0(kKaiserBeta);
+        taps[k] = sinc * window;
+        sum += taps[k];
+      }
+      for (int k = 0; k < kStepTaps; ++k) Row[p][k] = static_cast<float>(taps[k] / sum);
+    }
+  }
+};
+
+const StepKernel& Kernel() {
+  static const StepKernel kernel;
+  return kernel;
+}
+
+}  // namespace
+
+void StepInit(BandLimitedBuffer& b, double samplesPerCycle) {
+  b = BandLimitedBuffer{};
+  b.SamplesPerCycle = samplesPerCycle;
+  Kernel();
+}
+
+void StepAdd(BandLimitedBuffer& b, uint32_t cycle, float delta) {
+  b.Level += delta;
+  double pos = b.Origin + cycle * b.SamplesPerCycle;
+  double whole = std::floor(pos);
+  double phase = (pos - whole) * kStepPhases;
+  int row = static_cast<int>(phase);
+  if (row >= kStepPhases) row = kStepPhases - 1;
+  float mix = static_cast<float>(phase - row);
+  const float* a = Kernel().Row[row];
+  const float* c = Kernel().Row[row + 1];
+  uint32_t at = b.Read + static_cast<uint32_t>(whole);
+  for (int k = 0; k < kStepTaps; ++k)
+    b.Ring[(at + k) & (kStepRing - 1)] += delta * (a[k] + mix * (c[k] - a[k]));
+}
+
+uint32_t StepEndFrame(BandLimitedBuffer& b, uint32_t frameCycles, double samplesPerCycle, double* out) {
+  double end = b.Origin + frameCycles * b.SamplesPerCycle;
+  uint32_t count = static_cast<uint32_t>(end);
+  for (uint32_t i = 0; i < count; ++i) {
+    float& slot = b.Ring[(b.Read + i) & (kStepRing - 1)];
+    b.Integral += slot;
+    slot = 0;
+    out[i] = b.Integral;
+  }
+  b.Read = (b.Read + count) & (kStepRing - 1);
+  b.Origin = end - count;
+  b.SamplesPerCycle = samplesPerCycle;
+  // Float kernels sum to 1 only to rounding; over an hour the integral would
+  // wander from the level. Whatever the ring still holds plus the integral
+  // must equal the level, so the difference is folded back every frame.
+  double pending = 0;
+  for (int k = 0; k < kStepTaps; ++k) pending += b.Ring[(b.Read + k) & (kStepRing - 1)];
+  b.Integral = b.Level - pending;
+  return count;
+}
