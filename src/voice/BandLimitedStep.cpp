@@ -53,9 +53,10 @@ const StepKernel& Kernel() {
 
 }  // namespace
 
-void StepInit(BandLimitedBuffer& b, double samplesPerCycle) {
+void StepInit(BandLimitedBuffer& b, double samplesPerCycle, double level) {
   b = BandLimitedBuffer{};
   b.SamplesPerCycle = samplesPerCycle;
+  b.Integral = b.Level = level;
   Kernel();
 }
 

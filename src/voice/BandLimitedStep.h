@@ -21,7 +21,8 @@ struct BandLimitedBuffer {
   double Level = 0;     // the level every change so far adds up to
 };
 
-void StepInit(BandLimitedBuffer& b, double samplesPerCycle);
+// Starts empty with the signal resting at `level`.
+void StepInit(BandLimitedBuffer& b, double samplesPerCycle, double level);
 // A change of `delta` at `cycle` of the current frame.
 void StepAdd(BandLimitedBuffer& b, uint32_t cycle, float delta);
 // The frame ends after `frameCycles`: the samples no later change can reach

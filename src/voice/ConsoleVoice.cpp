@@ -15,9 +15,13 @@ constexpr double kOutputGain = 48000.0;
 
 double SamplesPerCycle(const ConsoleVoice& v) { return v.OutputRate / kNtscCpuHz * v.Ratio; }
 
+float CurrentMix(const ConsoleVoice& v) {
+  return VoiceMix(PulseOutput(v.Pulse[0]), PulseOutput(v.Pulse[1]), TriangleOutput(v.Triangle),
+                  NoiseOutput(v.Noise), v.Sample.Level);
+}
+
 void PlaceMix(ConsoleVoice& v) {
-  float mix = VoiceMix(PulseOutput(v.Pulse[0]), PulseOutput(v.Pulse[1]), TriangleOutput(v.Triangle),
-                       NoiseOutput(v.Noise), v.Sample.Level);
+  float mix = CurrentMix(v);
   if (mix == v.Mixed) return;
   StepAdd(v.Steps, v.Now, mix - v.Mixed);
   v.Mixed = mix;
@@ -60,8 +64,10 @@ void VoiceInit(ConsoleVoice& v, uint32_t outputRate) {
   v.OutputRate = std::clamp<uint32_t>(outputRate, 8000, 96000);
   FrameStart(v.Frame, 0);
   v.Sample.NextClock = kSampleRateTable[0];
-  FiltersInit(v.Filters, v.OutputRate);
-  StepInit(v.Steps, SamplesPerCycle(v));
+  // The triangle powers on at its top level: that is where the output rests.
+  v.Mixed = CurrentMix(v);
+  FiltersInit(v.Filters, v.OutputRate, v.Mixed);
+  StepInit(v.Steps, SamplesPerCycle(v), v.Mixed);
 }
 
 void VoiceSetRatio(ConsoleVoice& v, double ratio) {

@@ -24,7 +24,7 @@ float VoiceMix(uint8_t pulse1, uint8_t pulse2, float triangle, uint8_t noise, ui
   return out;
 }
 
-void FiltersInit(OutputFilters& f, double sampleRate) {
+void FiltersInit(OutputFilters& f, double sampleRate, double restingLevel) {
   const double dt = 1.0 / sampleRate;
   const double cutoffs[3] = {90.0, 440.0, 14000.0};
   for (int i = 0; i < 3; ++i) {
@@ -34,6 +34,7 @@ void FiltersInit(OutputFilters& f, double sampleRate) {
     s.HighPass = i < 2;
     s.Coefficient = s.HighPass ? rc / (rc + dt) : dt / (rc + dt);
   }
+  f.Stage[0].PreviousIn = restingLevel;
 }
 
 double FiltersRun(OutputFilters& f, double in) {

@@ -25,6 +25,7 @@ struct OutputFilters {
   FirstOrderFilter Stage[3];
 };
 
-// Coefficients for an output at `sampleRate` Hz; the history starts at rest.
-void FiltersInit(OutputFilters& f, double sampleRate);
+// Coefficients for an output at `sampleRate` Hz; the history starts at rest
+// with `restingLevel` at the input, so starting the voice makes no thump.
+void FiltersInit(OutputFilters& f, double sampleRate, double restingLevel);
 double FiltersRun(OutputFilters& f, double in);
