@@ -2,7 +2,7 @@
 // its processor cycle as a windowed-sinc step, positioned to a fraction of an
 // output sample, so square edges and sample jumps carry no energy above the
 // output's band and high notes do not fold back as false tones. Changes are
-// accumulated as impulses in a ring and integrated when their samples are
+// accumulated as impulses in a buffer and integrated when their samples are
 // finished. All of it lives in one plain struct so a snapshot copies it.
 #pragma once
 
@@ -10,12 +10,13 @@
 
 inline constexpr int kStepTaps = 32;         // kernel length in output samples
 inline constexpr int kStepPhases = 64;       // sub-sample positions, interpolated between
-inline constexpr uint32_t kStepRing = 4096;  // a frame of 65,536 cycles at 96 kHz still fits
+inline constexpr uint32_t kStepRing = 4096;  // samples of a frame of 65,536 cycles at 96 kHz fit
 
 struct BandLimitedBuffer {
-  float Ring[kStepRing] = {};
-  uint32_t Read = 0;  // ring index of the next sample to finish
-  double Origin = 0;  // position of the frame's cycle 0, in samples after Read
+  // Impulses of the samples not yet finished, the next one first; a frame's
+  // changes reach up to kStepTaps past its last sample.
+  float Pending[kStepRing + kStepTaps] = {};
+  double Origin = 0;  // position of the frame's cycle 0, in samples after the first pending
   double SamplesPerCycle = 0;
   double Integral = 0;  // the running sum: the band-limited signal
   double Level = 0;     // the level every change so far adds up to

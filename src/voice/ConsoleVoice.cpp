@@ -15,9 +15,16 @@ constexpr double kOutputGain = 48000.0;
 
 double SamplesPerCycle(const ConsoleVoice& v) { return v.OutputRate / kNtscCpuHz * v.Ratio; }
 
+void RefreshLevels(ConsoleVoice& v) {
+  v.Levels[0] = PulseOutput(v.Pulse[0]);
+  v.Levels[1] = PulseOutput(v.Pulse[1]);
+  v.Levels[2] = TriangleOutput(v.Triangle);
+  v.Levels[3] = NoiseOutput(v.Noise);
+  v.Levels[4] = v.Sample.Level;
+}
+
 float CurrentMix(const ConsoleVoice& v) {
-  return VoiceMix(PulseOutput(v.Pulse[0]), PulseOutput(v.Pulse[1]), TriangleOutput(v.Triangle),
-                  NoiseOutput(v.Noise), v.Sample.Level);
+  return VoiceMix(v.Levels[0], v.Levels[1], v.Levels[2], v.Levels[3], v.Levels[4]);
 }
 
 void PlaceMix(ConsoleVoice& v) {
@@ -65,6 +72,7 @@ void VoiceInit(ConsoleVoice& v, uint32_t outputRate) {
   FrameStart(v.Frame, 0);
   v.Sample.NextClock = kSampleRateTable[0];
   // The triangle powers on at its top level: that is where the output rests.
+  RefreshLevels(v);
   v.Mixed = CurrentMix(v);
   FiltersInit(v.Filters, v.OutputRate, v.Mixed);
   StepInit(v.Steps, SamplesPerCycle(v), v.Mixed);
@@ -84,12 +92,32 @@ void VoiceRunTo(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
                               v.Noise.NextClock, v.Sample.NextClock});
     if (next > cycle) break;
     v.Now = next;
-    if (frame == next) ClockFrameUnits(v, FrameAdvance(v.Frame, next));
-    if (v.Pulse[0].NextClock == next) PulseClock(v.Pulse[0], next);
-    if (v.Pulse[1].NextClock == next) PulseClock(v.Pulse[1], next);
-    if (v.Triangle.NextClock == next) TriangleClock(v.Triangle, next);
-    if (v.Noise.NextClock == next) NoiseClock(v.Noise, next);
-    if (v.Sample.NextClock == next) SampleClock(v.Sample, memory, next);
+    // A timer changes only its own channel's level; the sequencer may
+    // change any.
+    if (v.Pulse[0].NextClock == next) {
+      PulseClock(v.Pulse[0], next);
+      v.Levels[0] = PulseOutput(v.Pulse[0]);
+    }
+    if (v.Pulse[1].NextClock == next) {
+      PulseClock(v.Pulse[1], next);
+      v.Levels[1] = PulseOutput(v.Pulse[1]);
+    }
+    if (v.Triangle.NextClock == next) {
+      TriangleClock(v.Triangle, next);
+      v.Levels[2] = TriangleOutput(v.Triangle);
+    }
+    if (v.Noise.NextClock == next) {
+      NoiseClock(v.Noise, next);
+      v.Levels[3] = NoiseOutput(v.Noise);
+    }
+    if (v.Sample.NextClock == next) {
+      SampleClock(v.Sample, memory, next);
+      v.Levels[4] = v.Sample.Level;
+    }
+    if (frame == next) {
+      ClockFrameUnits(v, FrameAdvance(v.Frame, next));
+      RefreshLevels(v);
+    }
     PlaceMix(v);
   }
   v.Now = std::max(v.Now, cycle);
@@ -112,6 +140,7 @@ void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value
     WriteStatus(v, value, memory);
   else if (address == 0x4017)
     FrameWrite(v.Frame, value, v.Now, ((v.CyclesBefore + v.Now) & 1) != 0);
+  RefreshLevels(v);
   PlaceMix(v);
 }
 

@@ -42,6 +42,7 @@ struct ConsoleVoice {
   BandLimitedBuffer Steps;
   uint32_t Now = 0;           // the cycle of the current frame the chip has reached
   uint64_t CyclesBefore = 0;  // processor cycles of all earlier frames
+  uint8_t Levels[5] = {};     // each channel's output as the mixer takes it
   float Mixed = 0;            // the mixer's level as last placed in the step buffer
   uint32_t OutputRate = 48000;
   double Ratio = 1.0;             // output samples per nominal sample, steered by the caller

@@ -38,8 +38,3 @@ void NoiseHalfFrame(NoiseChannel& n, uint32_t now) {
   LengthHalfFrame(n.Length);
   NoiseSchedule(n, now);
 }
-
-uint8_t NoiseOutput(const NoiseChannel& n) {
-  if (n.Length.Count == 0 || (n.Shift & 1) != 0) return 0;
-  return EnvelopeVolume(n.Env);
-}

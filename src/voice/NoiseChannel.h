@@ -23,4 +23,7 @@ void NoiseWrite(NoiseChannel& n, int reg, uint8_t value, uint32_t now);
 void NoiseSchedule(NoiseChannel& n, uint32_t now);
 void NoiseClock(NoiseChannel& n, uint32_t now);
 void NoiseHalfFrame(NoiseChannel& n, uint32_t now);
-uint8_t NoiseOutput(const NoiseChannel& n);
+inline uint8_t NoiseOutput(const NoiseChannel& n) {
+  if (n.Length.Count == 0 || (n.Shift & 1) != 0) return 0;
+  return EnvelopeVolume(n.Env);
+}

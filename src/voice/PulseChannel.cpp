@@ -2,14 +2,6 @@
 
 namespace {
 
-int SweepTarget(const PulseChannel& p) {
-  int change = p.Period >> p.Sweep.Shift;
-  if (!p.Sweep.Negate) return p.Period + change;
-  // The first channel's adder takes the ones' complement, one lower.
-  int target = p.Period - change - (p.Second ? 0 : 1);
-  return target < 0 ? 0 : target;
-}
-
 // Below period 8 the channel is muted, so its timer is not followed: its
 // steps would be thousands a frame and change nothing that is heard.
 void Schedule(PulseChannel& p, uint32_t now) {
@@ -56,7 +48,7 @@ void PulseHalfFrame(PulseChannel& p, uint32_t now) {
   LengthHalfFrame(p.Length);
   PulseSweep& s = p.Sweep;
   if (s.Divider == 0 && s.Enabled && s.Shift > 0 && !PulseMuted(p)) {
-    p.Period = static_cast<uint16_t>(SweepTarget(p));
+    p.Period = static_cast<uint16_t>(PulseSweepTarget(p));
     Schedule(p, now);
   }
   if (s.Divider == 0 || s.Reload) {
@@ -65,11 +57,4 @@ void PulseHalfFrame(PulseChannel& p, uint32_t now) {
   } else {
     --s.Divider;
   }
-}
-
-bool PulseMuted(const PulseChannel& p) { return p.Period < 8 || SweepTarget(p) > 0x7FF; }
-
-uint8_t PulseOutput(const PulseChannel& p) {
-  if (p.Length.Count == 0 || PulseMuted(p) || kDutyTable[p.Duty][p.Step] == 0) return 0;
-  return EnvelopeVolume(p.Env);
 }

@@ -32,7 +32,18 @@ void PulseWrite(PulseChannel& p, int reg, uint8_t value, uint32_t now);
 // The timer ran out at `now`: step the sequence and schedule the next step.
 void PulseClock(PulseChannel& p, uint32_t now);
 void PulseHalfFrame(PulseChannel& p, uint32_t now);
-// Muted by the sweep unit: period below 8 or a target beyond $7FF.
-bool PulseMuted(const PulseChannel& p);
+// Where the sweep would move the period. The first channel's adder takes
+// the ones' complement when going down, one lower than the second's.
+inline int PulseSweepTarget(const PulseChannel& p) {
+  int change = p.Period >> p.Sweep.Shift;
+  if (!p.Sweep.Negate) return p.Period + change;
+  int target = p.Period - change - (p.Second ? 0 : 1);
+  return target < 0 ? 0 : target;
+}
+// Muted by the sweep unit, enabled or not: period below 8 or a target beyond $7FF.
+inline bool PulseMuted(const PulseChannel& p) { return p.Period < 8 || PulseSweepTarget(p) > 0x7FF; }
 // 0-15.
-uint8_t PulseOutput(const PulseChannel& p);
+inline uint8_t PulseOutput(const PulseChannel& p) {
+  if (p.Length.Count == 0 || kDutyTable[p.Duty][p.Step] == 0 || PulseMuted(p)) return 0;
+  return EnvelopeVolume(p.Env);
+}

@@ -1,19 +1,7 @@
 #include "voice/TriangleChannel.h"
 
-namespace {
-
-bool Running(const TriangleChannel& t) { return t.Linear > 0 && t.Length.Count > 0; }
-
-// Periods 0 and 1 step the sequence at 56 kHz or faster. Games write them to
-// silence the channel; the console's output stage smooths that into its
-// mean level. Following the steps would only alias into audible noise, so
-// the timer is not followed and the output sits at the mean (see below).
-bool Ultrasonic(const TriangleChannel& t) { return t.Period < 2; }
-
-}  // namespace
-
 void TriangleSchedule(TriangleChannel& t, uint32_t now) {
-  if (!Running(t) || Ultrasonic(t))
+  if (!TriangleRunning(t) || TriangleUltrasonic(t))
     t.NextClock = kNever;
   else if (t.NextClock == kNever)
     t.NextClock = now + t.Period + 1u;
@@ -55,12 +43,4 @@ void TriangleQuarterFrame(TriangleChannel& t, uint32_t now) {
 void TriangleHalfFrame(TriangleChannel& t, uint32_t now) {
   LengthHalfFrame(t.Length);
   TriangleSchedule(t, now);
-}
-
-float TriangleOutput(const TriangleChannel& t) {
-  // A stopped triangle holds its last level (it is never forced to zero);
-  // a running ultrasonic one is heard as its mean: one step to 7.5 instead
-  // of a click every time a game parks the channel there.
-  if (Ultrasonic(t) && Running(t)) return 7.5f;
-  return kTriangleTable[t.Step];
 }

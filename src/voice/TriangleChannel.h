@@ -25,5 +25,18 @@ void TriangleSchedule(TriangleChannel& t, uint32_t now);
 void TriangleClock(TriangleChannel& t, uint32_t now);
 void TriangleQuarterFrame(TriangleChannel& t, uint32_t now);
 void TriangleHalfFrame(TriangleChannel& t, uint32_t now);
-// 0-15, or 7.5 while an ultrasonic period runs (see the .cpp).
-float TriangleOutput(const TriangleChannel& t);
+// Periods 0 and 1 step the sequence at 56 kHz or faster. Games write them to
+// silence the channel; the console's output stage smooths that into the
+// sequence's mean level. Following the steps would only cost time for
+// nothing heard, so the timer is not followed while the output sits there.
+inline bool TriangleUltrasonic(const TriangleChannel& t) { return t.Period < 2; }
+inline bool TriangleRunning(const TriangleChannel& t) { return t.Linear > 0 && t.Length.Count > 0; }
+
+// In half levels, 0-30. A stopped triangle holds its last level (it is
+// never forced to 0); a running ultrasonic one is heard as its mean, 7.5
+// (15 half levels): one step there instead of a click each time a game
+// parks the channel.
+inline uint8_t TriangleOutput(const TriangleChannel& t) {
+  if (TriangleUltrasonic(t) && TriangleRunning(t)) return 15;
+  return static_cast<uint8_t>(2 * kTriangleTable[t.Step]);
+}
