@@ -114,14 +114,15 @@ TEST(VoiceSampleTest, DirectLoadSetsTheLevelAndBitsMoveItByTwoWithinRange) {
     EXPECT_EQ(v.Sample.Level, c.After);
   }
 
-  // Heard through the mixer: a direct load is a step of the mixer's height,
+  // Heard through the mixer: a direct load is a step of the height the
+  // console's resistor network gives (the triangle resting at 15 beside it),
   // which the 440 Hz high-pass has taken a fifth off by the time the 14 kHz
   // low-pass lets it rise.
   VoiceRender r;
   r.Run({{1000, 0x4011, 0x7F}});
   double peak = *std::max_element(r.Out.begin(), r.Out.end());
-  double step =
-      (VoiceMix(0, 0, 30, 0, 127) - VoiceMix(0, 0, 30, 0, 0)) * 48000.0;  // the triangle rests at 15
+  auto network = [](double t, double d) { return 159.79 / (1 / (t / 8227 + d / 22638) + 100); };
+  double step = (network(15, 127) - network(15, 0)) * 48000.0;
   EXPECT_GT(peak, step * 0.7);
   EXPECT_LT(peak, step * 0.95);
 }
