@@ -7,8 +7,8 @@
 #include <array>
 #include <cstdint>
 
-// Length counter load for the five bits written to $4003/$4007/$400B/$400F.
-//                                              x0  x1  x2  x3  x4  x5  x6  x7
+// Length counter load for the five bits written to $4003/$4007/$400B/$400F,
+// eight to a row, each row marked with its first index.
 inline constexpr std::array<uint8_t, 32> kLengthTable = {10,  254, 20, 2,  40, 4,  80, 6,    // 00
                                                          160, 8,   60, 10, 14, 12, 26, 14,   // 08
                                                          12,  16,  24, 18, 48, 20, 96, 22,   // 10
