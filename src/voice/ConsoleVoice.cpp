@@ -189,7 +189,8 @@ void VoiceRunFrame(ConsoleVoice& v, std::span<const ApuWrite> writes, uint32_t f
 }
 
 size_t VoiceTakeSamples(ConsoleVoice& v, int16_t* out, size_t max) {
-  size_t n = std::min<size_t>(max, v.ReadyCount);
+  size_t n = out != nullptr ? std::min<size_t>(max, v.ReadyCount) : 0;
+  if (n == 0) return 0;
   std::memcpy(out, v.Ready, n * sizeof(int16_t));
   std::memmove(v.Ready, v.Ready + n, (v.ReadyCount - n) * sizeof(int16_t));
   v.ReadyCount -= static_cast<uint32_t>(n);
