@@ -5,8 +5,9 @@
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "engine/classic/ClassicEngine.h"
-#include "sound/SoundLayerState.h"
 #include "engine/classic/video/ScanlineHook.h"
+#include "sound/SoundLayerState.h"
+#include "voice/ConsoleVoice.h"
 
 namespace {
 NullHost nullHost;
@@ -25,6 +26,7 @@ Machine::Machine()
       MapperWrite(&MapperWriteNone),
       MapperClock(&MapperClockNone),
       Sound(std::make_unique<SoundLayer>()),
+      Chip(std::make_unique<ConsoleVoice>()),
       host(&nullHost),
       engine(std::make_unique<ClassicEngine>(*this)) {
   Cpu.CyclesPerLine = kCyclesPerLine;

@@ -21,6 +21,11 @@ struct Machine;
 class BatteryAutosave;
 class Engine;
 struct SoundLayer;
+struct ConsoleVoice;
+
+// Which voice the sound plays in: the music as General MIDI notes (the
+// designed sound) or the console's own sound chip, synthesised.
+enum class SoundVoice : uint8_t { Midi, Console };
 struct MapperBoard;
 
 using HookFn = uint8_t (*)(Machine&);
@@ -184,6 +189,11 @@ struct Machine {
   // and those of the last whole frame (what the console's voice replays).
   std::vector<ApuWrite> SoundWrites;
   std::vector<ApuWrite> LastFrameSoundWrites;
+  SoundVoice Voice = SoundVoice::Midi;
+  // The console voice's chip (voice/ConsoleVoice.h), in step with the sound
+  // registers while it is the voice heard (VoiceOutput.h).
+  std::unique_ptr<ConsoleVoice> Chip;
+  bool ChipInStep = false;
 
   // --- Lifecycle -----------------------------------------------------------------------
   bool Running = false;

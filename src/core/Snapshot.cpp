@@ -16,6 +16,7 @@
 #include "core/ByteRuns.h"
 #include "engine/classic/video/ScanlineHook.h"
 #include "sound/Sound.h"
+#include "voice/ConsoleVoice.h"
 
 static_assert(std::endian::native == std::endian::little, "snapshots are written in the host's byte order");
 
@@ -34,6 +35,7 @@ constexpr uint32_t kTagSound = Tag("SND ");
 constexpr uint32_t kTagFrame = Tag("FRM ");        // the picture as it stands (first written)
 constexpr uint32_t kTagPackedFrame = Tag("PIC ");  // the picture, run-length packed
 constexpr uint32_t kTagSoundWrites = Tag("SRW ");
+constexpr uint32_t kTagVoice = Tag("VOI ");  // the console voice's chip, while it plays
 // More sound register writes than any frame can make: a count above it is damage.
 constexpr uint32_t kMostSoundWrites = 1u << 16;
 
@@ -459,6 +461,14 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
     }
     w.End();
   }
+
+  // The console voice's chip, whole, while it is the voice heard; a restore
+  // without it brings the chip back from the registers.
+  if (m.ChipInStep) {
+    w.Begin(kTagVoice);
+    w.Put(*m.Chip);
+    w.End();
+  }
 }
 
 uint8_t ResumeRestored(Machine& m) {
@@ -482,7 +492,7 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   if (version > kSnapshotVersion) return RestoreResult::NewerFormat;
   if (!m.CartridgeLoaded() || crc != m.ImageCrc) return RestoreResult::OtherCartridge;
 
-  Reader cpu, memory, picture, mapper, channels, sound, frame, packedFrame, soundWrites;
+  Reader cpu, memory, picture, mapper, channels, sound, frame, packedFrame, soundWrites, voice;
   for (size_t at = kHeaderSize; at < data.size();) {
     if (data.size() - at < 8) return RestoreResult::Damaged;
     uint32_t tag = 0, length = 0;
@@ -502,6 +512,7 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
       case kTagFrame: frame = section; break;
       case kTagPackedFrame: packedFrame = section; break;
       case kTagSoundWrites: soundWrites = section; break;
+      case kTagVoice: voice = section; break;
       default: break;  // a later version's section
     }
   }
@@ -525,6 +536,10 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   }
   std::vector<ApuWrite> writes;
   if (soundWrites.Present() && !ReadSoundWrites(soundWrites, writes)) return RestoreResult::Damaged;
+  // The chip's bytes are taken whole or not at all; a chip from a build
+  // with another layout is left out, and the chip is brought back from the
+  // registers instead.
+  const bool voiceFits = voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice);
   if (cpu.Bad() || picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
       (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))
     return RestoreResult::Damaged;
@@ -578,6 +593,8 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   else if (frame.Present())
     frame.GetArray(m.FrameBuffer);
   m.SoundWrites.assign(writes.begin(), writes.end());
+  if (voiceFits) std::memcpy(static_cast<void*>(m.Chip.get()), voice.Rest().data(), sizeof(ConsoleVoice));
+  m.ChipInStep = voiceFits;
   m.PaletteChanged = s.paletteChanged;
   m.FrameColors = s.frameColors;
   // The renderer's kept rows need nothing: each is checked against the name,

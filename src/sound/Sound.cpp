@@ -7,6 +7,7 @@
 
 #include "sound/NoteTable.h"
 #include "sound/SoundLayerState.h"
+#include "sound/VoiceOutput.h"
 
 namespace {
 
@@ -98,6 +99,7 @@ void SoundStart(SoundLayer& s, void* /*instance*/, int rate, int bufferCount) {
 }
 
 void SoundStop(SoundLayer& s) {
+  VoiceCloseOutput(s);
   s.mode = 0;
   // The worker is ended before its device is closed, so the two never race.
   s.StopWorker();

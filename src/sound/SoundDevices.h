@@ -4,6 +4,7 @@
 // SDL2) or recording ones (tests, the headless runner).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,11 +42,25 @@ class WaveOut {
   virtual bool Close() = 0;
 };
 
+// A 16-bit mono PCM output for the console voice. Samples are queued as each
+// frame makes them and played at the device's own pace; what is still queued
+// tells the voice whether to make a little more or a little less.
+class PcmOut {
+ public:
+  virtual ~PcmOut() = default;
+  virtual bool Open(int rate) = 0;
+  virtual void Queue(const int16_t* samples, size_t count) = 0;
+  // Samples queued and not yet played.
+  virtual size_t Queued() const = 0;
+  virtual void Close() = 0;
+};
+
 // How the host supplies devices: each open of a back end asks for a new one.
 // Either function may be empty or return null: that back end then has no device.
 struct SoundDeviceFactory {
   std::function<std::unique_ptr<MidiOut>()> midi;
   std::function<std::unique_ptr<WaveOut>()> wave;
+  std::function<std::unique_ptr<PcmOut>()> pcm;
 };
 
 // Installs the devices used from the next SoundStart on.

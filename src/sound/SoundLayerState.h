@@ -44,6 +44,10 @@ struct SoundLayer {
   bool tapOnly = false;
   bool tapProgrammed = false;  // the tap has had the program changes
   std::unique_ptr<WaveOut> wave;
+  // The console voice's output: opened with the first frame it plays, closed
+  // by SoundStop.
+  std::unique_ptr<PcmOut> pcm;
+  bool pcmTried = false;
   std::thread worker;
   std::shared_ptr<SoundQueue> queue;  // the worker's; the device posts to it too
   uint16_t waveChannels = 0;

@@ -17,6 +17,7 @@
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
 #include "sound/RecordingMidiOut.h"
+#include "sound/RecordingPcmOut.h"
 #include "sound/Sound.h"
 #include "support/ScratchFolder.h"
 
@@ -60,11 +61,17 @@ struct SyncRun {
   SyncHost host;
   Machine m;
   std::shared_ptr<MidiRecording> midi = std::make_shared<MidiRecording>();
+  std::shared_ptr<std::vector<int16_t>> pcm = std::make_shared<std::vector<int16_t>>();
 
+  // Both voices at once: the MIDI messages are recorded as the console
+  // voice plays, so a replay must give the same of each.
   explicit SyncRun(const std::string& cartridge) {
     m.host = &host;
     host.machine = &m;
-    SetSoundDevices(*m.Sound, RecordingMidiFactory(midi));
+    m.Voice = SoundVoice::Console;
+    SoundDeviceFactory devices = RecordingMidiFactory(midi);
+    devices.pcm = [this] { return std::make_unique<RecordingPcmOut>(pcm); };
+    SetSoundDevices(*m.Sound, devices);
     EXPECT_TRUE(StartCartridge(m, cartridge));
   }
   ~SyncRun() { SoundStop(*m.Sound); }
@@ -77,19 +84,22 @@ struct SyncRun {
     std::vector<uint32_t> midi;
     std::vector<uint8_t> state;
     std::vector<ApuWrite> soundWrites;  // the last whole frame's
+    std::vector<int16_t> voice;         // the console voice's samples
     bool operator==(const Shown&) const = default;
   };
   void Mark() {
     logFrom_ = host.log.size();
     pictureFrom_ = host.pictures.size();
     midiFrom_ = midi->events.size();
+    pcmFrom_ = pcm->size();
   }
   Shown SinceMark() {
     Shown f{{host.log.begin() + static_cast<std::ptrdiff_t>(logFrom_), host.log.end()},
             {host.pictures.begin() + static_cast<std::ptrdiff_t>(pictureFrom_), host.pictures.end()},
             midi->MessagesFrom(midiFrom_),
             {},
-            {m.LastFrameSoundWrites.begin(), m.LastFrameSoundWrites.end()}};
+            {m.LastFrameSoundWrites.begin(), m.LastFrameSoundWrites.end()},
+            {pcm->begin() + static_cast<std::ptrdiff_t>(pcmFrom_), pcm->end()}};
     TakeSnapshot(m, f.state);
     f.state.insert(f.state.end(), m.FrameBuffer.begin(), m.FrameBuffer.end());
     return f;
@@ -103,7 +113,7 @@ struct SyncRun {
   }
 
  private:
-  size_t logFrom_ = 0, pictureFrom_ = 0, midiFrom_ = 0;
+  size_t logFrom_ = 0, pictureFrom_ = 0, midiFrom_ = 0, pcmFrom_ = 0;
 };
 
 // The demo and every test cartridge, copied where their battery files may go.
@@ -154,6 +164,7 @@ TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
                    : again.pictures != first.pictures       ? ": picture"
                    : again.midi != first.midi               ? ": MIDI"
                    : again.soundWrites != first.soundWrites ? ": sound register stream"
+                   : again.voice != first.voice             ? ": console voice"
                                                             : ": state");
       }
       replaying = false;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -11,6 +13,7 @@
 #include "cartridge/RomLoader.h"
 #include "core/VersionNumber.h"
 #include "debugger/Disassembler.h"
+#include "support/AudioAnalysis.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
@@ -365,4 +368,31 @@ TEST(VirelRun, MidiRecordsTheRunIntoAFileAndReportsOneItCannotWrite) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("shot.bmp")));
   // A port needs a name.
   EXPECT_EQ(RunVirel(dir, "--midi-port '' " + kDemo).status, 2);
+}
+
+// The console voice rendered without a window: a 48 kHz mono WAV as long as
+// the run, with the demo's tune in it, and the very same samples every run.
+TEST(VirelRun, ConsoleVoiceRendersTheRunIntoAWav) {
+  ScratchFolder dir;
+  for (const char* name : {"a.wav", "b.wav"}) {
+    const Outcome o =
+        RunVirel(dir, std::string("--frames 300 --voice console --audio ") + name + " " + kDemo);
+    ASSERT_EQ(o.status, 0) << o.err;
+  }
+  WavData wav;
+  ASSERT_TRUE(ReadWav16(dir.file("a.wav"), &wav));
+  EXPECT_EQ(wav.channels, 1);
+  EXPECT_EQ(wav.rate, 48000);
+  // 300 frames of the console's 60.0988 a second, give or take the frame
+  // the run stops in.
+  EXPECT_NEAR(static_cast<double>(wav.samples.size()), 300 * 48000 / 60.0988, 1600);
+  int peak = 0;
+  for (int16_t v : wav.samples) peak = std::max(peak, std::abs(int{v}));
+  EXPECT_GT(peak, 3000);
+  EXPECT_LT(peak, 32767) << "clipped";
+  EXPECT_EQ(ReadAll(dir.file("a.wav")), ReadAll(dir.file("b.wav")));
+
+  const Outcome bad = RunVirel(dir, "--voice piano " + kDemo);
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("--voice: expected midi or console"), std::string::npos) << bad.err;
 }

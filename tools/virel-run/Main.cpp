@@ -20,10 +20,13 @@
 #include "debugger/Disassembler.h"
 #include "engine/Engine.h"
 #include "sound/MidiRecorder.h"
+#include "sound/RecordingPcmOut.h"
 #include "sound/Sound.h"
+#include "sound/VoiceOutput.h"
 #if VIREL_WITH_DEVICES
 #include "sound/devices/MidiPortOut.h"
 #include "sound/devices/SoundCapture.h"
+#include "sound/devices/WavFile.h"
 #endif
 #include "video/Screenshot.h"
 
@@ -138,25 +141,37 @@ int main(int argc, char** argv) {
     std::setvbuf(trace.get(), nullptr, _IOFBF, 1 << 20);
   }
 
-  // The recording is written after the run; a file that cannot be created
+  // The recordings are written after the run; a file that cannot be created
   // fails now, before the run whose music it would lose.
-  if (!options.MidiFile.empty()) {
+  for (const auto& [option, path] : {std::pair<const char*, const std::string&>{"--midi", options.MidiFile},
+                                     {"--audio", options.AudioFile}}) {
+    if (path.empty()) continue;
     try {
-      CheckFileCanBeWritten(options.MidiFile);
+      CheckFileCanBeWritten(path);
     } catch (const std::exception& e) {
-      return Fail("--midi: " + std::string(e.what()), kExitNotStarted);
+      return Fail(option + std::string(": ") + e.what(), kExitNotStarted);
     }
   }
+  const bool consoleAudio = options.ConsoleVoice && !options.AudioFile.empty();
 
   InstallStopSignals();
   Machine m;
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
   m.SoundVolume = options.Volume;
+  if (options.ConsoleVoice) m.Voice = SoundVoice::Console;
+  // The console voice's samples, kept for --audio.
+  auto voiceSamples = std::make_shared<std::vector<int16_t>>();
+  if (consoleAudio) {
+    SoundDeviceFactory devices = CurrentSoundDevices(*m.Sound);
+    devices.pcm = [voiceSamples] { return std::make_unique<RecordingPcmOut>(voiceSamples); };
+    SetSoundDevices(*m.Sound, std::move(devices));
+    host.EnableSound();
+  }
 #if VIREL_WITH_DEVICES
   // The sound of the run is recorded, stamped with the frame count, and
   // written out after the run; no sound card is involved.
-  SoundCapture capture(options.MidiLogFile, options.AudioFile);
+  SoundCapture capture(options.MidiLogFile, consoleAudio ? std::string() : options.AudioFile);
   if (capture.Active()) {
     capture.Install(*m.Sound, [&host] { return int64_t{host.Frames()}; });
     host.EnableSound();
@@ -241,6 +256,10 @@ int main(int argc, char** argv) {
 #if VIREL_WITH_DEVICES
   if (capture.Active()) {
     if (std::string error; !capture.Finish(host.Frames(), &error)) status = Fail(error, kExitNotStarted);
+  }
+  if (consoleAudio) {
+    if (std::string error; !WriteWav16(options.AudioFile, *voiceSamples, 1, kVoiceRate, &error))
+      status = Fail("--audio: " + error, kExitNotStarted);
   }
 #endif
   if (options.Bench) {

@@ -191,6 +191,14 @@ const std::vector<OptionEntry>& Options() {
          o.ListMidiPorts = true;
          return std::nullopt;
        }},
+      {"--voice", "midi|console",
+       "the voice --audio renders: midi (the default) renders the MIDI messages through the synthesiser, "
+       "console the console's own sound chip (48 kHz, 16-bit mono)",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         if (a != "midi" && a != "console") return "--voice: expected midi or console, got \"" + a + "\"";
+         o.ConsoleVoice = a == "console";
+         return std::nullopt;
+       }},
       {"--volume", "N", "SoundVolume for the run, 0-255 (default 255)",
        [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
          const auto n = ParseNumber(a, 10);

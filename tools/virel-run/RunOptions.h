@@ -52,6 +52,8 @@ struct RunOptions {
   std::string MidiLogFile;
   std::string AudioFile;
   int Volume = 255;  // SoundVolume for the run
+  // The voice --audio renders: the MIDI music, or the console's own chip.
+  bool ConsoleVoice = false;
   // Music: recorded to a Standard MIDI File, or played on an output port at
   // the console's own pace.
   std::string MidiFile;

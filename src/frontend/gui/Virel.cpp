@@ -110,8 +110,8 @@ int main(int argc, char* argv[]) {
 #ifdef VIREL_WITH_DEVICES
   // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
   // PCM instead. Either opens quietly to nothing where there is no device.
-  devices = {[] { return std::make_unique<FluidSynthMidiOut>(); },
-             [] { return std::make_unique<SdlWaveOut>(); }};
+  devices.midi = [] { return std::make_unique<FluidSynthMidiOut>(); };
+  devices.wave = [] { return std::make_unique<SdlWaveOut>(); };
 #endif
   TfrmNES form(arguments, nullptr, std::move(devices));
   form.show();

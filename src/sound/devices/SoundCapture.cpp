@@ -16,7 +16,11 @@ SoundCapture::SoundCapture(std::string midiLogPath, std::string wavPath)
 
 void SoundCapture::Install(SoundLayer& layer, std::function<int64_t()> frameClock) {
   recording_->clock = std::move(frameClock);
-  SetSoundDevices(layer, RecordingMidiFactory(recording_));
+  // Only the MIDI device is replaced: the console voice's output stays.
+  SoundDeviceFactory devices = CurrentSoundDevices(layer);
+  devices.midi = RecordingMidiFactory(recording_).midi;
+  devices.wave = nullptr;
+  SetSoundDevices(layer, std::move(devices));
 }
 
 bool SoundCapture::Finish(int64_t frames, std::string* error) const {

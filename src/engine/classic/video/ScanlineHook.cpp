@@ -4,10 +4,11 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/Mapper.h"
-#include "sound/Sound.h"
-#include "sound/SoundChannels.h"
 #include "engine/classic/video/PpuRegisters.h"
 #include "engine/classic/video/Renderer.h"
+#include "sound/Sound.h"
+#include "sound/SoundChannels.h"
+#include "sound/VoiceOutput.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ uint8_t FrameStart(Machine& m) {
   // whole frame's, and the new frame's start from none.
   std::swap(m.SoundWrites, m.LastFrameSoundWrites);
   m.SoundWrites.clear();
+  VoiceFrameEnd(m, m.LastFrameSoundWrites, kLinesPerFrame * kCyclesPerLine);
   m.host->PollControllers();
   // The battery RAM is whole here: no instruction is half-way through it.
   AutosaveBatteryRam(m);

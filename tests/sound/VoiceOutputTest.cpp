@@ -1,0 +1,83 @@
+// The console voice as the player hears it: the chip joins a game already
+// playing from the registers as they stand, its samples go to the PCM
+// device each frame, and the device's fill paces it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "cartridge/Lifecycle.h"
+#include "sound/RecordingPcmOut.h"
+#include "sound/Sound.h"
+#include "sound/VoiceOutput.h"
+#include "support/FrameBudgetHost.h"
+
+namespace {
+
+class SoundOnHost : public FrameBudgetHost {
+ public:
+  bool SoundEnabled() const override { return true; }
+};
+
+int Peak(const std::vector<int16_t>& samples, size_t from) {
+  int peak = 0;
+  for (size_t i = from; i < samples.size(); ++i) peak = std::max(peak, std::abs(int{samples[i]}));
+  return peak;
+}
+
+TEST(VoiceOutput, SwitchingToTheConsoleVoiceMidGameIsHeardAtOnce) {
+  SoundOnHost host;
+  Machine m;
+  m.host = &host;
+  host.machine = &m;
+  auto samples = std::make_shared<std::vector<int16_t>>();
+  SoundDeviceFactory devices;
+  devices.pcm = [samples] { return std::make_unique<RecordingPcmOut>(samples); };
+  SetSoundDevices(*m.Sound, devices);
+  ASSERT_TRUE(StartCartridge(m, VIREL_DEMO_ROM));
+
+  // The MIDI voice plays: the chip stands aside and nothing reaches the device.
+  host.budget = 120;
+  RunOrContinue(m);
+  EXPECT_TRUE(samples->empty());
+  EXPECT_FALSE(m.ChipInStep);
+
+  // Chosen mid-tune, the chip starts from the registers the program last
+  // wrote, so the note already sounding is heard without waiting for the next.
+  m.Voice = SoundVoice::Console;
+  host.frames = 0;
+  host.budget = 1;
+  RunOrContinue(m);
+  ASSERT_TRUE(m.ChipInStep);
+  EXPECT_NEAR(static_cast<double>(samples->size()), kVoiceRate / 60.0988, 3);
+  EXPECT_GT(Peak(*samples, samples->size() / 2), 1000);
+
+  // The volume slider scales it as it scales the notes.
+  host.frames = 0;
+  host.budget = 30;
+  RunOrContinue(m);
+  const size_t loud = samples->size();
+  m.SoundVolume = 0;
+  host.frames = 0;
+  host.budget = 30;
+  RunOrContinue(m);
+  EXPECT_EQ(Peak(*samples, loud + 10), 0);
+  SoundStop(*m.Sound);
+}
+
+TEST(VoiceOutput, TheQueuesFillStepsThePaceByAtMostHalfAPercent) {
+  const size_t target = kVoiceRate * kVoiceQueueTargetMs / 1000;
+  struct Case {
+    size_t queued;
+    double ratio;
+  };
+  for (const Case& c : {Case{0, 1.005}, Case{target / 2, 1.0025}, Case{target, 1.0}, Case{target * 2, 0.995},
+                        Case{target * 50, 0.995}}) {
+    SCOPED_TRACE(c.queued);
+    EXPECT_NEAR(VoicePaceRatio(c.queued), c.ratio, 1e-9);
+  }
+}
+
+}  // namespace
