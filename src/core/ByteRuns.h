@@ -10,6 +10,8 @@
 
 // Appends the packed form of `in` to `out`.
 void PackRuns(std::span<const uint8_t> in, std::vector<uint8_t>& out);
-// Unpacks `in` into `out`; true only when it fills `out` exactly, with
-// nothing left over. `out` may be partly written on false.
+// Whether `in` unpacks to exactly `size` bytes, with nothing left over.
+bool RunsFill(std::span<const uint8_t> in, size_t size);
+// Unpacks `in` into `out` when it fills `out` exactly (RunsFill); otherwise
+// false, and `out` is untouched.
 bool UnpackRuns(std::span<const uint8_t> in, std::span<uint8_t> out);

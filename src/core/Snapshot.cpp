@@ -528,12 +528,9 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   memoryCheck.Skip(sizeof m.Ram + sizeof m.BatteryRam + sizeof m.IoRegs + sizeof m.Vram + sizeof m.Oam);
   Reader frameCheck = frame;
   frameCheck.Skip(sizeof m.FrameBuffer);
-  // A packed picture is unpacked aside: only a whole one is taken.
-  std::unique_ptr<std::array<uint8_t, kScreenWidth * kScreenHeight>> unpacked;
-  if (packedFrame.Present()) {
-    unpacked = std::make_unique<std::array<uint8_t, kScreenWidth * kScreenHeight>>();
-    if (!UnpackRuns(packedFrame.Rest(), *unpacked)) return RestoreResult::Damaged;
-  }
+  // Only a packed picture that makes a whole one is taken.
+  if (packedFrame.Present() && !RunsFill(packedFrame.Rest(), sizeof m.FrameBuffer))
+    return RestoreResult::Damaged;
   std::vector<ApuWrite> writes;
   if (soundWrites.Present() && !ReadSoundWrites(soundWrites, writes)) return RestoreResult::Damaged;
   // The chip's bytes are taken whole or not at all; a chip from a build
@@ -588,8 +585,8 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   m.LengthCounter = s.lengthCounter;
   m.SoundFrameCountdown = s.soundFrameCountdown;
   SoundRestoreChannels(*m.Sound, s.sound, m.RunLoopDepth == 0);
-  if (unpacked)
-    m.FrameBuffer = *unpacked;
+  if (packedFrame.Present())
+    UnpackRuns(packedFrame.Rest(), m.FrameBuffer);
   else if (frame.Present())
     frame.GetArray(m.FrameBuffer);
   m.SoundWrites.assign(writes.begin(), writes.end());
