@@ -121,4 +121,34 @@ TEST(VoiceTuneTest, AStateCopiedMidFrameContinuesSampleForSample) {
   EXPECT_EQ(original.Out, copy.Out);
 }
 
+// The voice's buffers hold one frame of the engines' length; a longer one (a
+// debugger holding the frame open) is finished in pieces as it runs, and
+// sounds as the same time in frames of the usual length.
+TEST(VoiceTuneTest, AFrameLongerThanTheBuffersSoundsAsUsualFrames) {
+  VoiceRender frames;
+  frames.Memory = TuneMemory();
+  frames.Run(TuneFrame(0), 4);
+
+  VoiceRender one;
+  one.Memory = TuneMemory();
+  for (const ApuWrite& w : TuneFrame(0)) VoiceWrite(one.Voice, w.Cycle, w.Address, w.Value, one.Memory);
+  int16_t buffer[kStepRing];
+  for (uint32_t cycle = 5000; cycle < 4 * kTestFrameCycles; cycle += 5000) {
+    VoiceRunTo(one.Voice, cycle, one.Memory);
+    size_t n = VoiceTakeSamples(one.Voice, buffer, kStepRing);
+    one.Out.insert(one.Out.end(), buffer, buffer + n);
+  }
+  VoiceEndFrame(one.Voice, 4 * kTestFrameCycles, one.Memory);
+  one.Out.insert(one.Out.end(), buffer, buffer + VoiceTakeSamples(one.Voice, buffer, kStepRing));
+
+  ASSERT_EQ(one.Out.size(), frames.Out.size());
+  ASSERT_GT(RootMeanSquare(frames.Tail(0)), 1000);
+  EXPECT_EQ(one.Voice.Dropped, 0u);
+  // Positions are reckoned from different origins, so rounding may differ
+  // in the last bit.
+  int worst = 0;
+  for (size_t i = 0; i < one.Out.size(); ++i) worst = std::max(worst, std::abs(one.Out[i] - frames.Out[i]));
+  EXPECT_LE(worst, 1);
+}
+
 }  // namespace
