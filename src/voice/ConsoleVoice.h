@@ -29,8 +29,11 @@
 struct Machine;
 
 // The longest frame the voice takes in one piece; cycles beyond it are
-// treated as its end (a frame is some 30,000).
-inline constexpr uint32_t kVoiceMaxFrameCycles = 65536;
+// treated as its end (the engines' frames are 29,768 and 29,781 cycles).
+// With the output rate at most 48 kHz this bounds a frame's samples, and so
+// the buffers every snapshot carries.
+inline constexpr uint32_t kVoiceMaxFrameCycles = 32768;
+inline constexpr uint32_t kVoiceMaxOutputRate = 48000;
 
 struct ConsoleVoice {
   PulseChannel Pulse[2];
@@ -46,13 +49,16 @@ struct ConsoleVoice {
   float Mixed = 0;            // the mixer's level as last placed in the step buffer
   uint32_t OutputRate = 48000;
   double Ratio = 1.0;             // output samples per nominal sample, steered by the caller
-  int16_t Ready[kStepRing] = {};  // finished samples not yet taken
+  int16_t Ready[kStepRing] = {};  // finished samples not yet taken: a frame's and some
   uint32_t ReadyCount = 0;
   uint64_t Dropped = 0;  // samples lost because nobody took them
 };
 static_assert(std::is_trivially_copyable_v<ConsoleVoice>);
+// Rewind keeps a snapshot every few frames, and the voice is part of each.
+static_assert(sizeof(ConsoleVoice) <= 8192);
+static_assert(kVoiceMaxFrameCycles * (kVoiceMaxOutputRate * 1.02 / kNtscCpuHz) + 2 <= kStepRing);
 
-// Power-on state with output at `outputRate` Hz (8,000-96,000).
+// Power-on state with output at `outputRate` Hz (8,000-48,000).
 void VoiceInit(ConsoleVoice& v, uint32_t outputRate = 48000);
 // Stretches the output by `ratio` (0.98-1.02) from the next frame on: above
 // 1 the voice makes more samples per frame, so a caller whose audio buffer

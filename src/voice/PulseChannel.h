@@ -21,12 +21,21 @@ struct PulseChannel {
   uint8_t Duty = 0;
   uint8_t Step = 0;
   uint16_t Period = 0;
-  uint32_t NextClock = kNever;  // cycle of the next sequencer step
+  // The sequencer's steps that leave the duty bit as it is change nothing
+  // heard, so the next clock is the next change: it advances Stride steps
+  // at once, taken StepCycles apart. Steps up to a given cycle are caught
+  // up before anything (a write, a sweep) can disturb the timer.
+  uint8_t Stride = 1;
+  uint16_t StepCycles = 0;
+  uint32_t NextClock = kNever;  // cycle of the next sequencer step that changes the duty bit
   Envelope Env;
   LengthCounter Length;
   PulseSweep Sweep;
 };
 
+// Takes the steps due by `now` one by one, so the next clock is one step
+// away as the timer alone would have it.
+void PulseCatchUp(PulseChannel& p, uint32_t now);
 // Register writes, `reg` 0-3 for $4000-$4003 (or $4004-$4007).
 void PulseWrite(PulseChannel& p, int reg, uint8_t value, uint32_t now);
 // The timer ran out at `now`: step the sequence and schedule the next step.

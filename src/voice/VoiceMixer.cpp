@@ -9,20 +9,7 @@ void FiltersInit(OutputFilters& f, double sampleRate, double restingLevel) {
     const double rc = 1.0 / (2.0 * std::numbers::pi * cutoffs[i]);
     FirstOrderFilter& s = f.Stage[i];
     s = FirstOrderFilter{};
-    s.HighPass = i < 2;
-    s.Coefficient = s.HighPass ? rc / (rc + dt) : dt / (rc + dt);
+    s.Coefficient = i < 2 ? rc / (rc + dt) : dt / (rc + dt);
   }
   f.Stage[0].PreviousIn = restingLevel;
-}
-
-double FiltersRun(OutputFilters& f, double in) {
-  double x = in;
-  for (FirstOrderFilter& s : f.Stage) {
-    double y = s.HighPass ? s.Coefficient * (s.PreviousOut + x - s.PreviousIn)
-                          : s.PreviousOut + s.Coefficient * (x - s.PreviousOut);
-    s.PreviousIn = x;
-    s.PreviousOut = y;
-    x = y;
-  }
-  return x;
 }

@@ -35,14 +35,14 @@ inline float VoiceMix(uint8_t pulse1, uint8_t pulse2, uint8_t triangleHalves, ui
   return kPulseMix[pulse1 + pulse2] + kTndMix[3 * triangleHalves + 4 * noise + 2 * sample];
 }
 
-// One first-order section: a high-pass when HighPass, else a low-pass.
+// One first-order section.
 struct FirstOrderFilter {
-  bool HighPass = false;
   double Coefficient = 0;
   double PreviousIn = 0;
   double PreviousOut = 0;
 };
 
+// The two high-passes, then the low-pass.
 struct OutputFilters {
   FirstOrderFilter Stage[3];
 };
@@ -50,4 +50,19 @@ struct OutputFilters {
 // Coefficients for an output at `sampleRate` Hz; the history starts at rest
 // with `restingLevel` at the input, so starting the voice makes no thump.
 void FiltersInit(OutputFilters& f, double sampleRate, double restingLevel);
-double FiltersRun(OutputFilters& f, double in);
+
+// Runs once per output sample, so it is inline and without branches.
+inline double FiltersRun(OutputFilters& f, double in) {
+  double x = in;
+  for (int i = 0; i < 2; ++i) {
+    FirstOrderFilter& s = f.Stage[i];
+    double y = s.Coefficient * (s.PreviousOut + x - s.PreviousIn);
+    s.PreviousIn = x;
+    s.PreviousOut = y;
+    x = y;
+  }
+  FirstOrderFilter& s = f.Stage[2];
+  s.PreviousIn = x;
+  s.PreviousOut += s.Coefficient * (x - s.PreviousOut);
+  return s.PreviousOut;
+}
