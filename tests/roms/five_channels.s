@@ -106,6 +106,19 @@ reset:
     sta $4013
     lda #$0F        ; pulses, triangle and noise on; the sample waits
     sta $4015
+    ; Every kick loads the sample's level to $40. Raised there from 0 in one
+    ; write, the output would jump and pop at the first kick; a ramp of one
+    ; level every 1,000 cycles or so brings it there unheard.
+    ldx #0
+ramp:
+    stx $4011
+    ldy #200
+ramp_wait:
+    dey
+    bne ramp_wait
+    inx
+    cpx #$41
+    bne ramp
 
     lda #$80
     sta $2000
