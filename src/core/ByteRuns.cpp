@@ -32,6 +32,12 @@ void PackRuns(std::span<const uint8_t> in, std::vector<uint8_t>& out) {
   for (const uint8_t* at = begin; at < end;) {
     const uint8_t* const runEnd = at + std::min<size_t>(kLongestRun, static_cast<size_t>(end - at));
     const uint8_t* next = at + 1;
+    // Runs are what pictures are made of: eight bytes compared at a time.
+    const uint64_t same = 0x0101010101010101ull * *at;
+    for (uint64_t word; runEnd - next >= 8; next += 8) {
+      std::memcpy(&word, next, 8);
+      if (word != same) break;
+    }
     while (next < runEnd && *next == *at) ++next;
     const auto run = static_cast<size_t>(next - at);
     if (run >= kShortestRun) {

@@ -536,7 +536,13 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   // The chip's bytes are taken whole or not at all; a chip from a build
   // with another layout is left out, and the chip is brought back from the
   // registers instead.
-  const bool voiceFits = voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice);
+  bool voiceFits = voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice);
+  if (voiceFits) {
+    // Checked aside, in aligned storage, before it can replace the chip.
+    auto staged = std::make_unique<ConsoleVoice>();
+    std::memcpy(static_cast<void*>(staged.get()), voice.Rest().data(), sizeof(ConsoleVoice));
+    voiceFits = VoicePlausible(*staged);
+  }
   if (cpu.Bad() || picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
       (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))
     return RestoreResult::Damaged;

@@ -55,6 +55,11 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
   const VoiceMemory memory = VoiceMemoryOf(m);
   if (!m.ChipInStep) BringChipInStep(m, memory);
   ConsoleVoice& v = *m.Chip;
+  // The channel switches silence the voice's channels as they do the notes.
+  uint8_t muted = 0;
+  for (int channel = 0; channel < 5; ++channel)
+    if (!m.ChannelEnabled[channel]) muted |= static_cast<uint8_t>(1 << channel);
+  VoiceSetMuted(v, muted);
   VoiceRunFrame(v, writes, frameCycles, memory);
 
   std::array<int16_t, kStepRing> samples;

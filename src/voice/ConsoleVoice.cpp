@@ -24,7 +24,8 @@ void RefreshLevels(ConsoleVoice& v) {
 }
 
 float CurrentMix(const ConsoleVoice& v) {
-  return VoiceMix(v.Levels[0], v.Levels[1], v.Levels[2], v.Levels[3], v.Levels[4]);
+  const auto heard = [&v](int channel) { return (v.Muted >> channel) & 1 ? uint8_t{0} : v.Levels[channel]; };
+  return VoiceMix(heard(0), heard(1), heard(2), heard(3), heard(4));
 }
 
 // Every channel that changed at this cycle is placed as one step: the mixer
@@ -296,4 +297,51 @@ VoiceMemory VoiceMemoryOf(const Machine& m) {
     return bank.Base != nullptr ? bank.Base[address & bank.Mask] : 0;
   };
   return memory;
+}
+
+namespace {
+
+bool Finite(double x) { return std::isfinite(x) && std::abs(x) < 1e9; }
+
+bool EnvelopeFits(const Envelope& e) { return e.Period <= 15 && e.Divider <= 15 && e.Decay <= 15; }
+
+}  // namespace
+
+void VoiceSetMuted(ConsoleVoice& v, uint8_t muted) {
+  if (muted == v.Muted) return;
+  v.Muted = muted;
+  PlaceMix(v);
+}
+
+bool VoicePlausible(const ConsoleVoice& v) {
+  for (const PulseChannel& p : v.Pulse) {
+    if (p.Duty > 3 || p.Step > 7 || p.Period > 0x7FF || p.Stride < 1 || p.Stride > 8 ||
+        (p.StepCycles != 0 && (p.StepCycles < 18 || p.StepCycles > 4096)) || !EnvelopeFits(p.Env) ||
+        p.Sweep.Period > 7 || p.Sweep.Shift > 7 || p.Sweep.Divider > 7)
+      return false;
+  }
+  const TriangleChannel& t = v.Triangle;
+  if (t.Step > 31 || t.Period > 0x7FF || t.LinearPeriod > 127 || t.Linear > 127) return false;
+  const NoiseChannel& n = v.Noise;
+  if (n.PeriodIndex > 15 || n.Shift == 0 || n.Shift > 0x7FFF || !EnvelopeFits(n.Env)) return false;
+  const SampleChannel& d = v.Sample;
+  if (d.RateIndex > 15 || d.Level > 127 || d.BitsLeft < 1 || d.BitsLeft > 8 || d.Address < 0x8000 ||
+      d.StartAddress < 0xC000)
+    return false;
+  const FrameSequencer& f = v.Frame;
+  if (f.Step > (f.FiveStep ? 4 : 5)) return false;
+  for (const FirstOrderFilter& stage : v.Filters.Stage)
+    if (!Finite(stage.Coefficient) || !Finite(stage.PreviousIn) || !Finite(stage.PreviousOut)) return false;
+  const BandLimitedBuffer& b = v.Steps;
+  if (!Finite(b.Origin) || b.Origin < 0 || b.Origin > kStepRing || !Finite(b.Integral) || !Finite(b.Level) ||
+      !(b.SamplesPerCycle > 0 && b.SamplesPerCycle < 0.05))
+    return false;
+  for (float x : b.Pending)
+    if (!Finite(x)) return false;
+  if (v.Now > kVoiceMaxFrameCycles || v.ReadyCount > kStepRing || v.OutputRate < 8000 ||
+      v.OutputRate > kVoiceMaxOutputRate || !(v.Ratio >= 0.98 && v.Ratio <= 1.02) || !Finite(v.Mixed))
+    return false;
+  for (int i = 0; i < 5; ++i)
+    if (v.Levels[i] > (i == 4 ? 127 : i == 2 ? 30 : 15)) return false;  // the triangle counts half steps
+  return true;
 }

@@ -46,6 +46,7 @@ struct ConsoleVoice {
   uint32_t Now = 0;           // the cycle of the current frame the chip has reached
   uint64_t CyclesBefore = 0;  // processor cycles of all earlier frames
   uint8_t Levels[5] = {};     // each channel's output as the mixer takes it
+  uint8_t Muted = 0;          // channels the player switched off (bit n: channel n), mixed as silent
   float Mixed = 0;            // the mixer's level as last placed in the step buffer
   uint32_t OutputRate = 48000;
   double Ratio = 1.0;             // output samples per nominal sample, steered by the caller
@@ -58,8 +59,17 @@ static_assert(std::is_trivially_copyable_v<ConsoleVoice>);
 static_assert(sizeof(ConsoleVoice) <= 8192);
 static_assert(kVoiceMaxFrameCycles * (kVoiceMaxOutputRate * 1.02 / kNtscCpuHz) + 2 <= kStepRing);
 
+// Whether a chip read back from a snapshot is one the voice can run: every
+// field that indexes a table, a sequence or a buffer in range, every level
+// a number, every timer a step ahead. Bytes from a damaged or foreign file
+// that fail it are not run.
+bool VoicePlausible(const ConsoleVoice& v);
+
 // Power-on state with output at `outputRate` Hz (8,000-48,000).
 void VoiceInit(ConsoleVoice& v, uint32_t outputRate = 48000);
+// Switches channels off (bit n set: channel n, in the order pulse 1, pulse 2,
+// triangle, noise, sample) from now on; they keep running, unheard.
+void VoiceSetMuted(ConsoleVoice& v, uint8_t muted);
 // Stretches the output by `ratio` (0.98-1.02) from the next frame on: above
 // 1 the voice makes more samples per frame, so a caller whose audio buffer
 // runs low raises it a fraction of a percent and lowers it when it fills.

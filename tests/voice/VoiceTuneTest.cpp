@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "voice/VoiceSignal.h"
@@ -119,6 +121,36 @@ TEST(VoiceTuneTest, AStateCopiedMidFrameContinuesSampleForSample) {
   }
   ASSERT_GT(RootMeanSquare(original.Tail(0)), 1000);
   EXPECT_EQ(original.Out, copy.Out);
+}
+
+// A chip read back from a snapshot runs only when every field that indexes
+// a table or a buffer is in range and every level is a number.
+TEST(VoiceTuneTest, OnlyAPlausibleStateIsTakenBack) {
+  VoiceRender playing;
+  playing.Memory = TuneMemory();
+  for (int f = 0; f < 60; ++f) playing.Run(TuneFrame(f));
+  ASSERT_TRUE(VoicePlausible(playing.Voice));
+  const std::vector<std::pair<const char*, void (*)(ConsoleVoice&)>> damages = {
+      {"duty", [](ConsoleVoice& v) { v.Pulse[1].Duty = 4; }},
+      {"pulse step", [](ConsoleVoice& v) { v.Pulse[0].Step = 8; }},
+      {"pulse timer", [](ConsoleVoice& v) { v.Pulse[0].StepCycles = 1; }},
+      {"triangle step", [](ConsoleVoice& v) { v.Triangle.Step = 32; }},
+      {"noise period", [](ConsoleVoice& v) { v.Noise.PeriodIndex = 16; }},
+      {"noise register", [](ConsoleVoice& v) { v.Noise.Shift = 0; }},
+      {"sample rate", [](ConsoleVoice& v) { v.Sample.RateIndex = 200; }},
+      {"sample level", [](ConsoleVoice& v) { v.Sample.Level = 128; }},
+      {"sequencer step", [](ConsoleVoice& v) { v.Frame.Step = 9; }},
+      {"ready count", [](ConsoleVoice& v) { v.ReadyCount = kStepRing + 1; }},
+      {"step origin", [](ConsoleVoice& v) { v.Steps.Origin = -1; }},
+      {"filter", [](ConsoleVoice& v) { v.Filters.Stage[1].PreviousOut = std::nan(""); }},
+      {"pending", [](ConsoleVoice& v) { v.Steps.Pending[7] = std::numeric_limits<float>::infinity(); }},
+      {"mixer level", [](ConsoleVoice& v) { v.Levels[2] = 31; }},
+  };
+  for (const auto& [what, damage] : damages) {
+    ConsoleVoice copy = playing.Voice;
+    damage(copy);
+    EXPECT_FALSE(VoicePlausible(copy)) << what;
+  }
 }
 
 // The buffers are sized for the longest frame at the highest rate, stretched
