@@ -17,6 +17,7 @@
 #include "core/Machine.h"
 #include "sound/Sound.h"
 #include "sound/devices/FluidSynthMidiOut.h"
+#include "sound/devices/SdlPcmOut.h"
 #include "sound/devices/SdlWaveOut.h"
 #include "sound/devices/SoundCapture.h"
 
@@ -101,6 +102,40 @@ TEST(LiveDevices, WaveOutputHandsBackEachBufferInOrder) {
   EXPECT_FALSE(out.Write(0, buffer.data(), 255));
 }
 
+TEST(LiveDevices, PcmOutputPlaysItsQueueAwayAndClosesEmpty) {
+  AudioDriver driver("dummy");
+  SdlPcmOut out;
+  ASSERT_TRUE(out.Open(48000));
+  EXPECT_FALSE(out.Open(48000));  // one device at a time
+  // A frame and a half of a square wave: all of it is waiting at first, and
+  // what is waiting only ever shrinks as the device plays.
+  std::vector<int16_t> frame(1200);
+  for (size_t i = 0; i < frame.size(); ++i) frame[i] = (i / 40) % 2 ? 8000 : -8000;
+  out.Queue(frame.data(), frame.size());
+  out.Queue(frame.data(), frame.size() / 2);
+  size_t last = out.Queued();
+  EXPECT_GT(last, frame.size());
+  EXPECT_LE(last, frame.size() * 3 / 2);
+  for (int i = 0; i < 500 && last > 0; ++i) {
+    SDL_Delay(10);
+    const size_t now = out.Queued();
+    EXPECT_LE(now, last);
+    last = now;
+  }
+  EXPECT_EQ(last, 0u);
+  // Closing drops anything still waiting; a closed device takes nothing.
+  out.Queue(frame.data(), frame.size());
+  out.Close();
+  EXPECT_EQ(out.Queued(), 0u);
+  out.Queue(frame.data(), frame.size());
+  EXPECT_EQ(out.Queued(), 0u);
+  out.Close();  // closing twice is harmless
+  // And it opens again after a close (a stop and a new start of the voice).
+  ASSERT_TRUE(out.Open(48000));
+  out.Queue(frame.data(), frame.size());
+  EXPECT_GT(out.Queued(), 0u);
+}
+
 TEST(LiveDevices, WithoutAnAudioDeviceOpeningFailsQuietlyAndEmulationGoesOn) {
   AudioDriver driver("no-such-driver");
   FluidSynthMidiOut midi;
@@ -109,6 +144,12 @@ TEST(LiveDevices, WithoutAnAudioDeviceOpeningFailsQuietlyAndEmulationGoesOn) {
   midi.Close();
   SdlWaveOut wave;
   EXPECT_FALSE(wave.Open(22050, 1, [](WaveNotice, int) {}));
+  SdlPcmOut pcm;
+  EXPECT_FALSE(pcm.Open(48000));
+  const int16_t sample = 1000;
+  pcm.Queue(&sample, 1);  // goes nowhere
+  EXPECT_EQ(pcm.Queued(), 0u);
+  pcm.Close();
 
   // The layer on the desktop devices: both back ends start, take every call
   // and stop, with nothing to play on.
