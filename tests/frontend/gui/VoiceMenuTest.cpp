@@ -1,7 +1,6 @@
-// "Som > Voz" in the main window: the two voices as exclusive items, the
-// choice kept with the settings, and while the console voice plays, the
-// chip's samples on the PCM device with the MIDI notes going only where they
-// are recorded, not to the synthesiser as well.
+// "Som > Voz": two exclusive voices, the choice kept with the settings, and
+// while the console voice plays, its samples on the PCM device and the MIDI
+// notes only where they are recorded, not on the synthesiser too.
 #include <algorithm>
 #include <cstdlib>
 
@@ -12,62 +11,32 @@
 
 namespace {
 
-bool IsNoteOn(uint32_t message) { return (message & 0xF0) == 0x90 && ((message >> 16) & 0x7F) != 0; }
-
-size_t NotesOn(const std::vector<uint32_t>& messages) {
-  return static_cast<size_t>(std::count_if(messages.begin(), messages.end(), IsNoteOn));
+TEST_F(FormTest, VoiceItemsAreExclusiveAndTheChoiceIsKept) {
+  for (int stored : {-1, 1, 0, 7}) {  // -1: nothing stored yet
+    if (stored >= 0) Store(QStringLiteral("SoundVoice"), stored);
+    Open();
+    auto* voz = form->findChild<QMenu*>(QStringLiteral("Voz1"));
+    ASSERT_TRUE(voz && form->Som1->actions().contains(voz->menuAction()));
+    EXPECT_EQ(voz->title(), QStringLiteral("Voz"));
+    EXPECT_EQ(voz->actions(), (QList<QAction*>{Item("SintetizadorMIDI1"), Item("Console1")}));
+    EXPECT_EQ(Item("SintetizadorMIDI1")->text(), QStringLiteral("Sintetizador MIDI"));
+    EXPECT_EQ(Item("Console1")->text(), QStringLiteral("Console"));
+    const bool console = stored == 1;
+    EXPECT_EQ(Item("Console1")->isChecked(), console) << stored;
+    EXPECT_NE(Item("SintetizadorMIDI1")->isChecked(), console) << stored;
+    EXPECT_EQ(form->machine().Voice, console ? SoundVoice::Console : SoundVoice::Midi) << stored;
+    EXPECT_EQ(Log().contains(QStringLiteral("Configuração \"SoundVoice\" inválida; usando 0.")), stored == 7);
+    // The other voice, chosen, is taken at once and stored at exit.
+    Item(console ? "SintetizadorMIDI1" : "Console1")->trigger();
+    EXPECT_EQ(Item("Console1")->isChecked(), !console);
+    EXPECT_EQ(form->machine().Voice, console ? SoundVoice::Midi : SoundVoice::Console);
+    Close();
+    EXPECT_EQ(Stored(QStringLiteral("SoundVoice")).toInt(), console ? 0 : 1);
+  }
 }
 
-TEST_F(FormTest, VoiceItemsAreExclusiveTakeEffectAtOnceAndAreKept) {
-  Open();
-  QAction* midi = Item("SintetizadorMIDI1");
-  QAction* console = Item("Console1");
-  ASSERT_NE(midi, nullptr);
-  ASSERT_NE(console, nullptr);
-  // Both live in "Som > Voz", MIDI chosen as the window was designed.
-  auto* voz = form->findChild<QMenu*>(QStringLiteral("Voz1"));
-  ASSERT_NE(voz, nullptr);
-  EXPECT_EQ(voz->title(), QStringLiteral("Voz"));
-  EXPECT_TRUE(form->Som1->actions().contains(voz->menuAction()));
-  EXPECT_EQ(voz->actions(), (QList<QAction*>{midi, console}));
-  EXPECT_EQ(midi->text(), QStringLiteral("Sintetizador MIDI"));
-  EXPECT_EQ(console->text(), QStringLiteral("Console"));
-  EXPECT_TRUE(midi->isChecked());
-  EXPECT_FALSE(console->isChecked());
-  EXPECT_EQ(form->machine().Voice, SoundVoice::Midi);
-
-  console->trigger();
-  EXPECT_TRUE(console->isChecked());
-  EXPECT_FALSE(midi->isChecked());
-  EXPECT_EQ(form->machine().Voice, SoundVoice::Console);
-  Close();
-  EXPECT_EQ(Stored(QStringLiteral("SoundVoice")).toInt(), 1);
-
-  // A restart comes back on the console voice; choosing MIDI again is kept too.
-  Open();
-  EXPECT_TRUE(Item("Console1")->isChecked());
-  EXPECT_FALSE(Item("SintetizadorMIDI1")->isChecked());
-  EXPECT_EQ(form->machine().Voice, SoundVoice::Console);
-  Item("SintetizadorMIDI1")->trigger();
-  EXPECT_EQ(form->machine().Voice, SoundVoice::Midi);
-  EXPECT_FALSE(Item("Console1")->isChecked());
-  Close();
-  EXPECT_EQ(Stored(QStringLiteral("SoundVoice")).toInt(), 0);
-
-  // A voice this window does not know plays MIDI, and the log says why.
-  Store(QStringLiteral("SoundVoice"), 7);
-  Open();
-  EXPECT_TRUE(Item("SintetizadorMIDI1")->isChecked());
-  EXPECT_EQ(form->machine().Voice, SoundVoice::Midi);
-  EXPECT_TRUE(Log().contains(QStringLiteral("Configuração \"SoundVoice\" inválida; usando 0.")))
-      << Log().join('\n').toStdString();
-}
-
-// The demo's music through a whole switch and back, all within one run: the
-// synthesiser (a recording device here) falls silent the moment the console
-// voice is chosen and picks the music up again when MIDI is chosen back;
-// meanwhile the chip's samples reach the PCM device and the recording tap
-// keeps every note.
+// The demo's music through a switch to the console voice and back, in one
+// run, on a recording synthesiser and PCM device and with a recording tap.
 TEST_F(FormTest, TheConsoleVoiceTakesTheMusicFromTheSynthesiserAndGivesItBack) {
   auto synthesiser = std::make_shared<MidiRecording>();
   auto samples = std::make_shared<std::vector<int16_t>>();
@@ -77,59 +46,45 @@ TEST_F(FormTest, TheConsoleVoiceTakesTheMusicFromTheSynthesiserAndGivesItBack) {
   Open();
   auto tapped = std::make_shared<MidiRecording>();
   SoundAttachTap(*form->machine().Sound, std::make_shared<RecordingMidiOut>(tapped));
-
-  size_t synthAtConsole = 0, synthBeforeMidi = 0, tapAtConsole = 0, tapAtMidi = 0, samplesAtMidi = 0;
-  int64_t framesAtConsole = 0, framesAtMidi = 0;
+  // The events and samples at the two switches.
+  size_t synthAt[2]{}, tapAt[2]{}, samplesAt = 0;
+  int64_t framesAt[2]{};
   int ticks = 0;
   nextRomFile = QStringLiteral(VIREL_DEMO_ROM);
   RunFrames([&] { Item("mnuLoadROM")->trigger(); },
             [&] {
-              ++ticks;
-              if (ticks == 90) {
-                synthAtConsole = synthesiser->events.size();
-                tapAtConsole = tapped->Messages().size();
-                framesAtConsole = form->FramesRun();
-                Item("Console1")->trigger();
-              }
-              if (ticks == 240) {
-                synthBeforeMidi = synthesiser->events.size();
-                tapAtMidi = tapped->Messages().size();
-                samplesAtMidi = samples->size();
-                framesAtMidi = form->FramesRun();
-                Item("SintetizadorMIDI1")->trigger();
+              if (++ticks % 150 == 90 && ticks < 300) {
+                const int at = ticks / 150;
+                synthAt[at] = synthesiser->events.size();
+                tapAt[at] = tapped->Messages().size();
+                framesAt[at] = form->FramesRun();
+                samplesAt = samples->size();
+                Item(at == 0 ? "Console1" : "SintetizadorMIDI1")->trigger();
               }
               return ticks >= 390;
             });
-  ASSERT_GE(ticks, 390);
-
-  // Before the switch the synthesiser played the notes and no sample was made.
-  EXPECT_GT(NotesOn(synthesiser->MessagesFrom(0)), 0u);
-  // At the switch it was cut and closed, and nothing reached it until MIDI came back.
-  const std::vector<MidiEvent> duringConsole(synthesiser->events.begin() + synthAtConsole,
-                                             synthesiser->events.begin() + synthBeforeMidi);
-  ASSERT_FALSE(duringConsole.empty());
-  EXPECT_EQ(duringConsole.back().kind, MidiEvent::Kind::Close);
-  const auto noteOn = [](const MidiEvent& e) {
-    return e.kind == MidiEvent::Kind::Message && IsNoteOn(e.message);
+  const auto isNoteOn = [](uint32_t m) { return (m & 0xF0) == 0x90 && (m >> 16) != 0; };
+  const auto noteOn = [&](const MidiEvent& e) {
+    return e.kind == MidiEvent::Kind::Message && isNoteOn(e.message);
   };
-  EXPECT_EQ(std::count_if(duringConsole.begin(), duringConsole.end(), noteOn), 0);
-  // Back on MIDI a new synthesiser opened and plays again.
-  ASSERT_GT(synthesiser->events.size(), synthBeforeMidi);
-  EXPECT_EQ(synthesiser->events[synthBeforeMidi].kind, MidiEvent::Kind::Open);
-  EXPECT_GT(std::count_if(synthesiser->events.begin() + synthBeforeMidi, synthesiser->events.end(), noteOn),
-            0);
-
-  // The chip was heard while chosen, about 800 samples a frame, and not after.
-  const auto consoleFrames = static_cast<double>(framesAtMidi - framesAtConsole);
-  ASSERT_GT(consoleFrames, 0);
-  EXPECT_GT(static_cast<double>(samplesAtMidi), (consoleFrames - 2) * 790);
-  EXPECT_LT(static_cast<double>(samplesAtMidi), (consoleFrames + 2) * 810);
-  EXPECT_EQ(samples->size(), samplesAtMidi);
+  const auto& events = synthesiser->events;
+  ASSERT_TRUE(ticks >= 390 && synthAt[1] > synthAt[0] && events.size() > synthAt[1]);
+  // The synthesiser played before the switch, was closed at it and got no
+  // note until MIDI came back; then a new one opened and played again.
+  EXPECT_GT(std::count_if(events.begin(), events.begin() + synthAt[0], noteOn), 0);
+  EXPECT_EQ(events[synthAt[1] - 1].kind, MidiEvent::Kind::Close);
+  EXPECT_EQ(std::count_if(events.begin() + synthAt[0], events.begin() + synthAt[1], noteOn), 0);
+  EXPECT_EQ(events[synthAt[1]].kind, MidiEvent::Kind::Open);
+  EXPECT_GT(std::count_if(events.begin() + synthAt[1], events.end(), noteOn), 0);
+  // The recording tap kept the notes while the chip played.
+  const std::vector<uint32_t> tapNotes = tapped->Messages();
+  EXPECT_GT(std::count_if(tapNotes.begin() + tapAt[0], tapNotes.begin() + tapAt[1], isNoteOn), 0);
+  // The chip made about 800 samples a frame while chosen, none before or after.
+  const auto frames = static_cast<double>(framesAt[1] - framesAt[0]);
+  EXPECT_GT(static_cast<double>(samplesAt), (frames - 2) * 790);
+  EXPECT_LT(static_cast<double>(samplesAt), (frames + 2) * 810);
+  EXPECT_EQ(samples->size(), samplesAt);
   EXPECT_TRUE(std::any_of(samples->begin(), samples->end(), [](int16_t s) { return std::abs(s) > 500; }));
-
-  // The recording tap had the notes all along, the console voice's stretch included.
-  const std::vector<uint32_t> all = tapped->Messages();
-  EXPECT_GT(NotesOn({all.begin() + tapAtConsole, all.begin() + tapAtMidi}), 0u);
   SoundDetachTap(*form->machine().Sound);
 }
 
