@@ -143,6 +143,7 @@ VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
     // lack them and keep their defaults.
     read.Text("MidiOutPort", s.MidiOutPort);
     read.Int("TamanhoJanela", s.WindowSize, kMinWindowSize, kMaxWindowSize, true);
+    read.Int("SoundVoice", s.SoundVoice, 0, 1);
     store.CloseKey();
   }
   LoadPad(store, read, 0, s.Pads[0]);
@@ -169,6 +170,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     store.WriteString("Path", s.Path);
     store.WriteString("MidiOutPort", s.MidiOutPort);
     store.WriteInteger("TamanhoJanela", s.WindowSize);
+    store.WriteInteger("SoundVoice", s.SoundVoice);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

@@ -65,6 +65,9 @@ struct VirelSettings {
   // "Saída MIDI": the output port the notes go to; empty for the internal
   // synthesiser. Read and written after every other general value.
   std::string MidiOutPort;
+  // "Som > Voz": 0 plays the music as MIDI notes, 1 through the console's own
+  // sound chip.
+  int32_t SoundVoice = 0;
 };
 
 constexpr int kMinWindowSize = 1;

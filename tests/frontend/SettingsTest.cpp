@@ -98,6 +98,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.Pads[0].Keys = {1, 2, 3, 4, 5, 6, 7, 8};
   out.Pads[1].JoystickEnabled = true;
   out.MidiOutPort = "Sintetizador Externo:entrada 1";
+  out.SoundVoice = 1;
   MemoryStore store;
   SaveSettings(store, out);
   VirelSettings in = LoadSettings(store);
@@ -120,6 +121,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.Pads[0].Keys, out.Pads[0].Keys);
   EXPECT_TRUE(in.Pads[1].JoystickEnabled);
   EXPECT_EQ(in.MidiOutPort, out.MidiOutPort);
+  EXPECT_EQ(in.SoundVoice, 1);
   // Defaults are written too, so the store is complete after the first exit.
   EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
 }
@@ -143,6 +145,12 @@ TEST(Settings, StoredValuesThatNeedCare) {
     MemoryStore store;
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).WindowSize, c.expected) << c.stored;
+  }
+  // A voice the window does not know plays MIDI (the window logs it, as its test shows).
+  for (Case c : {Case{"SoundVoice", 2, 0}, Case{"SoundVoice", -1, 0}, Case{"SoundVoice", 1, 1}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).SoundVoice, c.expected) << c.stored;
   }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
@@ -219,7 +227,8 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela"});
+  expected.insert(expected.end(),
+                  {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela", "/SoundVoice"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -237,6 +246,7 @@ TEST(Settings, ReadAndWriteOrder) {
   for (int i = 1; i <= 5; ++i) read.push_back("/FAV" + std::to_string(i));
   read.push_back("/MidiOutPort");
   read.push_back("/TamanhoJanela");
+  read.push_back("/SoundVoice");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);

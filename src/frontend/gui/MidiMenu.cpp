@@ -97,10 +97,10 @@ void TMidiMenu::InstallDevice() {
   if (!choice_.empty()) {
     devices.midi = MidiPortFactory(choice_, [this](const std::string& line) { form_.AppendLog(line); });
   } else {
-    devices.midi = internal_;
+    devices.midi = synthesiserSilenced_ ? nullptr : internal_;
   }
 #else
-  devices.midi = internal_;
+  devices.midi = synthesiserSilenced_ ? nullptr : internal_;
 #endif
   SetSoundDevices(*form_.machine().Sound, std::move(devices));
 }
@@ -112,6 +112,15 @@ void TMidiMenu::Choose(const std::string& port) {
   SintetizadorInterno1->setChecked(choice_.empty());
   InstallDevice();
   // Playing now: the old device falls silent, the new one picks the notes up.
+  SoundSwitchMidiDevice(*form_.machine().Sound);
+}
+
+void TMidiMenu::SetSynthesiserSilenced(bool silenced) {
+  if (silenced == synthesiserSilenced_) return;
+  synthesiserSilenced_ = silenced;
+  // A port plays on whichever voice is heard; only the synthesiser changes.
+  if (!choice_.empty()) return;
+  InstallDevice();
   SoundSwitchMidiDevice(*form_.machine().Sound);
 }
 

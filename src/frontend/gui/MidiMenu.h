@@ -36,6 +36,10 @@ class TMidiMenu : public QObject {
   const std::string& Choice() const { return choice_; }
   // Chooses the internal synthesiser (empty) or a port, taking effect at once.
   void Choose(const std::string& port);
+  // While the console voice plays the music the internal synthesiser is not
+  // installed (it would play the same music twice); a chosen port and a
+  // recording keep receiving every message. Takes effect at once.
+  void SetSynthesiserSilenced(bool silenced);
 
   bool Recording() const { return recorder_ != nullptr; }
   // Ends the recording, if one runs, and writes its file; a file that
@@ -59,6 +63,7 @@ class TMidiMenu : public QObject {
   QActionGroup* group_ = nullptr;
   std::vector<QAction*> portItems_;
   std::string choice_;
+  bool synthesiserSilenced_ = false;
   std::function<std::unique_ptr<MidiOut>()> internal_;
   std::shared_ptr<MidiRecorder> recorder_;
   QString recordPath_;

@@ -267,9 +267,16 @@ void TfrmNES::CreateMenus() {
   Estreo1 = Radio(channels, Item(this, "Estreo1", QStringLiteral("Estéreo")), true);
   Mono1 = Radio(channels, Item(this, "Mono1", QStringLiteral("Mono")), false);
   Canais1->addActions({Estreo1, Mono1});
+  Voz1 = SubMenu(Som1, "Voz1", QStringLiteral("Voz"));
+  auto* voices = new QActionGroup(this);
+  SintetizadorMIDI1 =
+      Radio(voices, Item(this, "SintetizadorMIDI1", QStringLiteral("Sintetizador MIDI")), true);
+  Console1 = Radio(voices, Item(this, "Console1", QStringLiteral("Console")), false);
+  Voz1->addActions({SintetizadorMIDI1, Console1});
   Som1->addAction(abltsom);
   Som1->addMenu(Frequencia1);
   Som1->addMenu(Canais1);
+  Som1->addMenu(Voz1);
   bar->addMenu(Som1);
 
   mnuCPU = SubMenu(this, "mnuCPU", QStringLiteral("&CPU"));
@@ -336,6 +343,8 @@ void TfrmNES::CreateMenus() {
   bind(mnuDebug, &TfrmNES::mnuDebugClick);
   bind(mnuAbout, &TfrmNES::mnuAboutClick);
   bind(abltsom, &TfrmNES::abltsomClick);
+  connect(SintetizadorMIDI1, &QAction::triggered, this, [this] { ChooseVoice(SoundVoice::Midi); });
+  connect(Console1, &QAction::triggered, this, [this] { ChooseVoice(SoundVoice::Console); });
   bind(elaCheia1, &TfrmNES::ToggleFullScreen);
   connect(mnusvecpd, &QAction::triggered, this, [this] { Command([this] { SaveState(*machine_); }); });
   connect(mnuldacpd, &QAction::triggered, this, [this] { Command([this] { LoadState(*machine_); }); });
@@ -483,6 +492,7 @@ void TfrmNES::ApplyLoadedSettings() {
   machine_->SoundVolume = s.SoundVolume;
   for (int i = 0; i < 5; ++i) machine_->ChannelEnabled[i] = s.SoundChannel[i];
   midiMenu_->ApplyStoredChoice(s.MidiOutPort);
+  ChooseVoice(s.SoundVoice == 1 ? SoundVoice::Console : SoundVoice::Midi);
 }
 
 void TfrmNES::CollectSettings() {
@@ -498,6 +508,7 @@ void TfrmNES::CollectSettings() {
   s.SoundVolume = machine_->SoundVolume;
   for (int i = 0; i < 5; ++i) s.SoundChannel[i] = machine_->ChannelEnabled[i];
   s.MidiOutPort = midiMenu_->Choice();
+  s.SoundVoice = machine_->Voice == SoundVoice::Console ? 1 : 0;
 }
 
 void TfrmNES::ApplyKeyBindings() {

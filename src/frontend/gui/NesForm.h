@@ -73,7 +73,7 @@ class TfrmNES : public QMainWindow, public Host {
   QLabel* StatusPanel0 = nullptr;
   TStatusIcons* StatusPanel1 = nullptr;
   QMenu *mnuFile, *Favoritos1, *Vdeo1, *Memoria1, *TamanhoJanela1, *Efeitos1, *Nosise1, *Som1, *Frequencia1,
-      *Canais1, *mnuCPU, *Joystick1, *Joystick11, *Help1;
+      *Canais1, *Voz1, *mnuCPU, *Joystick1, *Joystick11, *Help1;
   QAction *mnuLoadROM, *mnuFreeROM, *mnuSavesnapshot, *LocalizarRoms1, *mnuSettings, *mnuRom, *N6,
       *MRUSeparator, *mnuExit;
   std::array<QAction*, kListSize> FAV{}, MRU{};
@@ -81,6 +81,7 @@ class TfrmNES : public QMainWindow, public Host {
   std::array<QAction*, 4> SprayLevels{};  // N01, n11, n21, N51
   std::array<QAction*, 4> WindowSizes{};  // 1x to 4x
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
+  QAction *SintetizadorMIDI1, *Console1;  // "Voz"
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
   QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
 
@@ -98,6 +99,11 @@ class TfrmNES : public QMainWindow, public Host {
   void mnuAboutClick();
   void mnuSavesnapshotClick();
   void abltsomClick();
+  // "Som > Voz": who plays the music, at once. The console voice joins a
+  // running game from its sound registers; while it plays, the default
+  // synthesiser stays silent (a chosen MIDI port and a recording still get
+  // every note).
+  void ChooseVoice(SoundVoice voice);
   void mnuFileClick();
   void Favoritos1Click();
   void mnuCPUClick();

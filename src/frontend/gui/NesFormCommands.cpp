@@ -13,10 +13,12 @@
 #include "cartridge/gui/RomPropertyForm.h"
 #include "debugger/gui/DebugForm.h"
 #include "frontend/gui/AboutForm.h"
+#include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/SettingForm.h"
 #include "sound/Sound.h"
+#include "sound/VoiceOutput.h"
 #include "video/Screenshot.h"
 #include "video/gui/DXDraw.h"
 
@@ -128,6 +130,18 @@ void TfrmNES::abltsomClick() {
     SoundStop(*machine_->Sound);
   }
   StatusPanel1->update();
+}
+
+void TfrmNES::ChooseVoice(SoundVoice voice) {
+  const bool console = voice == SoundVoice::Console;
+  Console1->setChecked(console);
+  SintetizadorMIDI1->setChecked(!console);
+  if (machine_->Voice == voice) return;
+  machine_->Voice = voice;
+  // The chip's device is let go at once rather than left open playing
+  // silence; the next frame with the console voice opens it again.
+  if (!console) VoiceCloseOutput(*machine_->Sound);
+  midiMenu_->SetSynthesiserSilenced(console);
 }
 
 void TfrmNES::mnuFileClick() {

@@ -23,6 +23,7 @@
 #include "frontend/gui/WindowDriver.h"
 #ifdef VIREL_WITH_DEVICES
 #include "sound/devices/FluidSynthMidiOut.h"
+#include "sound/devices/SdlPcmOut.h"
 #include "sound/devices/SdlWaveOut.h"
 #endif
 
@@ -109,9 +110,11 @@ int main(int argc, char* argv[]) {
   SoundDeviceFactory devices;
 #ifdef VIREL_WITH_DEVICES
   // Notes go to the General MIDI synthesiser; rates above 8192 stream 8-bit
-  // PCM instead. Either opens quietly to nothing where there is no device.
+  // PCM instead; the console voice plays 16-bit samples of its own. Each
+  // opens quietly to nothing where there is no device.
   devices.midi = [] { return std::make_unique<FluidSynthMidiOut>(); };
   devices.wave = [] { return std::make_unique<SdlWaveOut>(); };
+  devices.pcm = [] { return std::make_unique<SdlPcmOut>(); };
 #endif
   TfrmNES form(arguments, nullptr, std::move(devices));
   form.show();

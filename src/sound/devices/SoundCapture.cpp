@@ -9,6 +9,7 @@
 #include "sound/Sound.h"
 #include "sound/devices/FluidSynthMidiOut.h"
 #include "sound/devices/OfflineRender.h"
+#include "sound/devices/SdlPcmOut.h"
 #include "sound/devices/SdlWaveOut.h"
 
 SoundCapture::SoundCapture(std::string midiLogPath, std::string wavPath)
@@ -48,5 +49,6 @@ void InstallDesktopSoundDevices(SoundLayer& layer) {
   SoundDeviceFactory factory;
   factory.midi = [] { return std::make_unique<FluidSynthMidiOut>(); };
   factory.wave = [] { return std::make_unique<SdlWaveOut>(); };
+  factory.pcm = [] { return std::make_unique<SdlPcmOut>(); };
   SetSoundDevices(layer, std::move(factory));
 }

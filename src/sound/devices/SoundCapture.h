@@ -32,5 +32,6 @@ class SoundCapture {
   std::shared_ptr<MidiRecording> recording_ = std::make_shared<MidiRecording>();
 };
 
-// Installs the live devices: FluidSynth through SDL2 for MIDI, SDL2 for wave.
+// Installs the live devices: FluidSynth through SDL2 for MIDI, SDL2 for wave
+// and for the console voice.
 void InstallDesktopSoundDevices(SoundLayer& layer);

@@ -17,6 +17,7 @@
 #include "core/Machine.h"
 #include "sound/Sound.h"
 #include "sound/devices/FluidSynthMidiOut.h"
+#include "sound/devices/SdlPcmOut.h"
 #include "sound/devices/SdlWaveOut.h"
 #include "sound/devices/SoundCapture.h"
 
@@ -101,6 +102,28 @@ TEST(LiveDevices, WaveOutputHandsBackEachBufferInOrder) {
   EXPECT_FALSE(out.Write(0, buffer.data(), 255));
 }
 
+TEST(LiveDevices, PcmOutputPlaysItsQueueAwayAndOpensAgainAfterClosing) {
+  AudioDriver driver("dummy");
+  SdlPcmOut out;
+  const std::vector<int16_t> frame(1600, 4000);
+  for (int round = 0; round < 2; ++round) {
+    ASSERT_TRUE(out.Open(48000));
+    out.Queue(frame.data(), frame.size());
+    size_t last = out.Queued();
+    EXPECT_GT(last, frame.size() / 2);
+    // What waits only shrinks as the device plays, down to nothing.
+    for (int i = 0; i < 500 && last > 0; ++i) {
+      SDL_Delay(10);
+      EXPECT_LE(out.Queued(), last);
+      last = out.Queued();
+    }
+    EXPECT_EQ(last, 0u);
+    out.Queue(frame.data(), frame.size());
+    out.Close();  // drops what still waits
+    EXPECT_EQ(out.Queued(), 0u);
+  }
+}
+
 TEST(LiveDevices, WithoutAnAudioDeviceOpeningFailsQuietlyAndEmulationGoesOn) {
   AudioDriver driver("no-such-driver");
   FluidSynthMidiOut midi;
@@ -109,6 +132,10 @@ TEST(LiveDevices, WithoutAnAudioDeviceOpeningFailsQuietlyAndEmulationGoesOn) {
   midi.Close();
   SdlWaveOut wave;
   EXPECT_FALSE(wave.Open(22050, 1, [](WaveNotice, int) {}));
+  SdlPcmOut pcm;
+  EXPECT_FALSE(pcm.Open(48000));
+  pcm.Queue(std::vector<int16_t>(800).data(), 800);  // goes nowhere
+  EXPECT_EQ(pcm.Queued(), 0u);
 
   // The layer on the desktop devices: both back ends start, take every call
   // and stop, with nothing to play on.
