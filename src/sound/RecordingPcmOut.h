@@ -1,7 +1,7 @@
 // A PCM device that keeps what it is given: the headless runner's console
 // voice, written to a WAV file after the run, and the tests'. It reports its
-// queue always at the voice's aim, so the pace never moves and a run renders
-// the same samples every time.
+// queue always at `queued` (by default the voice's aim, so the pace never
+// moves and a run renders the same samples every time).
 #pragma once
 
 #include <memory>
@@ -12,14 +12,17 @@
 
 class RecordingPcmOut final : public PcmOut {
  public:
-  explicit RecordingPcmOut(std::shared_ptr<std::vector<int16_t>> samples) : samples_(std::move(samples)) {}
+  explicit RecordingPcmOut(std::shared_ptr<std::vector<int16_t>> samples,
+                           size_t queued = kVoiceRate * kVoiceQueueTargetMs / 1000)
+      : samples_(std::move(samples)), queued_(queued) {}
   bool Open(int) override { return true; }
   void Queue(const int16_t* samples, size_t count) override {
     samples_->insert(samples_->end(), samples, samples + count);
   }
-  size_t Queued() const override { return kVoiceRate * kVoiceQueueTargetMs / 1000; }
+  size_t Queued() const override { return queued_; }
   void Close() override {}
 
  private:
   std::shared_ptr<std::vector<int16_t>> samples_;
+  size_t queued_;
 };

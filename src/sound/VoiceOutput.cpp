@@ -68,6 +68,14 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
   const int32_t volume = std::clamp(m.SoundVolume, 0, 255);
   for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * volume / 255);
   if (PcmOut* out = Output(*m.Sound)) {
+    // A queue that has run dry (the start, a pause, a dialog) is first
+    // filled to its aim with silence: frames arrive in bursts of one
+    // frame's samples, and without that cushion each would play out before
+    // the next came, with a crackle at every late one.
+    if (out->Queued() < kTargetQueued / 4) {
+      const std::array<int16_t, static_cast<size_t>(kTargetQueued)> silence{};
+      out->Queue(silence.data(), silence.size() - out->Queued());
+    }
     out->Queue(samples.data(), count);
     VoiceSetRatio(v, VoicePaceRatio(out->Queued()));
   }

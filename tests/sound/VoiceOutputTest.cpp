@@ -89,4 +89,26 @@ TEST(VoiceOutput, TheQueuesFillStepsThePaceByAtMostHalfAPercent) {
   }
 }
 
+// A device whose queue has run dry (the start, after a pause) gets the
+// queue's aim of silence first, then the frame.
+TEST(VoiceOutput, ADryQueueIsCushionedWithSilenceFirst) {
+  SoundOnHost host;
+  Machine m;
+  m.host = &host;
+  host.machine = &m;
+  m.Voice = SoundVoice::Console;
+  auto samples = std::make_shared<std::vector<int16_t>>();
+  SoundDeviceFactory devices;
+  devices.pcm = [samples] { return std::make_unique<RecordingPcmOut>(samples, 0); };
+  SetSoundDevices(*m.Sound, devices);
+  ASSERT_TRUE(StartCartridge(m, VIREL_DEMO_ROM));
+  host.budget = 2;
+  RunOrContinue(m);
+  const size_t cushion = kVoiceRate * kVoiceQueueTargetMs / 1000;
+  const size_t frame = static_cast<size_t>(kVoiceRate / 60.0988);
+  ASSERT_NEAR(static_cast<double>(samples->size()), 2.0 * (cushion + frame), 4);
+  EXPECT_EQ(Peak(std::vector<int16_t>(samples->begin(), samples->begin() + cushion), 0), 0);
+  SoundStop(*m.Sound);
+}
+
 }  // namespace
