@@ -536,12 +536,12 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   // The chip's bytes are taken whole or not at all; a chip from a build
   // with another layout is left out, and the chip is brought back from the
   // registers instead.
-  bool voiceFits = voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice);
-  if (voiceFits) {
+  std::unique_ptr<ConsoleVoice> staged;
+  if (voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice)) {
     // Checked aside, in aligned storage, before it can replace the chip.
-    auto staged = std::make_unique<ConsoleVoice>();
+    staged = std::make_unique<ConsoleVoice>();
     std::memcpy(static_cast<void*>(staged.get()), voice.Rest().data(), sizeof(ConsoleVoice));
-    voiceFits = VoicePlausible(*staged);
+    if (!VoicePlausible(*staged)) staged.reset();
   }
   if (cpu.Bad() || picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
       (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))
@@ -596,8 +596,8 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   else if (frame.Present())
     frame.GetArray(m.FrameBuffer);
   m.SoundWrites.assign(writes.begin(), writes.end());
-  if (voiceFits) std::memcpy(static_cast<void*>(m.Chip.get()), voice.Rest().data(), sizeof(ConsoleVoice));
-  m.ChipInStep = voiceFits;
+  m.ChipInStep = staged != nullptr;
+  if (staged) m.Chip = std::move(staged);
   m.PaletteChanged = s.paletteChanged;
   m.FrameColors = s.frameColors;
   // The renderer's kept rows need nothing: each is checked against the name,

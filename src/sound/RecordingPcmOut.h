@@ -12,8 +12,7 @@
 
 class RecordingPcmOut final : public PcmOut {
  public:
-  explicit RecordingPcmOut(std::shared_ptr<std::vector<int16_t>> samples,
-                           size_t queued = kVoiceRate * kVoiceQueueTargetMs / 1000)
+  explicit RecordingPcmOut(std::shared_ptr<std::vector<int16_t>> samples, size_t queued = kVoiceQueueTarget)
       : samples_(std::move(samples)), queued_(queued) {}
   bool Open(int) override { return true; }
   void Queue(const int16_t* samples, size_t count) override {

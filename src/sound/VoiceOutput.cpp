@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr double kTargetQueued = kVoiceRate * kVoiceQueueTargetMs / 1000.0;
+constexpr double kTargetQueued = kVoiceQueueTarget;
 // How far the pace may move from the console's own: half a percent is far
 // below what an ear hears as pitch, and far above any drift between the
 // display's clock and the sound card's.
@@ -73,7 +73,7 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
     // frame's samples, and without that cushion each would play out before
     // the next came, with a crackle at every late one.
     if (out->Queued() < kTargetQueued / 4) {
-      const std::array<int16_t, static_cast<size_t>(kTargetQueued)> silence{};
+      const std::array<int16_t, kVoiceQueueTarget> silence{};
       out->Queue(silence.data(), silence.size() - out->Queued());
     }
     out->Queue(samples.data(), count);

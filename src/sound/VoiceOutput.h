@@ -5,6 +5,7 @@
 // beside it as always: recordings and MIDI ports keep their messages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -16,6 +17,7 @@ constexpr int kVoiceRate = 48000;
 // What the voice keeps queued on its device: enough to ride out a late
 // frame, little enough that a key press is heard at once.
 constexpr int kVoiceQueueTargetMs = 40;
+constexpr size_t kVoiceQueueTarget = kVoiceRate * kVoiceQueueTargetMs / 1000;  // in samples
 
 // Called by the engine once per frame, at its end.
 void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameCycles);

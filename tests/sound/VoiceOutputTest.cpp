@@ -77,7 +77,7 @@ TEST(VoiceOutput, SwitchingToTheConsoleVoiceMidGameIsHeardAtOnce) {
 }
 
 TEST(VoiceOutput, TheQueuesFillStepsThePaceByAtMostHalfAPercent) {
-  const size_t target = kVoiceRate * kVoiceQueueTargetMs / 1000;
+  const size_t target = kVoiceQueueTarget;
   struct Case {
     size_t queued;
     double ratio;
@@ -104,7 +104,7 @@ TEST(VoiceOutput, ADryQueueIsCushionedWithSilenceFirst) {
   ASSERT_TRUE(StartCartridge(m, VIREL_DEMO_ROM));
   host.budget = 2;
   RunOrContinue(m);
-  const size_t cushion = kVoiceRate * kVoiceQueueTargetMs / 1000;
+  const size_t cushion = kVoiceQueueTarget;
   const size_t frame = static_cast<size_t>(kVoiceRate / 60.0988);
   ASSERT_NEAR(static_cast<double>(samples->size()), 2.0 * (cushion + frame), 4);
   EXPECT_EQ(Peak(std::vector<int16_t>(samples->begin(), samples->begin() + cushion), 0), 0);
