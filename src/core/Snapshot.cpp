@@ -320,7 +320,7 @@ bool ReadSoundWrites(Reader r, std::vector<ApuWrite>& out) {
     x.Value = r.Get<uint8_t>();
     const bool sound =
         (x.Address >= 0x4000 && x.Address <= 0x4013) || x.Address == 0x4015 || x.Address == 0x4017;
-    if (r.Bad() || !sound || x.Cycle >= kLinesPerFrame * kCyclesPerLine) return false;
+    if (r.Bad() || !sound || x.Cycle >= kCyclesPerFrame) return false;
     out.push_back(x);
   }
   return true;

@@ -2,6 +2,7 @@
 
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 void ClassicEngine::Reset() { CpuReset(m_); }
 void ClassicEngine::Run() { CpuRun(m_); }
@@ -33,5 +34,4 @@ PictureView ClassicEngine::Picture() const { return {m_.FrameBuffer, m_.FrameCol
 
 std::span<const ApuWrite> ClassicEngine::SoundWrites() const { return m_.LastFrameSoundWrites; }
 
-// A frame is one hook call per line, each after a slice of one line's cycles.
-uint32_t ClassicEngine::FrameCycles() const { return kLinesPerFrame * kCyclesPerLine; }
+uint32_t ClassicEngine::FrameCycles() const { return kCyclesPerFrame; }

@@ -24,7 +24,7 @@ uint8_t FrameStart(Machine& m) {
   // whole frame's, and the new frame's start from none.
   std::swap(m.SoundWrites, m.LastFrameSoundWrites);
   m.SoundWrites.clear();
-  VoiceFrameEnd(m, m.LastFrameSoundWrites, kLinesPerFrame * kCyclesPerLine);
+  VoiceFrameEnd(m, m.LastFrameSoundWrites, kCyclesPerFrame);
   m.host->PollControllers();
   // The battery RAM is whole here: no instruction is half-way through it.
   AutosaveBatteryRam(m);

@@ -7,6 +7,9 @@
 
 #include "core/Machine.h"
 
+// A frame is one hook call per line, each after a slice of one line's cycles.
+constexpr uint32_t kCyclesPerFrame = kLinesPerFrame * kCyclesPerLine;
+
 uint8_t ScanlineHook(Machine& m);
 // The rest of the line-0 call that a stop at the frame start held back (the
 // mapper clock, the scroll latch, the sprite-0 test): run when a restored
