@@ -114,6 +114,31 @@ void SavePad(SettingsStore& store, int pad, const PadBindings& bindings) {
   store.CloseKey();
 }
 
+constexpr const char* kTimeKey = "TEMPO";
+
+void LoadTime(SettingsStore& store, Reader& read, TimeSettings& time) {
+  if (!store.OpenKey(kTimeKey)) return;
+  read.Key(kTimeKey);
+  for (int c = 0; c < kTimeCommandCount; ++c) read.Int(TimeCommandValueName(c), time.Keys[c], 0, kChordMax);
+  int32_t speed = time.FastForwardSpeed;
+  if (read.Int("VELOCIDADE", speed, 0, 8)) {
+    if (std::find(kFastForwardSpeeds.begin(), kFastForwardSpeeds.end(), speed) != kFastForwardSpeeds.end())
+      time.FastForwardSpeed = speed;
+  }
+  read.Int("REBOBINAR_MINUTOS", time.RewindMinutes, kMinRewindMinutes, kMaxRewindMinutes, true);
+  read.Int("ANTECIPAR", time.RunAhead, 0, kMaxRunAhead, true);
+  store.CloseKey();
+}
+
+void SaveTime(SettingsStore& store, const TimeSettings& time) {
+  if (!store.OpenKey(kTimeKey)) return;
+  for (int c = 0; c < kTimeCommandCount; ++c) store.WriteInteger(TimeCommandValueName(c), time.Keys[c]);
+  store.WriteInteger("VELOCIDADE", time.FastForwardSpeed);
+  store.WriteInteger("REBOBINAR_MINUTOS", time.RewindMinutes);
+  store.WriteInteger("ANTECIPAR", time.RunAhead);
+  store.CloseKey();
+}
+
 }  // namespace
 
 VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
@@ -148,6 +173,7 @@ VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
   }
   LoadPad(store, read, 0, s.Pads[0]);
   LoadPad(store, read, 1, s.Pads[1]);
+  LoadTime(store, read, s.Time);
   return s;
 }
 
@@ -175,6 +201,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
   }
   SavePad(store, 0, s.Pads[0]);
   SavePad(store, 1, s.Pads[1]);
+  SaveTime(store, s.Time);
 }
 
 void ApplyScreenSwitch(VirelSettings& s, std::string_view argument) {

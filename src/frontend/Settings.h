@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "frontend/Controllers.h"
+#include "frontend/TimeSettings.h"
 
 // A per-user store of named values grouped under three keys: the general key
 // (empty name) and the controller keys "JOY1" and "JOY2". Integers and
@@ -68,6 +69,8 @@ struct VirelSettings {
   // "Som > Voz": 0 plays the music as MIDI notes, 1 through the console's own
   // sound chip.
   int32_t SoundVoice = 0;
+  // Under the key "TEMPO", after both controllers.
+  TimeSettings Time;
 };
 
 constexpr int kMinWindowSize = 1;

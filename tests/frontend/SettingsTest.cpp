@@ -152,6 +152,21 @@ TEST(Settings, StoredValuesThatNeedCare) {
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).SoundVoice, c.expected) << c.stored;
   }
+  // Time controls: a speed not offered keeps 4x, history and run-ahead are
+  // clamped, a key code beyond any chord is refused.
+  for (Case c : {Case{"VELOCIDADE", 3, 4}, Case{"VELOCIDADE", 0, 0}, Case{"VELOCIDADE", 8, 8},
+                 Case{"REBOBINAR_MINUTOS", 0, 1}, Case{"REBOBINAR_MINUTOS", 500, 60}, Case{"ANTECIPAR", 9, 3},
+                 Case{"ANTECIPAR", 2, 2}, Case{"REBOBINAR", 0x800, 8}, Case{"REBOBINAR", 0x141, 0x141}}) {
+    MemoryStore store;
+    store.keys["TEMPO"][c.name] = c.stored;
+    const TimeSettings t = LoadSettings(store).Time;
+    const std::string name = c.name;
+    const int32_t got = name == "VELOCIDADE"          ? t.FastForwardSpeed
+                        : name == "REBOBINAR_MINUTOS" ? t.RewindMinutes
+                        : name == "ANTECIPAR"         ? t.RunAhead
+                                                      : t.Keys[tcRewind];
+    EXPECT_EQ(got, c.expected) << c.name << " " << c.stored;
+  }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
   store.keys[""]["SoundFrequencia"] = 33;
@@ -214,8 +229,9 @@ TEST(Settings, KeysThatCannotBeOpened) {
   EXPECT_EQ(s.Pads[0].Keys, kDefaultPad1.Keys);
   // Saving skips the keys that cannot be opened and still writes the others.
   SaveSettings(store, s);
-  for (const std::string& w : store.writes) EXPECT_EQ(w.rfind("JOY2/", 0), 0u) << w;
-  EXPECT_EQ(store.writes.size(), 9u);
+  for (const std::string& w : store.writes)
+    EXPECT_TRUE(w.rfind("JOY2/", 0) == 0 || w.rfind("TEMPO/", 0) == 0) << w;
+  EXPECT_EQ(store.writes.size(), 9u + kTimeCommandCount + 3);
 }
 
 TEST(Settings, ReadAndWriteOrder) {
@@ -234,6 +250,14 @@ TEST(Settings, ReadAndWriteOrder) {
       expected.push_back(std::string(key) + "/" + name);
     }
   }
+  const auto timeNames = [] {
+    std::vector<std::string> names;
+    for (int c = 0; c < kTimeCommandCount; ++c) names.push_back("TEMPO/" + TimeCommandValueName(c));
+    for (const char* name : {"VELOCIDADE", "REBOBINAR_MINUTOS", "ANTECIPAR"})
+      names.push_back(std::string("TEMPO/") + name);
+    return names;
+  }();
+  expected.insert(expected.end(), timeNames.begin(), timeNames.end());
   EXPECT_EQ(store.writes, expected);
 
   LoadSettings(store);
@@ -252,6 +276,7 @@ TEST(Settings, ReadAndWriteOrder) {
       read.push_back(std::string(key) + "/" + name);
     }
   }
+  read.insert(read.end(), timeNames.begin(), timeNames.end());
   EXPECT_EQ(store.reads, read);
 }
 

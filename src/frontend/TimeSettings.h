@@ -1,0 +1,67 @@
+// The time controls' settings: the keys of the state slots, rewind,
+// fast-forward and frame advance, the fast-forward speed, the length of the
+// rewind history and the run-ahead. Kept with the rest of the settings under
+// their own key, "TEMPO". No toolkit here.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+// What a time-control key does. The first nine save to slots 1-9, the next
+// nine load from them.
+enum TimeCommand : int {
+  tcSaveSlot1 = 0,
+  tcLoadSlot1 = 9,
+  tcUndoLoad = 18,
+  tcRewind,             // held
+  tcFastForward,        // held
+  tcFastForwardToggle,  // pressed: on until pressed again
+  tcFrameAdvance,
+  kTimeCommandCount
+};
+constexpr int kStateSlots = 9;
+
+// A key with its modifiers: the Windows virtual-key code the controllers'
+// bindings use (0-255), plus these bits. 0 is no key.
+constexpr int32_t kChordShift = 0x100;
+constexpr int32_t kChordCtrl = 0x200;
+constexpr int32_t kChordAlt = 0x400;
+constexpr int32_t kChordKeyMask = 0xFF;
+constexpr int32_t kChordMax = 0x7FF;
+
+// The fast-forward speeds offered; 0 is "as fast as possible".
+constexpr std::array<int32_t, 4> kFastForwardSpeeds{2, 4, 8, 0};
+constexpr int32_t kMinRewindMinutes = 1;
+constexpr int32_t kMaxRewindMinutes = 60;
+constexpr int32_t kMaxRunAhead = 3;
+
+struct TimeSettings {
+  // Slots: the digit saves with Shift and loads alone. Undo: Shift+F9, beside
+  // "Carregar Status" on F9. Rewind on Backspace, fast-forward on F11 (held)
+  // and Shift+F11 (on/off), frame advance on F7: keys no controller and no
+  // menu item uses.
+  std::array<int32_t, kTimeCommandCount> Keys = DefaultKeys();
+  int32_t FastForwardSpeed = 4;
+  int32_t RewindMinutes = 10;
+  int32_t RunAhead = 0;  // frames, 0-3
+
+  static constexpr std::array<int32_t, kTimeCommandCount> DefaultKeys() {
+    std::array<int32_t, kTimeCommandCount> keys{};
+    for (int n = 0; n < kStateSlots; ++n) {
+      keys[tcSaveSlot1 + n] = kChordShift | ('1' + n);
+      keys[tcLoadSlot1 + n] = '1' + n;
+    }
+    keys[tcUndoLoad] = kChordShift | 120;  // F9
+    keys[tcRewind] = 8;                    // Backspace
+    keys[tcFastForward] = 122;             // F11
+    keys[tcFastForwardToggle] = kChordShift | 122;
+    keys[tcFrameAdvance] = 118;  // F7
+    return keys;
+  }
+};
+
+// The caption of a command, as the keys page and the menus show it.
+std::string TimeCommandCaption(int command);
+// The stored name of a command's key under "TEMPO".
+std::string TimeCommandValueName(int command);
