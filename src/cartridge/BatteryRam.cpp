@@ -54,6 +54,8 @@ void SaveBatteryRam(Machine& m) {
 }
 
 void AutosaveBatteryRam(Machine& m) {
-  if (!m.CartridgeLoaded() || !(m.CartFlags & kCartBattery) || !m.Autosave->Due()) return;
+  // A rehearsed frame (run ahead, or re-run from the rewind history) is
+  // taken back or replaced: its battery RAM is not the game's yet.
+  if (m.Rehearsing || !m.CartridgeLoaded() || !(m.CartFlags & kCartBattery) || !m.Autosave->Due()) return;
   m.Autosave->Tick(BatteryFilePath(m), m.BatteryRam);
 }

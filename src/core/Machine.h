@@ -96,6 +96,10 @@ struct Machine {
   bool FrameStartHeld = false;
   // Set by a restore: the next run first finishes it (ResumeRestored).
   bool RestorePending = false;
+  // Set while the time controls run frames that will be taken back or
+  // replaced (run ahead, re-run from the rewind history): nothing of them
+  // may reach a file.
+  bool Rehearsing = false;
 
   // --- Memories (each plain memory carries one spare byte, saved in states) -
   std::array<uint8_t, 2049> Ram{};

@@ -5,6 +5,8 @@
 // the channel model re-sends everything on every write and every frame.
 #include "sound/Sound.h"
 
+#include <utility>
+
 #include "sound/NoteTable.h"
 #include "sound/SoundLayerState.h"
 #include "sound/VoiceOutput.h"
@@ -187,6 +189,11 @@ void SoundSetChannels(SoundLayer& s, int count) {
 void SoundSetFrequency(SoundLayer& s, int channel, int hertz) {
   const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
+  if (s.held) {
+    s.heldChanges[channel].frequency = true;
+    s.heldChanges[channel].hertz = hertz;
+    return;
+  }
   if (mode >= kWaveModeMin) {
     s.posted[channel].frequency = hertz;
     s.queue->Post(SoundMsg::SetFrequency, channel, hertz);
@@ -198,6 +205,11 @@ void SoundSetFrequency(SoundLayer& s, int channel, int hertz) {
 void SoundSetVolume(SoundLayer& s, int channel, int volume) {
   const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
+  if (s.held) {
+    s.heldChanges[channel].volume = true;
+    s.heldChanges[channel].level = volume;
+    return;
+  }
   if (mode >= kWaveModeMin) {
     s.posted[channel].volume = volume;
     s.queue->Post(SoundMsg::SetVolume, channel, volume);
@@ -310,8 +322,11 @@ void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool st
   }
   // Stopped, the device stays as silent as the stop left it until the run
   // resumes; the channels stand silent meanwhile, as after any stop.
-  s.resumePending = stopped;
-  if (!stopped) ApplyChannels(s, s.beforeStop);
+  // Held, the restored channels wait for the release as they wait for a
+  // resume, and what the frames before the restore kept is void.
+  s.resumePending = stopped || s.held;
+  s.heldChanges = {};
+  if (!s.resumePending) ApplyChannels(s, s.beforeStop);
 }
 
 void SoundSilenceAll(SoundLayer& s) {
@@ -321,7 +336,40 @@ void SoundSilenceAll(SoundLayer& s) {
 }
 
 void SoundResumeHeld(SoundLayer& s) {
-  if (!s.resumePending) return;
+  if (!s.resumePending || s.held) return;
   s.resumePending = false;
   ApplyChannels(s, s.beforeStop);
+}
+
+void SoundHold(SoundLayer& s) {
+  s.held = true;
+  s.heldChanges = {};
+}
+
+void SoundRelease(SoundLayer& s) {
+  if (!s.held) return;
+  s.held = false;
+  SoundResumeHeld(s);
+  const auto changes = std::exchange(s.heldChanges, {});
+  const bool wave = s.mode >= kWaveModeMin;
+  for (int channel = 0; channel < kSoundChannels; ++channel) {
+    const SoundLayer::HeldChange& c = changes[channel];
+    if (wave || !(c.frequency && c.volume)) {
+      if (c.frequency) SoundSetFrequency(s, channel, c.hertz);
+      if (c.volume) SoundSetVolume(s, channel, c.level);
+    } else {
+      // Both at once, so no note sounds in between at the new pitch and
+      // the old level.
+      SoundUpdateChannel(s, channel, c.hertz, c.level);
+    }
+  }
+}
+
+bool SoundHeld(const SoundLayer& s) { return s.held; }
+
+void SoundQuiet(SoundLayer& s) {
+  if (s.held) return;
+  SoundSilenceAll(s);
+  s.resumePending = true;
+  SoundHold(s);
 }

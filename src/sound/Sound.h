@@ -44,6 +44,18 @@ void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool st
 void SoundSilenceAll(SoundLayer& s);
 // A restored run starting: the channels restored while stopped sound again.
 void SoundResumeHeld(SoundLayer& s);
+// Frames that run without being heard as they run: from SoundHold on, each
+// channel's changes are kept (the latest only) instead of sent, and a restore
+// waits as it does while stopped. SoundRelease sends what the restore left
+// (only what differs from what was last sent), then the kept changes: so
+// frames run ahead and taken back send nothing at all, and fast-forward
+// sends each channel at most once per shown frame instead of piling notes up.
+void SoundHold(SoundLayer& s);
+void SoundRelease(SoundLayer& s);
+bool SoundHeld(const SoundLayer& s);
+// Held and silent until released (rewind): every channel falls silent first,
+// and the release brings back what the run has reached by then.
+void SoundQuiet(SoundLayer& s);
 void SoundSetFrequency(SoundLayer& s, int channel, int hertz);
 void SoundSetVolume(SoundLayer& s, int channel, int volume);
 // The MIDI back end's rendering of one channel: sends only what changed.

@@ -59,6 +59,15 @@ struct SoundLayer {
   // stopped left them, waiting to sound when the run resumes).
   std::array<SoundChannelCache, kSoundChannels> beforeStop{};
   bool resumePending = false;
+  // Held (SoundHold): frames that are run but not heard as they run (run
+  // ahead, rewound, between the shown frames of fast-forward). A channel's
+  // changes are kept here, only the latest of each, instead of being sent.
+  struct HeldChange {
+    bool frequency = false, volume = false;
+    int32_t hertz = 0, level = 0;
+  };
+  bool held = false;
+  std::array<HeldChange, kSoundChannels> heldChanges{};
   std::array<std::array<uint8_t, 256>, kWaveBuffers> waveBuffers{};
   std::array<int32_t, kWaveBufferSamples> mixing{};
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "sound/Sound.h"
 #include "sound/SoundLayerState.h"
 #include "voice/ConsoleVoice.h"
 
@@ -64,6 +65,9 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
 
   std::array<int16_t, kStepRing> samples;
   const size_t count = VoiceTakeSamples(v, samples.data(), samples.size());
+  // A frame run but not heard (run ahead, rewound, fast-forwarded between
+  // shown frames): the chip stays in step, its samples go nowhere.
+  if (SoundHeld(*m.Sound)) return;
   // The volume slider scales the voice as it scales the MIDI notes.
   const int32_t volume = std::clamp(m.SoundVolume, 0, 255);
   for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * volume / 255);

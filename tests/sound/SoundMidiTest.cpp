@@ -200,3 +200,41 @@ TEST(MidiLog, LinesHoldTheFrameAndTheMessageBytes) {
   EXPECT_EQ(FormatMidiLogLine(300, 0x7F07B4), "300 B4 07 7F");
   EXPECT_EQ(FormatMidiLogLine(7, 0x41AA3), "7 A3 1A 04");
 }
+
+// Held frames (fast-forward between shown frames, run-ahead, rewind): each
+// channel sends only its latest change at the release, a restore made while
+// held sends only what differs from what the device already has, and quiet
+// silences until the release brings back what the run has reached.
+TEST_F(MidiLayerTest, HeldChangesSendOnlyTheLatestAtTheRelease) {
+  SoundSetFrequency(sound, 0, 440);
+  SoundSetVolume(sound, 0, 255);
+  Sent();
+  const SoundChannelsSent before = SoundSaveChannels(sound, false);
+
+  SoundHold(sound);
+  for (int hertz : {494, 523, 587, 659}) SoundSetFrequency(sound, 0, hertz);
+  SoundSetVolume(sound, 0, 100);
+  EXPECT_THAT(Sent(), IsEmpty());
+  SoundRelease(sound);
+  EXPECT_THAT(Sent(),
+              ElementsAre(NoteOffMsg(0, 69), Volume(0, 50), Bend(0, NoteFor(659).bend), NoteOn(0, 76)));
+
+  // Frames rehearsed and taken back: nothing at all reaches the device.
+  const SoundChannelsSent now = SoundSaveChannels(sound, false);
+  SoundHold(sound);
+  SoundSetFrequency(sound, 0, 880);
+  SoundRestoreChannels(sound, now, false);
+  SoundRelease(sound);
+  EXPECT_THAT(Sent(), IsEmpty());
+
+  // Rewind: silent at once; the release sounds the restored channels.
+  SoundQuiet(sound);
+  EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(0, 76)));
+  SoundRestoreChannels(sound, before, false);
+  SoundSetFrequency(sound, 0, 330);
+  EXPECT_THAT(Sent(), IsEmpty());
+  SoundRelease(sound);
+  const auto sent = Sent();
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back(), NoteOn(0, NoteFor(330).note));
+}

@@ -304,8 +304,9 @@ TEST(VirelRun, HelpDocumentsEveryOptionAndBenchEndsWithTheFrameRate) {
   ScratchFolder dir;
   const Outcome help = RunVirel(dir, "--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* option : {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek",
-                             "--hash", "--log", "--save-state", "--load-state", "--disasm", "Exit status"})
+  for (const char* option :
+       {"--frames", "--bench", "--screenshot", "--trace", "--set", "--input", "--peek", "--hash", "--log",
+        "--save-state", "--load-state", "--disasm", "--run-ahead", "--frame-hashes", "Exit status"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
   // The version is the project's, whatever else is on the line.
   const Outcome version = RunVirel(dir, "--version --frames 1 nada.nes");
@@ -395,4 +396,40 @@ TEST(VirelRun, ConsoleVoiceRendersTheRunIntoAWav) {
   const Outcome bad = RunVirel(dir, "--voice piano " + kDemo);
   EXPECT_EQ(bad.status, 2);
   EXPECT_NE(bad.err.find("--voice: expected midi or console"), std::string::npos) << bad.err;
+}
+
+// Run-ahead changes only when pictures show: the run ends on the same
+// picture, memory, battery file, MIDI messages and console voice as without.
+TEST(VirelRun, RunAheadEndsAsTheRunWithoutIt) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(VIREL_ROM_DIR "/battery_counter.nes", dir.path() / "b.nes");
+  WriteText(dir.path() / "pad.txt", "5 Right+Up\n20 -\n40 A\n41 -\n");
+  std::string demoOut, batteryOut;
+  std::vector<uint8_t> midiLog, audio, battery;
+  for (int n = 0; n <= 3; ++n) {
+    const std::string ahead = " --run-ahead " + std::to_string(n) + " ";
+    std::filesystem::remove(dir.path() / "b.sav");
+    const Outcome demo = RunVirel(
+        dir,
+        "--frames 200 --input pad.txt --hash --peek 0:32 --midi-log m.txt --voice console --audio a.wav" +
+            ahead + kDemo);
+    const Outcome cart = RunVirel(dir, "--frames 150 --hash --peek 6000:4" + ahead + "b.nes");
+    ASSERT_EQ(demo.status, 0) << demo.err;
+    ASSERT_EQ(cart.status, 0) << cart.err;
+    if (n == 0) {
+      demoOut = demo.out;
+      batteryOut = cart.out;
+      midiLog = ReadAll(dir.file("m.txt"));
+      audio = ReadAll(dir.file("a.wav"));
+      battery = ReadAll(dir.path() / "b.sav");
+      ASSERT_FALSE(midiLog.empty());
+      continue;
+    }
+    EXPECT_EQ(demo.out, demoOut) << n;
+    EXPECT_EQ(cart.out, batteryOut) << n;
+    EXPECT_EQ(ReadAll(dir.file("m.txt")), midiLog) << n;
+    EXPECT_EQ(ReadAll(dir.file("a.wav")), audio) << n;
+    EXPECT_EQ(ReadAll(dir.path() / "b.sav"), battery) << n;
+  }
+  EXPECT_EQ(RunVirel(dir, "--run-ahead 4 " + kDemo).status, 2);
 }

@@ -158,6 +158,14 @@ int main(int argc, char** argv) {
   Machine m;
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
+  host.SetRunAhead(options.RunAhead);
+  std::ofstream frameHashes;
+  if (!options.FrameHashesFile.empty()) {
+    frameHashes.open(options.FrameHashesFile, std::ios::binary | std::ios::trunc);
+    if (!frameHashes)
+      return Fail("--frame-hashes: cannot write \"" + options.FrameHashesFile + "\"", kExitUsage);
+    host.LogFrameHashes(&frameHashes);
+  }
   m.SoundVolume = options.Volume;
   if (options.ConsoleVoice) m.Voice = SoundVoice::Console;
   // The console voice's samples, kept for --audio.

@@ -206,6 +206,22 @@ const std::vector<OptionEntry>& Options() {
          o.Volume = static_cast<int>(*n);
          return std::nullopt;
        }},
+      {"--run-ahead", "N",
+       "run N frames ahead (0-3, default 0) as the window's setting does: each picture shows N frames "
+       "earlier, while the sound, the final hash, the battery file and the MIDI log stay those of the run "
+       "without it",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         const auto n = ParseNumber(a, 10);
+         if (!n || *n < 0 || *n > 3) return "--run-ahead: expected 0 to 3, got \"" + a + "\"";
+         o.RunAhead = static_cast<int>(*n);
+         return std::nullopt;
+       }},
+      {"--frame-hashes", "FILE",
+       "write one line per picture shown: the frame number and the picture's hash (as --hash, in hex)",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         o.FrameHashesFile = a;
+         return std::nullopt;
+       }},
       {"--help", nullptr, "print this text and exit",
        [](RunOptions& o, const std::string&) -> std::optional<std::string> {
          o.Help = true;

@@ -59,6 +59,8 @@ struct RunOptions {
   std::string MidiFile;
   std::string MidiPort;
   bool ListMidiPorts = false;
+  int RunAhead = 0;
+  std::string FrameHashesFile;
   bool Help = false;
   bool Version = false;
 };

@@ -25,7 +25,9 @@ void InstallStopSignals() {
 int StopSignalReceived() { return stopSignal; }
 
 RunnerHost::RunnerHost(Machine& m, std::ostream& log, long frameBudget, std::vector<InputStep> input)
-    : m_(m), log_(log), budget_(frameBudget), input_(std::move(input)) {}
+    : m_(m), log_(log), budget_(frameBudget), input_(std::move(input)), time_(m) {
+  time_.SetRecording(false);
+}
 
 void RunnerHost::AppendLog(std::string_view line) {
   log_ << line << '\n';
@@ -36,9 +38,14 @@ void RunnerHost::PresentFrame() {
   // Nothing is shown, but the colour table is kept as the display keeps it,
   // so screenshots and picture hashes carry the right colours.
   UpdateFrameColors(m_);
+  // Numbered as the frame start it is shown at: with run-ahead, the picture
+  // of frame k + N shows where frame k's would.
+  if (frameHashes_ && time_.ShowsFrame())
+    *frameHashes_ << frames_ + 1 << ' ' << std::hex << PictureHash(m_) << std::dec << '\n';
 }
 
 void RunnerHost::PollControllers() {
+  if (!time_.ReadsControllers()) return;
   // The poll of the frame about to be counted: frames are numbered from 1.
   const long frame = frames_ + 1;
   while (nextInput_ < input_.size() && input_[nextInput_].Frame <= frame)
@@ -46,7 +53,8 @@ void RunnerHost::PollControllers() {
 }
 
 void RunnerHost::ProcessMessages() {
-  // Every frame passes here, shown or skipped.
+  // Every real frame passes here, shown or skipped; rehearsed ones do not.
+  if (!time_.AtFrameStart()) return;
   Pace();
   // The hook stops at this same scanline 0 once Running is clear.
   if (++frames_ >= budget_ || stopSignal != 0) m_.Running = false;

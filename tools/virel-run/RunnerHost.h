@@ -1,6 +1,8 @@
 // The headless runner's host: the log goes to a stream, nothing is shown,
 // pad 1 follows the input script, and the run stops once the frame budget
-// (frames counted at scanline 0) is spent.
+// (frames counted at scanline 0) is spent. Run-ahead works as in the window:
+// frames are counted, controllers read and the run stopped at the real
+// machine's frame starts only.
 #pragma once
 
 #include <chrono>
@@ -12,6 +14,7 @@
 #include "RunOptions.h"
 #include "core/Host.h"
 #include "core/Machine.h"
+#include "timeline/TimeControl.h"
 
 class RunnerHost final : public Host {
  public:
@@ -28,6 +31,11 @@ class RunnerHost final : public Host {
   // running as fast as it can.
   void PaceFrames() { paced_ = true; }
 
+  // Run-ahead of 0-3 frames, as the window's setting.
+  void SetRunAhead(int frames) { time_.SetRunAhead(frames); }
+  // Every shown picture's frame number and hash, one line each.
+  void LogFrameHashes(std::ostream* out) { frameHashes_ = out; }
+
   long Frames() const { return frames_; }
   const std::string& LastLogLine() const { return lastLine_; }
 
@@ -43,6 +51,8 @@ class RunnerHost final : public Host {
   std::string lastLine_;
   bool sound_ = false;
   bool paced_ = false;
+  TimeControl time_;
+  std::ostream* frameHashes_ = nullptr;
   std::chrono::steady_clock::time_point nextFrame_{};
 };
 

@@ -80,7 +80,9 @@ QIcon MenuImage(const char* name) {
 }  // namespace
 
 TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFactory devices)
-    : QMainWindow(parent), machine_(std::make_unique<Machine>()) {
+    : QMainWindow(parent),
+      machine_(std::make_unique<Machine>()),
+      time_(std::make_unique<TimeControl>(*machine_)) {
   // Installed before the MIDI menu is built: it keeps the synthesiser's
   // factory to come back to from a port.
   SetSoundDevices(*machine_->Sound, std::move(devices));
@@ -114,6 +116,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFacto
   midiMenu_ = new TMidiMenu(*this, Som1);
   CreateToolBar();
   CreateStatusBar();
+  CreateTimeItems();
   InstallStandardDialogs();
   AcceptFileDrops();
   connect(DXDraw, &QWidget::customContextMenuRequested, this,
@@ -516,6 +519,7 @@ void TfrmNES::ApplyKeyBindings() {
     ApplyBindings(inputs_[pad]->Keys, settings_.Pads[pad]);
     inputs_[pad]->JoystickEnabled = settings_.Pads[pad].JoystickEnabled;
   }
+  ApplyTimeSettings();
 }
 
 void TfrmNES::Command(const std::function<void()>& command) {
@@ -601,6 +605,7 @@ bool TfrmNES::eventFilter(QObject* watched, QEvent* event) {
     auto* target = static_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
     if (KeepGameKeyFromMenus(target, *key)) return true;
+    if (target->window() == this && machine_->CartridgeLoaded() && TimeKeyDown(*key)) return true;
     if (target->window() == this && key->modifiers() == Qt::NoModifier && FormKeyDown(key->key()))
       return true;
   }

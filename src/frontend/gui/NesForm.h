@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -26,6 +27,7 @@
 #include "frontend/Settings.h"
 #include "frontend/gui/TDXInput.h"
 #include "sound/SoundDevices.h"
+#include "timeline/TimeControl.h"
 #include "video/FrameRateMeter.h"
 
 class QAction;
@@ -83,6 +85,7 @@ class TfrmNES : public QMainWindow, public Host {
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
   QAction *SintetizadorMIDI1, *Console1;  // "Voz"
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
+  QAction *AvancoRapido1, *AvancarQuadro1;  // "CPU": fast-forward on/off, frame advance
   QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
 
   // --- Commands -----------------------------------------------------------------
@@ -124,8 +127,18 @@ class TfrmNES : public QMainWindow, public Host {
   // through the Load command, anything else straight to the loader, which
   // refuses it in its usual words without adding it to the recent list.
   void OpenDroppedFile(const QString& path);
-  // Rebuilds both controllers' key tables and joystick switches.
+  // Rebuilds both controllers' key tables and joystick switches, and takes
+  // the time controls' keys and settings.
   void ApplyKeyBindings();
+
+  // --- Time controls (NesFormTime.cpp) ------------------------------------------------
+  TimeControl& timeControl() { return *time_; }
+  // "Avanço Rápido": on until chosen again (the held key works besides).
+  void FastForwardClick();
+  // "Avançar um Quadro": paused, runs one frame and shows it; running, pauses.
+  void FrameAdvanceClick();
+  // A time-control key pressed in the window: true when it ran a command.
+  bool TimeKeyDown(const QKeyEvent& key);
 
   // --- Display --------------------------------------------------------------------
   void ShowIdleScreen();
@@ -192,8 +205,17 @@ class TfrmNES : public QMainWindow, public Host {
   void ShowWindowed();
   void ShowFullScreen();
   void UpdatePaletteColors();
+  void CreateTimeItems();
+  void ApplyTimeSettings();
+  // The held keys (rewind, fast-forward) as they stand at a frame start.
+  void ReadHeldTimeKeys();
+  // The status bar names fast-forward and rewind while they run.
+  void ShowTimeStatus();
 
   std::unique_ptr<Machine> machine_;
+  std::unique_ptr<TimeControl> time_;
+  std::chrono::steady_clock::time_point lastShown_{};
+  QString timeStatus_;
   VirelSettings settings_;
   std::array<std::unique_ptr<TDXInput>, 2> inputs_;
   TClientArea* client_ = nullptr;

@@ -93,10 +93,13 @@ void TfrmNES::mnuResetClick() {
 void TfrmNES::mnuDebugClick() {
   const bool wasRunning = machine_->Running;
   machine_->Running = false;
+  // Under the debugger every frame is the real one, shown as it runs.
+  time_->SetSuspended(true);
   {
     TfrmDebug dialog(*machine_, this);
     dialog.exec();
   }
+  time_->SetSuspended(false);
   if (wasRunning) RunOrContinue(*machine_);
 }
 
@@ -186,6 +189,9 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
   mnuldacpd->setEnabled(enabled);
   mnuRom->setEnabled(enabled);
   mnuDebug->setEnabled(enabled);
+  AvancarQuadro1->setEnabled(enabled);
+  // Another cartridge, or none: the rewind history has nothing to go back to.
+  time_->Forget();
 }
 
 void TfrmNES::InstallStandardDialogs() {

@@ -251,6 +251,13 @@ void TfrmNES::DrawFpsText(int x, int y, const QString& format) {
 
 void TfrmNES::PresentFrame() {
   Machine& m = *machine_;
+  if (!time_->ShowsFrame()) {
+    // Unseen (run ahead, or between fast-forward's shown frames): the
+    // colour table still follows the palette, as the machine's own state.
+    UpdateFrameColors(m);
+    return;
+  }
+  lastShown_ = std::chrono::steady_clock::now();
   if (UseDirectDraw) {
     if (!DXDraw->CanDraw()) return;  // the frame is dropped
     if (UpdateFrameColors(m)) DXDraw->SetColorTable(ColorTableOf(m));
@@ -259,7 +266,11 @@ void TfrmNES::PresentFrame() {
       const int h = TDXDraw::TextHeight(QStringLiteral("F"), kFpsPointSize);
       DrawFpsText(0, 241 - h, QStringLiteral("FPS: %1"));
     }
+    // "As fast as possible" shows frames without waiting for their deadline.
+    const bool paced = DXDraw->options().WaitVBlank;
+    if (!time_->PacesFrame()) DXDraw->SetWaitVBlank(false);
     DXDraw->Flip();
+    DXDraw->SetWaitVBlank(paced);
     return;
   }
   // The window path: no display, so the picture is drawn on the window
@@ -276,6 +287,8 @@ void TfrmNES::PresentFrame() {
 }
 
 void TfrmNES::PollControllers() {
+  // Rehearsed frames go on with what their real frame read.
+  if (!time_->ReadsControllers()) return;
   for (int pad = 0; pad < 2; ++pad) {
     inputs_[pad]->Update();
     machine_->PadState[pad] = PadByteFromStates(inputs_[pad]->States());
@@ -283,7 +296,12 @@ void TfrmNES::PollControllers() {
 }
 
 void TfrmNES::ProcessMessages() {
-  ++framesRun_;
+  // The recording's clock counts the game's frames, not rehearsed ones.
+  const FrameKind ended = time_->Kind();
+  if (ended != FrameKind::Ahead && ended != FrameKind::AheadShown) ++framesRun_;
+  ReadHeldTimeKeys();
+  if (!time_->AtFrameStart()) return;
+  ShowTimeStatus();
   // The icons follow commands that ran since the last frame; repainting the
   // panel only when they changed spares the window a repaint every frame.
   if (const QStringList names = StatusPanel1->IconNames(); names != shownIcons_) {
