@@ -263,7 +263,8 @@ void RewindHistory::DropNewest() {
   }
   const Patch patch = At(count_ - 1);
   Block& block = blocks_.back();
-  // The newest patch is the last one written, at the end of the last block.
+  // The newest patch is the last one written, at the end of the last block;
+  // it was made here for exactly this size, so it always fits.
   newest_.resize(patch.size);
   ApplySnapshotPatch({block.bytes.data() + patch.offset, patch.length}, newest_);
   block.bytes.resize(patch.offset);

@@ -4,6 +4,7 @@
 // oldest frames first; Clear forgets them all.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -67,6 +68,10 @@ struct RoundTrip {
   int frames;
   int midFrameEvery;  // 0: every snapshot at a frame start
 };
+
+void PrintTo(const RoundTrip& c, std::ostream* out) {
+  *out << c.cartridge << ", " << c.frames << " frames, mid-frame every " << c.midFrameEvery;
+}
 
 class RewindRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
