@@ -57,13 +57,23 @@ size_t FirstByte(uint64_t difference) {
 class Comparison {
  public:
   Comparison(std::span<const uint8_t> older, std::span<const uint8_t> newer)
-      : a_(older.data()), b_(newer.data()), size_(older.size()), common_(std::min(older.size(), newer.size())) {}
+      : a_(older.data()),
+        b_(newer.data()),
+        size_(older.size()),
+        common_(std::min(older.size(), newer.size())) {}
 
   bool Differs(size_t at) const { return a_[at] != (at < common_ ? b_[at] : 0); }
 
   // The first place at or after `at` where the two differ, or the size.
   // Snapshots a frame apart are mostly equal: eight bytes at a time.
   size_t NextDifference(size_t at) const {
+    // Thirty-two bytes a round while nothing differs, then the word.
+    for (; at + 32 <= common_; at += 32) {
+      const uint64_t d = (Word(a_ + at) ^ Word(b_ + at)) | (Word(a_ + at + 8) ^ Word(b_ + at + 8)) |
+                         (Word(a_ + at + 16) ^ Word(b_ + at + 16)) |
+                         (Word(a_ + at + 24) ^ Word(b_ + at + 24));
+      if (d) break;
+    }
     for (; at + 8 <= common_; at += 8)
       if (const uint64_t d = Word(a_ + at) ^ Word(b_ + at)) return at + FirstByte(d);
     for (; at < common_; ++at)
@@ -158,7 +168,8 @@ void RewindHistory::Push(std::span<const uint8_t> snapshot) {
     AppendSnapshotPatch(newest_, snapshot, scratch_);
     AppendPatch(static_cast<uint32_t>(newest_.size()));
   }
-  newest_.assign(snapshot.begin(), snapshot.end());
+  // Pushing the newest again (its own span) leaves it as it is.
+  if (snapshot.data() != newest_.data()) newest_.assign(snapshot.begin(), snapshot.end());
   hasNewest_ = true;
   Trim();
 }
@@ -235,7 +246,9 @@ void RewindHistory::Trim() {
 }
 
 void RewindHistory::GrowRing() {
-  std::vector<Patch> grown(std::max<size_t>(64, ring_.size() * 2));
+  // No more places than the frame limit can use.
+  std::vector<Patch> grown(
+      std::max(count_ + 1, std::min(std::max<size_t>(64, ring_.size() * 2), maxFrames_)));
   for (size_t i = 0; i < count_; ++i) grown[i] = At(i);
   ring_ = std::move(grown);
   head_ = 0;
@@ -250,13 +263,15 @@ void RewindHistory::DropNewest() {
   }
   const Patch patch = At(count_ - 1);
   Block& block = blocks_.back();
-  // The newest patch is the last one written, at the end of the last block.
+  // The newest patch is the last one written, at the end of the last block;
+  // it was made here for exactly this size, so it always fits.
   newest_.resize(patch.size);
   ApplySnapshotPatch({block.bytes.data() + patch.offset, patch.length}, newest_);
   block.bytes.resize(patch.offset);
   --count_;
   if (--block.patches == 0) {
-    if (spare_.bytes.capacity() == 0 && block.bytes.capacity() == blockSize_) spare_.bytes = std::move(block.bytes);
+    if (spare_.bytes.capacity() == 0 && block.bytes.capacity() == blockSize_)
+      spare_.bytes = std::move(block.bytes);
     blocks_.pop_back();
   }
 }

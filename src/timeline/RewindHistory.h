@@ -83,8 +83,9 @@ class RewindHistory {
 // The patch encoding, on its own for the tests and benchmarks that compare
 // it: appends to `out` what turns `newer` back into `older` (newer cut or
 // padded with zero bytes to older's length, then the patch's bytes put in
-// place), and applies such a patch in place. Apply returns false, changing
-// nothing past the resize, when the patch does not fit `snapshot`.
+// place), and applies such a patch in place to a snapshot already cut or
+// padded to the older length. Apply returns false, changing nothing, when
+// the patch does not fit `snapshot`.
 void AppendSnapshotPatch(std::span<const uint8_t> older, std::span<const uint8_t> newer,
                          std::vector<uint8_t>& out);
 bool ApplySnapshotPatch(std::span<const uint8_t> patch, std::span<uint8_t> snapshot);
