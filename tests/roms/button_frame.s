@@ -1,12 +1,14 @@
 ; A cartridge that tells when a button press took effect: a black picture
-; that turns green on the first frame whose vertical blank finds any button of
-; controller 1 held, and stays green. The interrupt reads the controller and,
-; in the same blank, writes the backdrop colour, so the next picture sent out
-; is the first green one: nothing in it waits a frame longer than it must.
+; that turns green a fixed number of frames after the first vertical blank
+; that finds any button of controller 1 held, and stays green. Like many
+; games, it takes the press through frames of its own work before the picture
+; answers: the colour is written in the blank LAG - 1 frames after the one
+; that read the press, and the next picture sent out is the first green one.
+; That lag is what run-ahead takes away.
 ;
 ; Zero page: $10 the buttons last read, $11 the frame count (one per
 ; interrupt, modulo 256), $12 1 once a press has been seen, $13 the frame
-; count of that interrupt.
+; count of that interrupt, $14 the frames left before the picture answers.
 .include "nrom.inc"
 
 PPUCTRL   = $2000
@@ -24,6 +26,9 @@ pad       = $10
 frame     = $11
 seen      = $12
 seenAt    = $13
+delay     = $14
+
+LAG       = 4
 
 .segment "CODE"
 reset:
@@ -38,6 +43,7 @@ reset:
     sta frame
     sta seen
     sta seenAt
+    sta delay
     ; Two vertical blanks before the picture processor takes writes.
     bit PPUSTATUS
 wait1:
@@ -78,15 +84,23 @@ read:
     rol pad
     dex
     bne read
-    ; Once a button has been seen the picture stays as it is.
+    ; The first press starts the count; once it has run out the picture
+    ; stays as it is.
     lda seen
-    bne done
+    bne counting
     lda pad
     beq done
     lda #1
     sta seen
     lda frame
     sta seenAt
+    lda #LAG
+    sta delay
+counting:
+    lda delay
+    beq done
+    dec delay
+    bne done
     lda #$3F
     sta PPUADDR
     lda #$00
