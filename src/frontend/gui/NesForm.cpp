@@ -26,6 +26,7 @@
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
+#include "frontend/gui/StatesMenu.h"
 #include "frontend/gui/VirtualKeys.h"
 #include "sound/Sound.h"
 #include "video/gui/DXDraw.h"
@@ -112,6 +113,9 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFacto
 
   CreateMenus();
   midiMenu_ = new TMidiMenu(*this, Som1);
+  statesMenu_ = new TStatesMenu(*this, mnuCPU);
+  connect(statesMenu_->Estados1, &QMenu::aboutToHide, this,
+          [this] { QTimer::singleShot(0, this, &TfrmNES::ReturnKeyboardToPicture); });
   CreateToolBar();
   CreateStatusBar();
   InstallStandardDialogs();
@@ -516,6 +520,7 @@ void TfrmNES::ApplyKeyBindings() {
     ApplyBindings(inputs_[pad]->Keys, settings_.Pads[pad]);
     inputs_[pad]->JoystickEnabled = settings_.Pads[pad].JoystickEnabled;
   }
+  statesMenu_->ApplyKeys();
 }
 
 void TfrmNES::Command(const std::function<void()>& command) {

@@ -17,6 +17,7 @@
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/SettingForm.h"
+#include "frontend/gui/StatesMenu.h"
 #include "sound/Sound.h"
 #include "sound/VoiceOutput.h"
 #include "video/Screenshot.h"
@@ -186,6 +187,7 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
   mnuldacpd->setEnabled(enabled);
   mnuRom->setEnabled(enabled);
   mnuDebug->setEnabled(enabled);
+  statesMenu_->SetCartridgeLoaded(enabled);
 }
 
 void TfrmNES::InstallStandardDialogs() {
