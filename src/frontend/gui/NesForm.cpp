@@ -26,6 +26,7 @@
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
+#include "frontend/gui/StatesMenu.h"
 #include "frontend/gui/VirtualKeys.h"
 #include "sound/Sound.h"
 #include "video/gui/DXDraw.h"
@@ -114,6 +115,9 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFacto
 
   CreateMenus();
   midiMenu_ = new TMidiMenu(*this, Som1);
+  statesMenu_ = new TStatesMenu(*this, mnuCPU);
+  connect(statesMenu_->Estados1, &QMenu::aboutToHide, this,
+          [this] { QTimer::singleShot(0, this, &TfrmNES::ReturnKeyboardToPicture); });
   CreateToolBar();
   CreateStatusBar();
   CreateTimeItems();
@@ -520,6 +524,7 @@ void TfrmNES::ApplyKeyBindings() {
     inputs_[pad]->JoystickEnabled = settings_.Pads[pad].JoystickEnabled;
   }
   ApplyTimeSettings();
+  statesMenu_->ApplyKeys();
 }
 
 void TfrmNES::Command(const std::function<void()>& command) {
@@ -605,7 +610,6 @@ bool TfrmNES::eventFilter(QObject* watched, QEvent* event) {
     auto* target = static_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
     if (KeepGameKeyFromMenus(target, *key)) return true;
-    if (target->window() == this && machine_->CartridgeLoaded() && TimeKeyDown(*key)) return true;
     if (target->window() == this && key->modifiers() == Qt::NoModifier && FormKeyDown(key->key()))
       return true;
   }

@@ -42,6 +42,7 @@ class TDXDraw;
 class TClientArea;
 class TStatusIcons;
 class TMidiMenu;
+class TStatesMenu;
 
 class TfrmNES : public QMainWindow, public Host {
   Q_OBJECT
@@ -61,6 +62,8 @@ class TfrmNES : public QMainWindow, public Host {
   TDXInput& input(int pad) { return *inputs_[pad]; }
   // "Saída MIDI" and the music recording.
   TMidiMenu& midiMenu() { return *midiMenu_; }
+  // "Estados": the nine state slots and the undo of a slot load.
+  TStatesMenu& statesMenu() { return *statesMenu_; }
   // Frames the run loop has shown since the window opened: the recording's clock.
   int64_t FramesRun() const { return framesRun_; }
   bool ShowFps = false;
@@ -137,8 +140,6 @@ class TfrmNES : public QMainWindow, public Host {
   void FastForwardClick();
   // "Avançar um Quadro": paused, runs one frame and shows it; running, pauses.
   void FrameAdvanceClick();
-  // A time-control key pressed in the window: true when it ran a command.
-  bool TimeKeyDown(const QKeyEvent& key);
 
   // --- Display --------------------------------------------------------------------
   void ShowIdleScreen();
@@ -232,6 +233,7 @@ class TfrmNES : public QMainWindow, public Host {
   QImage windowPicture_;
   QString windowFpsText_;
   TMidiMenu* midiMenu_ = nullptr;
+  TStatesMenu* statesMenu_ = nullptr;
   int64_t framesRun_ = 0;
   QStringList shownIcons_;
 };

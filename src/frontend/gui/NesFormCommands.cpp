@@ -17,6 +17,7 @@
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/SettingForm.h"
+#include "frontend/gui/StatesMenu.h"
 #include "sound/Sound.h"
 #include "sound/VoiceOutput.h"
 #include "video/Screenshot.h"
@@ -190,6 +191,7 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
   mnuRom->setEnabled(enabled);
   mnuDebug->setEnabled(enabled);
   AvancarQuadro1->setEnabled(enabled);
+  statesMenu_->SetCartridgeLoaded(enabled);
   // Another cartridge, or none: the rewind history has nothing to go back to.
   time_->Forget();
 }

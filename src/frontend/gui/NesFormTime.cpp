@@ -10,6 +10,7 @@
 #include <QStatusBar>
 
 #include "cartridge/Lifecycle.h"
+#include "frontend/gui/KeyChords.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/VirtualKeys.h"
@@ -34,6 +35,9 @@ void TfrmNES::CreateTimeItems() {
   connect(AvancarQuadro1, &QAction::triggered, this, [this] { Command([this] { FrameAdvanceClick(); }); });
   mnuCPU->addSeparator();
   mnuCPU->addActions({AvancoRapido1, AvancarQuadro1});
+  // The window holds them too, so their keys work in full screen, where the
+  // menu bar is hidden.
+  addActions({AvancoRapido1, AvancarQuadro1});
 
   auto* status = new QLabel(statusBar());
   status->setObjectName(QStringLiteral("StatusTime"));
@@ -51,13 +55,8 @@ void TfrmNES::ApplyTimeSettings() {
   time_->SetRunAhead(t.RunAhead);
   time_->SetFastForwardSpeed(t.FastForwardSpeed);
   time_->SetHistoryLength(t.RewindMinutes, HistoryBytes(t.RewindMinutes));
-  // The keys are matched by TimeKeyDown; the menus show them.
-  const auto caption = [&t](QAction* item, const QString& text, int command) {
-    const QString key = ChordName(t.Keys[command]);
-    item->setText(key.isEmpty() ? text : text + QLatin1Char('\t') + key);
-  };
-  caption(AvancoRapido1, QStringLiteral("Avanço Rápido"), tcFastForwardToggle);
-  caption(AvancarQuadro1, QStringLiteral("Avançar um Quadro"), tcFrameAdvance);
+  AvancoRapido1->setShortcut(ChordSequence(t.Keys[tcFastForwardToggle]));
+  AvancarQuadro1->setShortcut(ChordSequence(t.Keys[tcFrameAdvance]));
 }
 
 void TfrmNES::FastForwardClick() {
@@ -76,23 +75,6 @@ void TfrmNES::FrameAdvanceClick() {
   StatusPanel1->update();
   RunOrContinue(m);
   StatusPanel1->update();
-}
-
-bool TfrmNES::TimeKeyDown(const QKeyEvent& key) {
-  const int chord = ChordFromKeyEvent(key);
-  if (chord == 0) return false;
-  const auto& keys = settings_.Time.Keys;
-  if (chord == keys[tcFrameAdvance]) {
-    // Held, it steps frame after frame.
-    AvancarQuadro1->trigger();
-    return true;
-  }
-  if (key.isAutoRepeat()) return false;
-  if (chord == keys[tcFastForwardToggle]) {
-    AvancoRapido1->trigger();
-    return true;
-  }
-  return false;
 }
 
 void TfrmNES::ReadHeldTimeKeys() {

@@ -23,6 +23,7 @@
 #include "core/gui/Shape.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/TDXInput.h"
+#include "frontend/gui/TimePage.h"
 #include "frontend/gui/VirtualKeys.h"
 #include "video/gui/DXDraw.h"
 
@@ -125,8 +126,9 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, int le
 
 }  // namespace
 
-TfrmSetting::TfrmSetting(const TSettingFields& fields, const QStringList& displayModes, QWidget* parent)
-    : QDialog(parent), fields_(fields) {
+TfrmSetting::TfrmSetting(const TSettingFields& fields, const QStringList& displayModes, QWidget* parent,
+                         TimeSettings* time)
+    : QDialog(parent), fields_(fields), time_(time) {
   InitDialogArtwork();
   setObjectName(QStringLiteral("frmSetting"));
   setWindowTitle(QStringLiteral("Configurações ..."));
@@ -177,6 +179,10 @@ void TfrmSetting::CreatePages() {
   PageControl->addTab(CreateJoypadPage(0), QStringLiteral("Jogador 1"));
   PageControl->addTab(CreateJoypadPage(1), QStringLiteral("Jogador 2"));
   PageControl->addTab(CreateNetworkPage(), QStringLiteral("Rede"));
+  if (time_ != nullptr) {
+    tsTempo = new TTimePage(*time_, [this](int32_t chord) { return KeyOwner(chord); });
+    PageControl->addTab(tsTempo, QStringLiteral("Tempo"));
+  }
   // The live display rests while pages change and resumes on the new page.
   connect(PageControl->tabBar(), &QTabBar::tabBarClicked, this, [this](int index) {
     if (index != PageControl->currentIndex()) PageControlChanging();
@@ -409,6 +415,7 @@ void TfrmSetting::btnOKClick() {
   fields_.Pads[0].JoystickEnabled = cbJoy1->isChecked();
   fields_.Pads[1].JoystickEnabled = cbJoy2->isChecked();
   fields_.ShowFps = ckViewFreq->isChecked();
+  if (tsTempo != nullptr) *time_ = tsTempo->Values();
   if (rbNormal->isChecked()) {
     fields_.StartFullScreen = 0;
   } else if (rbFull->isChecked() && cbDisplay->count() > 0) {
@@ -437,6 +444,41 @@ bool TfrmSetting::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+QString TfrmSetting::KeyOwner(int32_t chord) const {
+  // The controllers see a key whatever modifiers go with it.
+  static const char* const kButtons[kPadBindingCount] = {"Cima", "Baixo", "Esquerda", "Direita",
+                                                         "A",    "B",     "Start",    "Select"};
+  const int code = chord & kChordKeyMask;
+  for (int pad = 0; pad < 2; ++pad) {
+    const auto& keys = pad == 0 ? keys_ : fields_.Pads[1].Keys;
+    for (int b = 0; b < kPadBindingCount; ++b)
+      if (keys[b] == code)
+        return QStringLiteral("Jogador %1 (%2)").arg(pad + 1).arg(QLatin1String(kButtons[b]));
+  }
+  // The main window's items and function keys.
+  static constexpr struct {
+    int32_t Chord;
+    const char* Item;
+  } kWindowKeys[] = {
+      {112, "Informações da ROM"},
+      {113, "Carregar ROM"},
+      {114, "Liberar ROM"},
+      {115, "Tela Cheia"},
+      {116, "Salvar Figura"},
+      {117, "Debug"},
+      {119, "Salvar Status"},
+      {120, "Carregar Status"},
+      {123, "Configurações"},
+      {27, "Tela Cheia"},
+      {kChordShift | 113, "Reiniciar"},
+      {kChordCtrl | 113, "Pausa"},
+      {kChordCtrl | 115, "Sair"},
+  };
+  for (const auto& k : kWindowKeys)
+    if (k.Chord == chord) return QStringLiteral("\"%1\"").arg(QString::fromUtf8(k.Item));
+  return {};
+}
+
 // ---------------------------------------------------------------------------
 // Created by the main window.
 
@@ -461,4 +503,4 @@ TfrmSetting::TfrmSetting(TfrmNES& owner)
           TSettingFields{owner.machine().FrameRate, owner.machine().SoundVolume,
                          owner.machine().ChannelEnabled, owner.settings().Pads,
                          owner.settings().StartFullScreen, owner.settings().FullScreenMode, owner.ShowFps},
-          OwnerDisplayModes(owner), &owner) {}
+          OwnerDisplayModes(owner), &owner, &owner.settings().Time) {}

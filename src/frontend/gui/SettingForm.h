@@ -14,6 +14,7 @@
 #include <string>
 
 #include "frontend/Controllers.h"
+#include "frontend/TimeSettings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,6 +30,7 @@ class QWidget;
 class TDXInput;
 class TfrmNES;
 class TShape;
+class TTimePage;
 
 // The main window's fields the dialog edits, wherever the window keeps them.
 struct TSettingFields {
@@ -52,8 +54,10 @@ class TfrmSetting : public QDialog {
   Q_OBJECT
  public:
   // `displayModes` are the display modes written "%dx%dx%d"; none means the
-  // drawing surface is unavailable and full screen cannot be chosen.
-  TfrmSetting(const TSettingFields& fields, const QStringList& displayModes, QWidget* parent = nullptr);
+  // drawing surface is unavailable and full screen cannot be chosen. With
+  // `time`, the page "Tempo" edits the time controls' settings too.
+  TfrmSetting(const TSettingFields& fields, const QStringList& displayModes, QWidget* parent = nullptr,
+              TimeSettings* time = nullptr);
   // The main window's Settings command: its fields, and the modes of its
   // display component (initialised for the enumeration when it is not).
   explicit TfrmSetting(TfrmNES& owner);
@@ -68,6 +72,7 @@ class TfrmSetting : public QDialog {
   // --- Controls, named as in the form ---------------------------------------------
   QTabWidget* PageControl;
   QWidget *tsNES, *tsScreen, *tsSound, *tsJoypad1, *tsJoypad2, *TabSheet1;
+  TTimePage* tsTempo = nullptr;  // only with the time settings to edit
   QSpinBox* seRate;
   QGroupBox* gbWindow;
   QRadioButton *rbNormal, *rbFull;
@@ -110,8 +115,12 @@ class TfrmSetting : public QDialog {
   QWidget* CreateNetworkPage();
   void FormCreate(const QStringList& displayModes);
   void ShowKeyHints();
+  // What else answers to a time control's key: a controller's button (the
+  // keys as edited here) or one of the main window's own keys.
+  QString KeyOwner(int32_t chord) const;
 
   TSettingFields fields_;
+  TimeSettings* time_ = nullptr;
   std::array<int32_t, kPadBindingCount> keys_{};
   std::array<TShape*, kPadBindingCount> pad1Shapes_{};
   // Only a track bar the user moved changes the stored volume: the dialog's

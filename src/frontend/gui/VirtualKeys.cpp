@@ -1,7 +1,5 @@
 #include "frontend/gui/VirtualKeys.h"
 
-#include "frontend/TimeSettings.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -89,30 +87,6 @@ QString VirtualKeyName(int code) {
     case 40: return QStringLiteral("Baixo");
     default: return QStringLiteral("#%1").arg(code);
   }
-}
-
-int ChordFromKeyEvent(const QKeyEvent& key) {
-  const int code = VirtualKeyFromQt(key.key(), key.modifiers());
-  if (code <= 0 || code > kChordKeyMask || code == 16 || code == 17 || code == 18) return 0;
-  const Qt::KeyboardModifiers mods = key.modifiers();
-  return code | (mods & Qt::ShiftModifier ? kChordShift : 0) | (mods & Qt::ControlModifier ? kChordCtrl : 0) |
-         (mods & Qt::AltModifier ? kChordAlt : 0);
-}
-
-QString ChordName(int chord) {
-  if ((chord & kChordKeyMask) == 0) return {};
-  QString name;
-  if (chord & kChordCtrl) name += QStringLiteral("Ctrl+");
-  if (chord & kChordAlt) name += QStringLiteral("Alt+");
-  if (chord & kChordShift) name += QStringLiteral("Shift+");
-  return name + VirtualKeyName(chord & kChordKeyMask);
-}
-
-bool ChordHeld(int chord, const KeyboardState& keys) {
-  const int code = chord & kChordKeyMask;
-  if (code == 0 || !keys[size_t(code)]) return false;
-  return (!(chord & kChordShift) || keys[16]) && (!(chord & kChordCtrl) || keys[17]) &&
-         (!(chord & kChordAlt) || keys[18]);
 }
 
 KeyboardTracker::KeyboardTracker() {

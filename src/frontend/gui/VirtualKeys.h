@@ -15,15 +15,6 @@ int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers);
 // A printable name for a virtual-key code ("Espaço", "A", "F2", ...).
 QString VirtualKeyName(int code);
 
-// A key event as a time-control chord (frontend/TimeSettings.h): its
-// virtual-key code with the Shift, Ctrl and Alt bits; 0 for a modifier alone
-// or a key without a code.
-int ChordFromKeyEvent(const QKeyEvent& key);
-// "Shift+F11", "Backspace", ...; empty for no key.
-QString ChordName(int chord);
-// Whether a held chord is down: its key, and each modifier it names.
-bool ChordHeld(int chord, const KeyboardState& keys);
-
 class KeyboardTracker : public QObject {
   Q_OBJECT
  public:
