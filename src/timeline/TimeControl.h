@@ -68,9 +68,11 @@ class TimeControl {
   // the display waits for its deadline after it.
   bool ShowsFrame() const;
   bool PacesFrame() const;
-  // PollControllers: whether the controllers are read for the frame to come
-  // (rehearsed frames go on with the ones their real frame read).
-  bool ReadsControllers() const { return kind_ != FrameKind::Ahead; }
+  // PollControllers: whether the controllers are read for the frame to come.
+  // Rehearsed frames go on with what their real frame read, and the last
+  // one's frame start is followed by the real state, which has its own: so
+  // with run-ahead the devices are still read once a shown frame.
+  bool ReadsControllers() const { return kind_ != FrameKind::Ahead && kind_ != FrameKind::AheadShown; }
   // First thing in ProcessMessages. True when the host gets its turn now
   // (events, commands): once per shown frame, with the machine in its real
   // state.
