@@ -8,11 +8,6 @@
 
 namespace {
 
-// The mixer gives just under 1.0 with every channel at its loudest; after
-// the high-pass filters that swings about zero, so this leaves headroom for
-// all five at once while one pulse alone stays clearly audible.
-constexpr double kOutputGain = 48000.0;
-
 double SamplesPerCycle(const ConsoleVoice& v) { return v.OutputRate / kNtscCpuHz * v.Ratio; }
 
 void RefreshLevels(ConsoleVoice& v) {
@@ -158,7 +153,7 @@ void Deliver(ConsoleVoice& v, const double* levels, uint32_t count) {
     v.Dropped += drop;
   }
   for (uint32_t i = 0; i < count; ++i) {
-    double y = std::clamp(FiltersRun(v.Filters, levels[i]) * kOutputGain, -32768.0, 32767.0);
+    const double y = VoiceSoftLimit(FiltersRun(v.Filters, levels[i]) * kVoiceOutputGain);
     // Rounded half away from zero without a library call per sample.
     v.Ready[v.ReadyCount++] = static_cast<int16_t>(y >= 0 ? y + 0.5 : y - 0.5);
   }
