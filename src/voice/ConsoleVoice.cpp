@@ -334,7 +334,8 @@ bool VoicePlausible(const ConsoleVoice& v) {
   for (float x : b.Pending)
     if (!Finite(x)) return false;
   if (v.Now > kVoiceMaxFrameCycles || v.ReadyCount > kStepRing || v.OutputRate < 8000 ||
-      v.OutputRate > kVoiceMaxOutputRate || !(v.Ratio >= 0.98 && v.Ratio <= 1.02) || !Finite(v.Mixed))
+      v.OutputRate > kVoiceMaxOutputRate || !(v.Ratio >= 0.98 && v.Ratio <= 1.02) ||
+      !(std::abs(v.PaceTrim) <= 0.02) || !Finite(v.Mixed))
     return false;
   for (int i = 0; i < 5; ++i)
     if (v.Levels[i] > (i == 4 ? 127 : i == 2 ? 30 : 15)) return false;  // the triangle counts half steps

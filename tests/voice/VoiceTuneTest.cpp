@@ -148,6 +148,7 @@ TEST(VoiceTuneTest, OnlyAPlausibleStateIsTakenBack) {
       {"filter", [](ConsoleVoice& v) { v.Filters.Stage[1].PreviousOut = std::nan(""); }},
       {"pending", [](ConsoleVoice& v) { v.Steps.Pending[7] = std::numeric_limits<float>::infinity(); }},
       {"mixer level", [](ConsoleVoice& v) { v.Levels[2] = 31; }},
+      {"pace trim", [](ConsoleVoice& v) { v.PaceTrim = std::nan(""); }},
   };
   for (const auto& [what, damage] : damages) {
     ConsoleVoice copy = playing.Voice;
