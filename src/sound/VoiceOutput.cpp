@@ -62,6 +62,14 @@ VoicePace VoicePaceNext(size_t queued, double trim) {
   return {ratio, gathered};
 }
 
+void VoiceApplyVolume(int16_t* samples, size_t count, int volume) {
+  // The square of the setting: the law the synthesiser gives the MIDI
+  // notes' channel volume (half the slider is 12 dB down in both).
+  const int32_t clamped = std::clamp(volume, 0, 255);
+  const int32_t squared = clamped * clamped;
+  for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * squared / (255 * 255));
+}
+
 size_t VoiceCushion(size_t queued) { return queued == 0 ? kVoiceQueueTarget : 0; }
 
 void VoiceDeliver(PcmOut& out, ConsoleVoice& v, int16_t* samples, size_t count) {
@@ -101,9 +109,7 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
 
   std::array<int16_t, kStepRing> samples;
   const size_t count = VoiceTakeSamples(v, samples.data(), samples.size());
-  // The volume slider scales the voice as it scales the MIDI notes.
-  const int32_t volume = std::clamp(m.SoundVolume, 0, 255);
-  for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * volume / 255);
+  VoiceApplyVolume(samples.data(), count, m.SoundVolume);
   if (PcmOut* out = Output(*m.Sound)) VoiceDeliver(*out, v, samples.data(), count);
 }
 

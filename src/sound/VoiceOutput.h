@@ -38,6 +38,9 @@ struct VoicePace {
   double trim;  // handed back with the next frame's call
 };
 VoicePace VoicePaceNext(size_t queued, double trim);
+// Scales samples by the volume setting (0-255) as the MIDI voice's notes are
+// scaled, so the two voices stay matched at every setting.
+void VoiceApplyVolume(int16_t* samples, size_t count, int volume);
 // The silence put before a frame's samples on a device whose queue holds
 // `queued`: the whole aim once it has run dry (the start, after a pause),
 // none while it still plays, where any would be a gap in the music.
