@@ -79,9 +79,12 @@ TEST(VoicePacing, AnHourAgainstADriftingDeviceNeverRunsDryAndHoldsItsAim) {
     double drift;
     double jitterMs;
   };
-  for (const Case& c : {Case{+0.001, 4}, Case{-0.001, 4}, Case{0, 10}}) {
+  for (const Case& c : {Case{+0.001, 8}, Case{-0.001, 8}}) {
     SCOPED_TRACE(testing::Message() << "drift " << c.drift << ", jitter " << c.jitterMs << " ms");
     PacedPlay play(c.drift);
+    // A silent chip makes the same samples per frame as a playing one, at a
+    // smaller cost, which the sanitizer runs feel most.
+    play.Frame = 1;
     std::mt19937 random(25);
     std::uniform_real_distribution<double> late(0, c.jitterMs / 1000);
     Range fill, ratio, settled, before;
