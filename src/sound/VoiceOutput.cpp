@@ -14,6 +14,14 @@ constexpr double kTargetQueued = kVoiceQueueTarget;
 // below what an ear hears as pitch, and far above any drift between the
 // display's clock and the sound card's.
 constexpr double kMostPaceChange = 0.005;
+// What the trim gathers per frame for a queue off its aim by all of it. The
+// quick share alone settles in about 480 frames; a gain this small lets the
+// trim follow over half a minute, slowly enough that the two together do
+// not overshoot, and a late frame's dip barely moves it.
+constexpr double kTrimGain = 2e-6;
+// A sound card's clock is within a few hundredths of a percent of its rate,
+// and a display's within a tenth: the trim needs no more than this.
+constexpr double kMostTrim = 0.003;
 
 // The chip joins a run already going: it starts from the registers as the
 // program last wrote them, as if written at the frame's first cycle.
@@ -47,6 +55,43 @@ double VoicePaceRatio(size_t queued) {
   return 1.0 + std::clamp(shortfall * kMostPaceChange, -kMostPaceChange, kMostPaceChange);
 }
 
+VoicePace VoicePaceNext(size_t queued, double trim) {
+  const double shortfall = (kTargetQueued - static_cast<double>(queued)) / kTargetQueued;
+  const double gathered = std::clamp(trim + shortfall * kTrimGain, -kMostTrim, kMostTrim);
+  const double ratio =
+      std::clamp(VoicePaceRatio(queued) + gathered, 1 - kMostPaceChange, 1 + kMostPaceChange);
+  return {ratio, gathered};
+}
+
+void VoiceApplyVolume(int16_t* samples, size_t count, int volume) {
+  // The square of the setting: the law the synthesiser gives the MIDI
+  // notes' channel volume (half the slider is 12 dB down in both).
+  const int32_t clamped = std::clamp(volume, 0, 255);
+  const int32_t squared = clamped * clamped;
+  for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * squared / (255 * 255));
+}
+
+size_t VoiceCushion(size_t queued) { return queued == 0 ? kVoiceQueueTarget : 0; }
+
+void VoiceDeliver(PcmOut& out, ConsoleVoice& v, int16_t* samples, size_t count) {
+  // Frames arrive in bursts of one frame's samples: without a cushion each
+  // would play out before the next came, with a gap at every late one. Only
+  // a queue that has truly run dry gets it: one that is merely low still
+  // plays, and the pace (below) fills it again without a gap.
+  if (const size_t cushion = VoiceCushion(out.Queued()); cushion > 0) {
+    const std::array<int16_t, kVoiceQueueTarget> silence{};
+    out.Queue(silence.data(), cushion);
+    const size_t ramp = std::min(count, kVoiceFadeIn);
+    for (size_t i = 0; i < ramp; ++i)
+      samples[i] =
+          static_cast<int16_t>(samples[i] * static_cast<int32_t>(i) / static_cast<int32_t>(kVoiceFadeIn));
+  }
+  out.Queue(samples, count);
+  const VoicePace pace = VoicePaceNext(out.Queued(), v.PaceTrim);
+  v.PaceTrim = pace.trim;
+  VoiceSetRatio(v, pace.ratio);
+}
+
 void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameCycles) {
   if (m.Voice != SoundVoice::Console || !m.SoundOn) {
     // Out of step from here on: brought back from the registers when it is heard again.
@@ -68,21 +113,8 @@ void VoiceFrameEnd(Machine& m, std::span<const ApuWrite> writes, uint32_t frameC
   // A frame run but not heard (run ahead, rewound, fast-forwarded between
   // shown frames): the chip stays in step, its samples go nowhere.
   if (SoundHeld(*m.Sound)) return;
-  // The volume slider scales the voice as it scales the MIDI notes.
-  const int32_t volume = std::clamp(m.SoundVolume, 0, 255);
-  for (size_t i = 0; i < count; ++i) samples[i] = static_cast<int16_t>(samples[i] * volume / 255);
-  if (PcmOut* out = Output(*m.Sound)) {
-    // A queue that has run dry (the start, a pause, a dialog) is first
-    // filled to its aim with silence: frames arrive in bursts of one
-    // frame's samples, and without that cushion each would play out before
-    // the next came, with a crackle at every late one.
-    if (out->Queued() < kTargetQueued / 4) {
-      const std::array<int16_t, kVoiceQueueTarget> silence{};
-      out->Queue(silence.data(), silence.size() - out->Queued());
-    }
-    out->Queue(samples.data(), count);
-    VoiceSetRatio(v, VoicePaceRatio(out->Queued()));
-  }
+  VoiceApplyVolume(samples.data(), count, m.SoundVolume);
+  if (PcmOut* out = Output(*m.Sound)) VoiceDeliver(*out, v, samples.data(), count);
 }
 
 void VoiceCloseOutput(SoundLayer& s) {

@@ -8,11 +8,6 @@
 
 namespace {
 
-// The mixer gives just under 1.0 with every channel at its loudest; after
-// the high-pass filters that swings about zero, so this leaves headroom for
-// all five at once while one pulse alone stays clearly audible.
-constexpr double kOutputGain = 48000.0;
-
 double SamplesPerCycle(const ConsoleVoice& v) { return v.OutputRate / kNtscCpuHz * v.Ratio; }
 
 void RefreshLevels(ConsoleVoice& v) {
@@ -158,7 +153,7 @@ void Deliver(ConsoleVoice& v, const double* levels, uint32_t count) {
     v.Dropped += drop;
   }
   for (uint32_t i = 0; i < count; ++i) {
-    double y = std::clamp(FiltersRun(v.Filters, levels[i]) * kOutputGain, -32768.0, 32767.0);
+    const double y = VoiceSoftLimit(FiltersRun(v.Filters, levels[i]) * kVoiceOutputGain);
     // Rounded half away from zero without a library call per sample.
     v.Ready[v.ReadyCount++] = static_cast<int16_t>(y >= 0 ? y + 0.5 : y - 0.5);
   }
@@ -339,7 +334,8 @@ bool VoicePlausible(const ConsoleVoice& v) {
   for (float x : b.Pending)
     if (!Finite(x)) return false;
   if (v.Now > kVoiceMaxFrameCycles || v.ReadyCount > kStepRing || v.OutputRate < 8000 ||
-      v.OutputRate > kVoiceMaxOutputRate || !(v.Ratio >= 0.98 && v.Ratio <= 1.02) || !Finite(v.Mixed))
+      v.OutputRate > kVoiceMaxOutputRate || !(v.Ratio >= 0.98 && v.Ratio <= 1.02) ||
+      !(std::abs(v.PaceTrim) <= 0.02) || !Finite(v.Mixed))
     return false;
   for (int i = 0; i < 5; ++i)
     if (v.Levels[i] > (i == 4 ? 127 : i == 2 ? 30 : 15)) return false;  // the triangle counts half steps

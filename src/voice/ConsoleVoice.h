@@ -50,6 +50,7 @@ struct ConsoleVoice {
   float Mixed = 0;            // the mixer's level as last placed in the step buffer
   uint32_t OutputRate = 48000;
   double Ratio = 1.0;             // output samples per nominal sample, steered by the caller
+  double PaceTrim = 0;            // the caller's slow share of that steering, kept between frames
   int16_t Ready[kStepRing] = {};  // finished samples not yet taken: a frame's and some
   uint32_t ReadyCount = 0;
   uint64_t Dropped = 0;  // samples lost because nobody took them

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 // The pulse network depends only on the sum of the two pulses: 31 entries.
@@ -33,6 +34,27 @@ inline constexpr std::array<float, 405> kTndMix = MakeTndMix();
 // and just under 1.0 with everything at most.
 inline float VoiceMix(uint8_t pulse1, uint8_t pulse2, uint8_t triangleHalves, uint8_t noise, uint8_t sample) {
   return kPulseMix[pulse1 + pulse2] + kTndMix[3 * triangleHalves + 4 * noise + 2 * sample];
+}
+
+// Mixer level to 16-bit sample. Game music mostly keeps its channels well
+// below their loudest, and at this gain it sounds about as loud as the MIDI
+// voice at the same volume setting; the rare full-scale swing (every channel
+// at its loudest, or a direct load jumping the sample channel across its
+// range) goes past full scale and is bent by the limiter below, not clipped.
+inline constexpr double kVoiceOutputGain = 144000.0;
+// Where the limiter starts to bend: about 2 dB below full scale, so ordinary
+// peaks pass untouched.
+inline constexpr double kVoiceLimiterKnee = 26000.0;
+
+// Linear up to the knee, then a tanh curve that meets it with the same
+// slope and flattens toward full scale, which it never reaches: a loud peak
+// is rounded off instead of cut flat with the harsh harmonics of clipping.
+inline double VoiceSoftLimit(double y) {
+  constexpr double room = 32767.0 - kVoiceLimiterKnee;
+  const double size = std::abs(y);
+  if (size <= kVoiceLimiterKnee) return y;
+  const double bent = kVoiceLimiterKnee + room * std::tanh((size - kVoiceLimiterKnee) / room);
+  return y < 0 ? -bent : bent;
 }
 
 // One first-order section.

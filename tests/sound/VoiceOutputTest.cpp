@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <utility>
@@ -87,6 +88,19 @@ TEST(VoiceOutput, TheQueuesFillStepsThePaceByAtMostHalfAPercent) {
     SCOPED_TRACE(c.queued);
     EXPECT_NEAR(VoicePaceRatio(c.queued), c.ratio, 1e-9);
   }
+}
+
+// The volume setting follows the MIDI voice's law, 12 dB down at half, so
+// the two voices stay as loud as each other at every setting.
+TEST(VoiceOutput, TheVolumeSettingScalesByTheMidiVoicesLaw) {
+  for (const auto& [volume, gainDb] : {std::pair{255, 0.0}, {128, -12.0}, {64, -24.0}}) {
+    int16_t sample = 20000;
+    VoiceApplyVolume(&sample, 1, volume);
+    EXPECT_NEAR(20 * std::log10(sample / 20000.0), gainDb, 0.1) << volume;
+  }
+  int16_t sample = -20000;
+  VoiceApplyVolume(&sample, 1, 0);
+  EXPECT_EQ(sample, 0);
 }
 
 // A device whose queue has run dry (the start, after a pause) gets the

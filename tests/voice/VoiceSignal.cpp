@@ -90,3 +90,10 @@ std::vector<double> PowerSpectrum(const std::vector<double>& s) {
   for (size_t k = 0; k <= n / 2; ++k) power[k] = std::norm(a[k]);
   return power;
 }
+
+double LimitedShare(const std::vector<double>& s) {
+  if (s.empty()) return 0;
+  const auto bent =
+      std::count_if(s.begin(), s.end(), [](double x) { return std::abs(x) > kVoiceLimiterKnee; });
+  return static_cast<double>(bent) / static_cast<double>(s.size());
+}

@@ -32,6 +32,8 @@ double CrossingFrequency(const std::vector<double>& s, int rate);
 // by the band-limited edges, and the filters' droop barely moves it.
 double DutyFromLevels(std::vector<double> s);
 double RootMeanSquare(const std::vector<double>& s);
+// The share of samples the output's limiter has bent (past its knee).
+double LimitedShare(const std::vector<double>& s);
 // Hann-windowed power spectrum of the first n samples, n the largest power
 // of two that fits; bin k is k * rate / n Hz (the result has n / 2 + 1 bins).
 std::vector<double> PowerSpectrum(const std::vector<double>& s);
