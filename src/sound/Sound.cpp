@@ -342,6 +342,8 @@ void SoundResumeHeld(SoundLayer& s) {
 }
 
 void SoundHold(SoundLayer& s) {
+  // Held already (fast-forward's next hidden frame): what was kept stays.
+  if (s.held) return;
   s.held = true;
   s.heldChanges = {};
 }

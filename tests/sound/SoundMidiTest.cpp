@@ -213,6 +213,7 @@ TEST_F(MidiLayerTest, HeldChangesSendOnlyTheLatestAtTheRelease) {
 
   SoundHold(sound);
   for (int hertz : {494, 523, 587, 659}) SoundSetFrequency(sound, 0, hertz);
+  SoundHold(sound);  // the next hidden frame keeps what the last one kept
   SoundSetVolume(sound, 0, 100);
   EXPECT_THAT(Sent(), IsEmpty());
   SoundRelease(sound);

@@ -1,13 +1,12 @@
 // The main window's time controls: fast-forward and frame advance in the
-// "CPU" menu, the held keys of rewind and fast-forward, the time keys in
-// full screen and in the window, and the status bar while they run. What
+// "CPU" menu, the held keys of rewind and fast-forward, and the status bar
+// while they run. What
 // each frame is (shown, heard, rehearsed, re-run) is decided by the core's
 // TimeControl, which the window asks at every frame start (NesFormDisplay.cpp).
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <algorithm>
 
 #include "cartridge/Lifecycle.h"
 #include "frontend/gui/KeyChords.h"
