@@ -433,3 +433,17 @@ TEST(VirelRun, RunAheadEndsAsTheRunWithoutIt) {
   }
   EXPECT_EQ(RunVirel(dir, "--run-ahead 4 " + kDemo).status, 2);
 }
+
+// The reset button pressed at frame 51's start: the demo starts over, and 50
+// frames later shows what a fresh run shows after 50.
+TEST(VirelRun, ResetAtPressesTheResetButtonAtThatFramesStart) {
+  ScratchFolder dir;
+  const Outcome reset = RunVirel(dir, "--frames 100 --reset-at 51 --hash --log log.txt " + kDemo);
+  ASSERT_EQ(reset.status, 0) << reset.err;
+  EXPECT_EQ(reset.out, RunVirel(dir, "--frames 50 --hash " + kDemo).out);
+  EXPECT_NE(reset.out, RunVirel(dir, "--frames 100 --hash " + kDemo).out);
+  const std::vector<uint8_t> log = ReadAll(dir.file("log.txt"));
+  const std::string text(log.begin(), log.end());
+  EXPECT_EQ(std::count(Lines(text).begin(), Lines(text).end(), "resetando 6502..."), 2);
+  EXPECT_EQ(RunVirel(dir, "--reset-at 0 " + kDemo).status, 2);
+}

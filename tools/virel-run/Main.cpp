@@ -159,6 +159,7 @@ int main(int argc, char** argv) {
   RunnerHost host(m, *log, options.Frames, options.Input);
   m.host = &host;
   host.SetRunAhead(options.RunAhead);
+  host.ResetAt(options.ResetAt);
   std::ofstream frameHashes;
   if (!options.FrameHashesFile.empty()) {
     frameHashes.open(options.FrameHashesFile, std::ios::binary | std::ios::trunc);

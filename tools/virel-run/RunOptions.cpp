@@ -126,6 +126,15 @@ const std::vector<OptionEntry>& Options() {
        "lines \"FRAME BUTTONS\": pad 1 holds BUTTONS (A B Select Start Up Down Left Right, or - for none) "
        "from that frame on; frames are numbered from 1",
        ReadInput},
+      {"--reset-at", "FRAME",
+       "press the console's reset button at that frame's start (frames numbered from 1), as the test "
+       "cartridges that ask for it need; may be repeated",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         const auto n = ParseNumber(a, 10);
+         if (!n || *n < 1) return "--reset-at: expected a frame number from 1, got \"" + a + "\"";
+         o.ResetAt.push_back(*n);
+         return std::nullopt;
+       }},
       {"--peek", "ADDR[:LEN]",
        "after the run print LEN bytes (default 1) read with MemPeek from hexadecimal ADDR; may be repeated",
        AddPeek},

@@ -60,6 +60,8 @@ struct RunOptions {
   std::string MidiPort;
   bool ListMidiPorts = false;
   int RunAhead = 0;
+  // Frames at whose start the reset button is pressed.
+  std::vector<long> ResetAt;
   std::string FrameHashesFile;
   bool Help = false;
   bool Version = false;

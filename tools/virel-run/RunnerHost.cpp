@@ -1,8 +1,10 @@
 #include "RunnerHost.h"
 
+#include <algorithm>
 #include <csignal>
 #include <thread>
 
+#include "cartridge/Lifecycle.h"
 #include "engine/Engine.h"
 #include "video/Palette.h"
 
@@ -57,7 +59,16 @@ void RunnerHost::ProcessMessages() {
   if (!time_.AtFrameStart()) return;
   Pace();
   // The hook stops at this same scanline 0 once Running is clear.
-  if (++frames_ >= budget_ || stopSignal != 0) m_.Running = false;
+  if (++frames_ >= budget_ || stopSignal != 0) {
+    m_.Running = false;
+    return;
+  }
+  // The reset button, as the window's "Reiniciar" presses it: the loop goes
+  // on with the reset machine from here.
+  if (std::find(resets_.begin(), resets_.end(), frames_ + 1) != resets_.end()) {
+    ResetMachine(m_);
+    RunOrContinue(m_);
+  }
 }
 
 uint64_t PictureHash(const Machine& m) {

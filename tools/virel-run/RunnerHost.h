@@ -33,6 +33,8 @@ class RunnerHost final : public Host {
 
   // Run-ahead of 0-3 frames, as the window's setting.
   void SetRunAhead(int frames) { time_.SetRunAhead(frames); }
+  // The reset button, pressed at the start of each of these frames.
+  void ResetAt(std::vector<long> frames) { resets_ = std::move(frames); }
   // Every shown picture's frame number and hash, one line each.
   void LogFrameHashes(std::ostream* out) { frameHashes_ = out; }
 
@@ -53,6 +55,7 @@ class RunnerHost final : public Host {
   bool paced_ = false;
   TimeControl time_;
   std::ostream* frameHashes_ = nullptr;
+  std::vector<long> resets_;
   std::chrono::steady_clock::time_point nextFrame_{};
 };
 
