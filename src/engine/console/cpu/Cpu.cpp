@@ -89,9 +89,9 @@ inline void Axs(Cpu& c, uint8_t v) {
   SetC(c, ax >= v);
   SetZN(c, c.X = static_cast<uint8_t>(ax - v));
 }
-// The unstable immediates mix A with a chip-dependent constant before the
-// AND; $FF is the value the NES's processors are reported to show, which
-// makes LAX #imm a plain load of A and X.
+// The unstable immediates mix A with a constant that differs between chips
+// before the AND. $FF is taken here: LAX #imm then loads A and X with the
+// operand, the behaviour the instruction is known by.
 constexpr uint8_t kMagic = 0xFF;
 inline void Lxa(Cpu& c, uint8_t v) { Lax(c, (c.A | kMagic) & v); }
 inline void Ane(Cpu& c, uint8_t v) { Lda(c, (c.A | kMagic) & c.X & v); }
@@ -630,7 +630,9 @@ void CpuStep(Cpu& c) {
     return;
   }
   if (c.Jammed) [[unlikely]] {
-    Read(c, 0xFFFF);  // the stopped chip keeps the bus busy and serves nothing
+    // The stopped chip still takes its clock: each idle cycle is one read of
+    // $FFFF, so time, and the chips stepped per access, go on.
+    Read(c, 0xFFFF);
     return;
   }
   if (c.InterruptDue) {
