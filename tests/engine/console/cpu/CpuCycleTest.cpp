@@ -77,12 +77,19 @@ const std::vector<AccessCase> kAccessCases = {
     {"LDA abs,X across a page", {0xBD, 0xF0, 0x12}, 0x20, 0, {}, "R0400 R0401 R0402 R1210 R1310"},
     {"STA abs,X always fixes up", {0x9D, 0x00, 0x12}, 5, 0, {}, "R0400 R0401 R0402 R1205 W1205=00"},
     {"LDA (zp,X)", {0xA1, 0x10}, 4, 0, {{0x14, 0xFF}, {0x15, 0x13}}, "R0400 R0401 R0010 R0014 R0015 R13FF"},
-    {"LDA (zp,X) pointer wraps in zero page", {0xA1, 0xFF}, 0, 0, {{0xFF, 0x34}, {0x00, 0x12}}, "R0400 R0401 R00FF R00FF R0000 R1234"},
-    {"LDA (zp),Y across a page", {0xB1, 0x10}, 0, 0x20, {{0x10, 0xF0}, {0x11, 0x12}}, "R0400 R0401 R0010 R0011 R1210 R1310"},
-    {"STA (zp),Y in page", {0x91, 0x10}, 0, 1, {{0x10, 0x00}, {0x11, 0x12}}, "R0400 R0401 R0010 R0011 R1201 W1201=00"},
-    {"ASL zp writes the old value, then the new", {0x06, 0x10}, 0, 0, {{0x10, 0x41}}, "R0400 R0401 R0010 W0010=41 W0010=82"},
-    {"INC abs,X", {0xFE, 0xFF, 0x12}, 1, 0, {{0x1300, 0x7F}}, "R0400 R0401 R0402 R1200 R1300 W1300=7F W1300=80"},
-    {"ISC (zp),Y", {0xF3, 0x10}, 0, 0, {{0x10, 0x00}, {0x11, 0x12}, {0x1200, 5}}, "R0400 R0401 R0010 R0011 R1200 R1200 W1200=05 W1200=06"},
+    {"LDA (zp,X) pointer wraps in zero page",
+     {0xA1, 0xFF}, 0, 0, {{0xFF, 0x34}, {0x00, 0x12}}, "R0400 R0401 R00FF R00FF R0000 R1234"},
+    {"LDA (zp),Y across a page",
+     {0xB1, 0x10}, 0, 0x20, {{0x10, 0xF0}, {0x11, 0x12}}, "R0400 R0401 R0010 R0011 R1210 R1310"},
+    {"STA (zp),Y in page",
+     {0x91, 0x10}, 0, 1, {{0x10, 0x00}, {0x11, 0x12}}, "R0400 R0401 R0010 R0011 R1201 W1201=00"},
+    {"ASL zp writes the old value, then the new",
+     {0x06, 0x10}, 0, 0, {{0x10, 0x41}}, "R0400 R0401 R0010 W0010=41 W0010=82"},
+    {"INC abs,X",
+     {0xFE, 0xFF, 0x12}, 1, 0, {{0x1300, 0x7F}}, "R0400 R0401 R0402 R1200 R1300 W1300=7F W1300=80"},
+    {"ISC (zp),Y",
+     {0xF3, 0x10}, 0, 0, {{0x10, 0x00}, {0x11, 0x12}, {0x1200, 5}},
+     "R0400 R0401 R0010 R0011 R1200 R1200 W1200=05 W1200=06"},
     {"PHA", {0x48}, 0, 0, {}, "R0400 R0401 W01FD=00"},
     {"PHP pushes B and bit 5", {0x08}, 0, 0, {}, "R0400 R0401 W01FD=30"},
     {"PLA", {0x68}, 0, 0, {}, "R0400 R0401 R01FD R01FE"},
@@ -93,7 +100,8 @@ const std::vector<AccessCase> kAccessCases = {
     {"BNE taken in page", {0xD0, 0x10}, 0, 0, {}, "R0400 R0401 R0402"},
     {"BNE taken backwards across a page", {0xD0, 0xF0}, 0, 0, {}, "R0400 R0401 R0402 R04F2"},
     {"NOP abs,X reads across a page", {0x3C, 0xF0, 0x12}, 0x20, 0, {}, "R0400 R0401 R0402 R1210 R1310"},
-    {"SLO abs,Y", {0x1B, 0x00, 0x12}, 0, 1, {{0x1201, 0x81}}, "R0400 R0401 R0402 R1201 R1201 W1201=81 W1201=02"},
+    {"SLO abs,Y",
+     {0x1B, 0x00, 0x12}, 0, 1, {{0x1201, 0x81}}, "R0400 R0401 R0402 R1201 R1201 W1201=81 W1201=02"},
     // SHY stores Y & (high byte + 1); carried into the next page, that value
     // becomes the high byte of the address too.
     {"SHY abs,X in page", {0x9C, 0x00, 0x12}, 1, 0xFF, {}, "R0400 R0401 R0402 R1201 W1201=13"},
@@ -142,17 +150,22 @@ struct InterruptCase {
 // clang-format off
 const std::vector<InterruptCase> kInterruptCases = {
     // CLI; NOP; NOP: the IRQ waits for the instruction after CLI.
-    {"CLI takes effect one instruction late", 0x400, {0x58, 0xEA, 0xEA}, kCpuU | kCpuI, 0, -1, 3, 0xA000, 0x402, 0x20},
+    {"CLI takes effect one instruction late",
+     0x400, {0x58, 0xEA, 0xEA}, kCpuU | kCpuI, 0, -1, 3, 0xA000, 0x402, 0x20},
     // SEI; NOP with the line raised during SEI: served after SEI, with I pushed set.
     {"SEI still lets a pending IRQ through", 0x400, {0x78, 0xEA}, kCpuU, 0, -1, 2, 0xA000, 0x401, 0x24},
     // PLP clearing I: one instruction late, like CLI (the stack holds $20).
-    {"PLP takes effect one instruction late", 0x400, {0x28, 0xEA, 0xEA}, kCpuU | kCpuI, 0, -1, 3, 0xA000, 0x402, 0x20},
+    {"PLP takes effect one instruction late",
+     0x400, {0x28, 0xEA, 0xEA}, kCpuU | kCpuI, 0, -1, 3, 0xA000, 0x402, 0x20},
     // RTI to $0500 with I clear: served before the instruction there.
     {"RTI takes effect at once", 0x400, {0x40}, kCpuU | kCpuI, 0, -1, 2, 0xA000, 0x500, 0x20},
     // BEQ +2 taken in page: an IRQ raised at its operand fetch waits one more instruction.
-    {"taken branch in page polls only before its operand", 0x400, {0xF0, 0x02, 0, 0, 0xEA}, kCpuU | kCpuZ, 1, -1, 3, 0xA000, 0x405, 0x22},
-    {"taken branch in page, IRQ raised at its opcode", 0x400, {0xF0, 0x02}, kCpuU | kCpuZ, 0, -1, 2, 0xA000, 0x404, 0x22},
-    {"taken branch across a page polls again", 0x4FD, {0xF0, 0x10}, kCpuU | kCpuZ, 2, -1, 2, 0xA000, 0x50F, 0x22},
+    {"taken branch in page polls only before its operand",
+     0x400, {0xF0, 0x02, 0, 0, 0xEA}, kCpuU | kCpuZ, 1, -1, 3, 0xA000, 0x405, 0x22},
+    {"taken branch in page, IRQ raised at its opcode",
+     0x400, {0xF0, 0x02}, kCpuU | kCpuZ, 0, -1, 2, 0xA000, 0x404, 0x22},
+    {"taken branch across a page polls again",
+     0x4FD, {0xF0, 0x10}, kCpuU | kCpuZ, 2, -1, 2, 0xA000, 0x50F, 0x22},
     // BRK with an NMI edge in its first four cycles: the NMI vector, B still pushed.
     {"NMI takes a BRK over", 0x400, {0x00, 0x00}, kCpuU, -1, 3, 1, 0x8000, 0x402, 0x30},
     // Later, the BRK handler's first instruction runs before the NMI.
