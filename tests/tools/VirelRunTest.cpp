@@ -442,8 +442,8 @@ TEST(VirelRun, ResetAtPressesTheResetButtonAtThatFramesStart) {
   ASSERT_EQ(reset.status, 0) << reset.err;
   EXPECT_EQ(reset.out, RunVirel(dir, "--frames 50 --hash " + kDemo).out);
   EXPECT_NE(reset.out, RunVirel(dir, "--frames 100 --hash " + kDemo).out);
-  const std::vector<uint8_t> log = ReadAll(dir.file("log.txt"));
-  const std::string text(log.begin(), log.end());
-  EXPECT_EQ(std::count(Lines(text).begin(), Lines(text).end(), "resetando 6502..."), 2);
+  const std::vector<uint8_t> bytes = ReadAll(dir.file("log.txt"));
+  const std::vector<std::string> log = Lines(std::string(bytes.begin(), bytes.end()));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "resetando 6502..."), 2);
   EXPECT_EQ(RunVirel(dir, "--reset-at 0 " + kDemo).status, 2);
 }
