@@ -32,7 +32,7 @@ bool StartCartridge(Machine& m, const std::string& path) {
   // An unsupported mapper leaves the images loaded but nothing started.
   if (!LoadBatteryAndMapper(m)) return false;
   m.host->SetCartridgeItemsEnabled(true);
-  ResetMachine(m);
+  ResetMachine(m, true);
   m.Log("6502 iniciado.");
   const bool sound = m.host->SoundEnabled();
   if (sound) SoundStart(*m.Sound, nullptr, m.host->SoundRate(), 255);
@@ -47,7 +47,7 @@ void LoadAndStart(Machine& m, const std::string& path) {
   if (StartCartridge(m, path)) RunOrContinue(m);
 }
 
-void ResetMachine(Machine& m) {
+void ResetMachine(Machine& m, bool powerOn) {
   m.SkipCounter = 0;
   SoundResetRegisters(m);  // $4000-$400E; periods and counters carry on
   m.PadState = {};
@@ -72,7 +72,10 @@ void ResetMachine(Machine& m) {
   m.SoundWrites.clear();
   m.Log("resetando 6502...");
   // The reset vector is read through the banks the mapper has just set up.
-  m.engine->Reset();
+  if (powerOn)
+    m.engine->PowerOn();
+  else
+    m.engine->Reset();
 }
 
 void UnloadCartridge(Machine& m) {

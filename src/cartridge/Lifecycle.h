@@ -18,7 +18,8 @@ void LoadAndStart(Machine& m, const std::string& path);
 // True when the cartridge started (Running set); false when the image was
 // refused or its mapper is not supported (the reason is in the log).
 bool StartCartridge(Machine& m, const std::string& path);
-void ResetMachine(Machine& m);
+// `powerOn`: a cartridge just started, so the engine powers the console up.
+void ResetMachine(Machine& m, bool powerOn = false);
 void UnloadCartridge(Machine& m);
 // True while a CpuRun activation is on the stack.
 bool RunLoopActive(const Machine& m);

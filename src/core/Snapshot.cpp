@@ -483,7 +483,7 @@ bool LooksLikeSnapshot(std::span<const uint8_t> data) {
          std::memcmp(data.data(), kSnapshotMagic, sizeof kSnapshotMagic) == 0;
 }
 
-RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
+RestoreResult CheckSnapshotHeader(const Machine& m, std::span<const uint8_t> data) {
   if (!LooksLikeSnapshot(data) || data.size() < kHeaderSize) return RestoreResult::Damaged;
   uint32_t version = 0, crc = 0;
   std::memcpy(&version, data.data() + 8, 4);
@@ -491,6 +491,28 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
   if (version == 0) return RestoreResult::Damaged;
   if (version > kSnapshotVersion) return RestoreResult::NewerFormat;
   if (!m.CartridgeLoaded() || crc != m.ImageCrc) return RestoreResult::OtherCartridge;
+  return RestoreResult::Restored;
+}
+
+std::span<const uint8_t> FindSnapshotSection(std::span<const uint8_t> data, uint32_t tag) {
+  if (data.size() < kHeaderSize) return {};
+  for (size_t at = kHeaderSize; data.size() - at >= 8;) {
+    uint32_t found = 0, length = 0;
+    std::memcpy(&found, data.data() + at, 4);
+    std::memcpy(&length, data.data() + at + 4, 4);
+    at += 8;
+    if (length > data.size() - at) return {};
+    if (found == tag) return data.subspan(at, length);
+    at += length;
+  }
+  return {};
+}
+
+RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
+  if (const RestoreResult header = CheckSnapshotHeader(m, data); header != RestoreResult::Restored)
+    return header;
+  uint32_t version = 0;
+  std::memcpy(&version, data.data() + 8, 4);
 
   Reader cpu, memory, picture, mapper, channels, sound, frame, packedFrame, soundWrites, voice;
   for (size_t at = kHeaderSize; at < data.size();) {
@@ -614,6 +636,7 @@ std::string RestoreMessage(RestoreResult result) {
     case RestoreResult::OtherCartridge: return "O estado salvo é de outro cartucho; nada foi alterado.";
     case RestoreResult::NewerFormat:
       return "O estado salvo é de uma versão mais nova do Virel; nada foi alterado.";
+    case RestoreResult::OtherEngine: return "O estado salvo é do outro motor de emulação; nada foi alterado.";
     case RestoreResult::Damaged: break;
   }
   return "O estado salvo está danificado ou incompleto; nada foi alterado.";

@@ -34,7 +34,11 @@ enum class RestoreResult : uint8_t {
   OtherCartridge,  // the CRC-32 names another image (or none is loaded)
   Damaged,         // short, a section cut or missing, a value out of range
   NewerFormat,     // written by a later, incompatible version
+  OtherEngine,     // taken while the other engine ran the console
 };
+
+// The console engine's own section: its chips' state (engine/console/).
+constexpr uint32_t kSnapshotTagConsole = 'C' | 'O' << 8 | 'N' << 16 | 'S' << 24;
 
 // Puts `m` where the snapshot stood, or changes nothing at all when it is
 // refused. Inside the run loop's message processing the loop carries on from
@@ -46,6 +50,12 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data);
 // line's hook call, as the run it was taken from did. Returns the interrupt
 // code that call would have returned.
 uint8_t ResumeRestored(Machine& m);
+// The header's verdict alone (magic, version, cartridge): Restored when the
+// sections are worth reading.
+RestoreResult CheckSnapshotHeader(const Machine& m, std::span<const uint8_t> data);
+// The contents of the first section with `tag`; empty when there is none
+// (or the sections before it are cut).
+std::span<const uint8_t> FindSnapshotSection(std::span<const uint8_t> data, uint32_t tag);
 // Whether `data` begins with the snapshot magic.
 bool LooksLikeSnapshot(std::span<const uint8_t> data);
 // The log line for a refused snapshot; empty for Restored.

@@ -42,6 +42,8 @@ class Engine {
   // The reset of a started cartridge: the processor takes its reset vector
   // through the banks the board has set up.
   virtual void Reset() = 0;
+  // A cartridge just started: the console as it powers up, then the reset.
+  virtual void PowerOn() { Reset(); }
   // Runs until a frame start finds Running clear. Loops never nest: from
   // inside the active run this only lets that run carry on (the lifecycle
   // decides which, see RunOrContinue).

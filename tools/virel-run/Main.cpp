@@ -19,6 +19,7 @@
 #include "core/Version.h"
 #include "debugger/Disassembler.h"
 #include "engine/Engine.h"
+#include "engine/EngineChoice.h"
 #include "sound/MidiRecorder.h"
 #include "sound/RecordingPcmOut.h"
 #include "sound/Sound.h"
@@ -168,6 +169,7 @@ int main(int argc, char** argv) {
     host.LogFrameHashes(&frameHashes);
   }
   m.SoundVolume = options.Volume;
+  ChooseEngine(m, options.Engine);
   if (options.ConsoleVoice) m.Voice = SoundVoice::Console;
   // The console voice's samples, kept for --audio.
   auto voiceSamples = std::make_shared<std::vector<int16_t>>();

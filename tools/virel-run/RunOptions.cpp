@@ -208,6 +208,15 @@ const std::vector<OptionEntry>& Options() {
          o.ConsoleVoice = a == "console";
          return std::nullopt;
        }},
+      {"--engine", "classic|console",
+       "the engine that runs the console: classic (the default, the designed engine) or console "
+       "(cycle by cycle, as the hardware)",
+       [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
+         if (a != "classic" && a != "console")
+           return "--engine: expected classic or console, got \"" + a + "\"";
+         o.Engine = a;
+         return std::nullopt;
+       }},
       {"--volume", "N", "SoundVolume for the run, 0-255 (default 255)",
        [](RunOptions& o, const std::string& a) -> std::optional<std::string> {
          const auto n = ParseNumber(a, 10);

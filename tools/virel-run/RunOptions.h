@@ -54,6 +54,8 @@ struct RunOptions {
   int Volume = 255;  // SoundVolume for the run
   // The voice --audio renders: the MIDI music, or the console's own chip.
   bool ConsoleVoice = false;
+  // The engine's id (engine/EngineChoice.h).
+  std::string Engine = "classic";
   // Music: recorded to a Standard MIDI File, or played on an output port at
   // the console's own pace.
   std::string MidiFile;

@@ -10,7 +10,13 @@ void ClassicEngine::Stop() { m_.Running = false; }
 void ClassicEngine::Step() { DebugStep(m_); }
 
 void ClassicEngine::Snapshot(std::vector<uint8_t>& out) const { TakeSnapshot(m_, out); }
-RestoreResult ClassicEngine::Restore(std::span<const uint8_t> data) { return RestoreSnapshot(m_, data); }
+RestoreResult ClassicEngine::Restore(std::span<const uint8_t> data) {
+  // The console engine's snapshots carry its chips, which this engine has not.
+  if (CheckSnapshotHeader(m_, data) == RestoreResult::Restored &&
+      !FindSnapshotSection(data, kSnapshotTagConsole).empty())
+    return RestoreResult::OtherEngine;
+  return RestoreSnapshot(m_, data);
+}
 
 uint8_t ClassicEngine::Peek(uint16_t address) { return MemPeek(m_, address); }
 uint8_t ClassicEngine::Read(uint16_t address) { return MemRead(m_, address); }

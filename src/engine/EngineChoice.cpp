@@ -1,0 +1,18 @@
+#include "engine/EngineChoice.h"
+
+#include "engine/classic/ClassicEngine.h"
+#include "engine/console/ConsoleEngine.h"
+
+std::unique_ptr<Engine> MakeEngine(std::string_view id, Machine& m) {
+  if (id == kClassicEngineId) return std::make_unique<ClassicEngine>(m);
+  if (id == kConsoleEngineId) return std::make_unique<ConsoleEngine>(m);
+  return nullptr;
+}
+
+bool ChooseEngine(Machine& m, std::string_view id) {
+  if (m.engine && m.engine->Id() == id) return true;
+  std::unique_ptr<Engine> engine = MakeEngine(id, m);
+  if (!engine) return false;
+  m.engine = std::move(engine);
+  return true;
+}

@@ -1,0 +1,20 @@
+// Which engine runs the console: the designed one ("classic", the default,
+// fast and exact to its own rules) or the console engine ("console",
+// cycle by cycle as the hardware). The settings and the command line name
+// them by these ids.
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "core/Machine.h"
+
+inline constexpr std::string_view kClassicEngineId = "classic";
+inline constexpr std::string_view kConsoleEngineId = "console";
+
+// A new engine for `m` by id; null for an unknown id.
+std::unique_ptr<Engine> MakeEngine(std::string_view id, Machine& m);
+// Puts the engine named `id` in `m` unless it already runs there; false for
+// an unknown id. A started cartridge must be started again afterwards: the
+// new engine has not powered the console up.
+bool ChooseEngine(Machine& m, std::string_view id);

@@ -1,0 +1,149 @@
+#include "engine/console/ConsoleEngine.h"
+
+#include <cstring>
+#include <utility>
+
+#include "cartridge/Lifecycle.h"
+#include "engine/console/Console.h"
+#include "sound/Sound.h"
+#include "sound/SoundChannels.h"
+#include "sound/VoiceOutput.h"
+
+namespace {
+
+// Counts the active run on the Machine, so that a command given inside it
+// only lets it carry on (loops never nest).
+struct RunScope {
+  explicit RunScope(Machine& m) : m(m) { ++m.RunLoopDepth; }
+  ~RunScope() { --m.RunLoopDepth; }
+  RunScope(const RunScope&) = delete;
+  RunScope& operator=(const RunScope&) = delete;
+  Machine& m;
+};
+
+// The chips' state read back from a snapshot: every position and index in
+// range, so that no damaged or foreign file can send the engine outside its
+// tables.
+bool Plausible(const Console& c) {
+  return c.Video.Dot <= 340 && c.Video.Line <= 261 && VoicePlausible(c.Apu) &&
+         c.Processor.Cycles >= c.FrameStartCycle &&
+         c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
+}
+
+}  // namespace
+
+ConsoleEngine::ConsoleEngine(Machine& m) : m_(m), c_(std::make_unique<Console>()) { ConsolePowerOn(*c_, m_); }
+
+ConsoleEngine::~ConsoleEngine() = default;
+
+void ConsoleEngine::PowerOn() {
+  ConsolePowerOn(*c_, m_);
+  m_.PaletteChanged = true;
+}
+
+void ConsoleEngine::Reset() { ConsoleReset(*c_); }
+
+void ConsoleEngine::Run() {
+  // Loops never nest: from inside the active run this only lets it go on.
+  if (m_.RunLoopDepth > 0) return;
+  RunScope active(m_);
+  if (m_.RestorePending) ResumeRestored(m_);
+  for (;;) {
+    ConsoleRunFrame(*c_);
+    if (FrameEnd()) return;
+  }
+}
+
+bool ConsoleEngine::FrameEnd() {
+  frameCycles_ = ConsoleBeginFrame(*c_);
+  // The frame's sound register writes go to the voice heard and become the
+  // last whole frame's; the designed music takes its frame step.
+  std::swap(m_.SoundWrites, m_.LastFrameSoundWrites);
+  m_.SoundWrites.clear();
+  VoiceFrameEnd(m_, m_.LastFrameSoundWrites, frameCycles_);
+  SoundFrameStep(m_);
+  const int rate = m_.FrameRate > 0 ? m_.FrameRate : 1;
+  const bool shown = m_.SkipCounter == 0;
+  m_.SkipCounter = (m_.SkipCounter + 1) % rate;
+  if (shown) {
+    m_.host->RefreshColorTable();
+    m_.host->PresentFrame();
+  }
+  m_.host->PollControllers();
+  AutosaveBatteryRam(m_);
+  m_.host->ProcessMessages();
+  if (m_.LoopRestarted) {
+    // A reset, another cartridge or a restore happened in there: the run
+    // goes on from what it left.
+    m_.LoopRestarted = false;
+    if (m_.RestorePending) ResumeRestored(m_);
+  }
+  if (m_.Running) return false;
+  SoundSilenceAll(*m_.Sound);
+  return true;
+}
+
+void ConsoleEngine::Stop() { m_.Running = false; }
+
+void ConsoleEngine::Step() {
+  if (m_.RestorePending) ResumeRestored(m_);
+  CpuStep(c_->Processor);
+  if (!c_->Video.FrameReady) return;
+  // Stepping goes on across a frame's end, with the front end's turn.
+  const bool running = m_.Running;
+  m_.Running = true;
+  FrameEnd();
+  m_.Running = running;
+}
+
+void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
+  TakeSnapshot(m_, out);
+  const auto length = static_cast<uint32_t>(sizeof(Console));
+  const size_t at = out.size();
+  out.resize(at + 8 + length);
+  std::memcpy(out.data() + at, &kSnapshotTagConsole, 4);
+  std::memcpy(out.data() + at + 4, &length, 4);
+  std::memcpy(out.data() + at + 8, static_cast<const void*>(c_.get()), length);
+}
+
+RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
+  const std::span<const uint8_t> section = FindSnapshotSection(data, kSnapshotTagConsole);
+  if (section.empty()) {
+    // The designed engine's snapshot: checked as any, then refused.
+    const RestoreResult shared = CheckSnapshotHeader(m_, data);
+    return shared == RestoreResult::Restored ? RestoreResult::OtherEngine : shared;
+  }
+  if (section.size() != sizeof(Console)) return RestoreResult::Damaged;
+  auto staged = std::make_unique<Console>();
+  std::memcpy(static_cast<void*>(staged.get()), section.data(), sizeof(Console));
+  if (!Plausible(*staged)) return RestoreResult::Damaged;
+  const RestoreResult shared = RestoreSnapshot(m_, data);
+  if (shared != RestoreResult::Restored) return shared;
+  // Pointers are this process's, not the file's.
+  *c_ = *staged;
+  c_->M = &m_;
+  c_->Processor.Bus = {c_.get(), &ConsoleRead, &ConsoleWrite};
+  return RestoreResult::Restored;
+}
+
+uint8_t ConsoleEngine::Peek(uint16_t address) { return ConsolePeek(*c_, address); }
+uint8_t ConsoleEngine::Read(uint16_t address) { return ConsoleRead(c_.get(), address); }
+
+CpuRegisters ConsoleEngine::Registers() const {
+  const Cpu& s = c_->Processor;
+  return {s.A, s.X, s.Y, s.P, s.S, s.PC};
+}
+
+void ConsoleEngine::SetRegisters(const CpuRegisters& r) {
+  Cpu& s = c_->Processor;
+  s.A = r.A;
+  s.X = r.X;
+  s.Y = r.Y;
+  s.P = static_cast<uint8_t>((r.P | kCpuU) & ~kCpuB);
+  s.S = r.S;
+  s.PC = r.PC;
+}
+
+PictureView ConsoleEngine::Picture() const { return {m_.FrameBuffer, m_.FrameColors}; }
+std::span<const ApuWrite> ConsoleEngine::SoundWrites() const { return m_.LastFrameSoundWrites; }
+uint32_t ConsoleEngine::FrameCycles() const { return frameCycles_; }
