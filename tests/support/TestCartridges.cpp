@@ -1,0 +1,75 @@
+#include "support/TestCartridges.h"
+
+#include <filesystem>
+
+#include "cartridge/Lifecycle.h"
+#include "core/Crc32.h"
+#include "engine/Engine.h"
+#include "engine/EngineChoice.h"
+#include "support/ScratchFolder.h"
+
+namespace {
+
+// Watches $6000 at every frame's end, presses reset when asked and stops
+// the run at the result or the budget.
+class VerdictHost final : public Host {
+ public:
+  Machine* m = nullptr;
+  long frames = 0, budget = 0, resetAt = -1;
+  bool toEnd = false;
+  uint8_t lastStatus = 0;
+
+  void AppendLog(std::string_view) override {}
+  void ProcessMessages() override {
+    ++frames;
+    const auto peek = [&](uint16_t a) { return m->engine->Peek(a); };
+    const bool signed_ = peek(0x6001) == 0xDE && peek(0x6002) == 0xB0 && peek(0x6003) == 0x61;
+    const uint8_t status = peek(0x6000);
+    if (signed_ && status == 0x81 && lastStatus != 0x81) resetAt = frames + 6;
+    if (signed_) lastStatus = status;
+    if (resetAt >= 0 && frames >= resetAt) {
+      resetAt = -1;
+      ResetMachine(*m);
+    }
+    if (frames >= budget || (!toEnd && signed_ && status < 0x80)) m->Running = false;
+  }
+};
+
+}  // namespace
+
+std::string TestRomPath(std::string_view relative) {
+  const std::filesystem::path path = std::filesystem::path(VIREL_TESTROM_DIR) / relative;
+  return std::filesystem::exists(path) ? path.string() : std::string();
+}
+
+CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
+                                  bool toEnd) {
+  ScratchFolder scratch;
+  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
+  std::filesystem::copy_file(path, copy);
+  VerdictHost host;
+  Machine m;
+  m.host = &host;
+  host.m = &m;
+  host.budget = maxFrames;
+  host.toEnd = toEnd;
+  ChooseEngine(m, engine);
+  CartridgeVerdict v;
+  LoadAndStart(m, copy.string());
+  v.Frames = host.frames;
+  v.Signed =
+      m.engine->Peek(0x6001) == 0xDE && m.engine->Peek(0x6002) == 0xB0 && m.engine->Peek(0x6003) == 0x61;
+  v.Status = m.engine->Peek(0x6000);
+  for (uint16_t a = 0x6004; a < 0x8000; ++a) {
+    const uint8_t ch = m.engine->Peek(a);
+    if (!ch) break;
+    v.Text += static_cast<char>(ch);
+  }
+  for (int a = 0; a < 256; ++a) v.ZeroPage[a] = m.Ram[a];
+  const PictureView picture = m.engine->Picture();
+  const uint32_t pixels = Crc32(picture.Pixels.data(), picture.Pixels.size());
+  v.PictureHash = uint64_t{pixels} << 32 |
+                  Crc32(reinterpret_cast<const uint8_t*>(picture.Colors.data()), picture.Colors.size_bytes());
+  if (m.CartridgeLoaded()) UnloadCartridge(m);
+  return v;
+}
