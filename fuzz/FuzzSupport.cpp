@@ -1,4 +1,5 @@
 #include "FuzzSupport.h"
+#include "engine/EngineChoice.h"
 
 #include <unistd.h>
 
@@ -73,10 +74,11 @@ void StartRunAndUnload(const std::string& path, const std::string& fileName) {
   }
 }
 
-void StartSnapshotMachine(BudgetMachine& b) {
+void StartSnapshotMachine(BudgetMachine& b, std::string_view engine) {
+  ChooseEngine(b.m, engine);
   // LDA #$80 / STA $2000 / LDA #$1E / STA $2001 / loop: INC $00 / JMP loop
   InstallProgram(
       b, {0xA9, 0x80, 0x8D, 0x00, 0x20, 0xA9, 0x1E, 0x8D, 0x01, 0x20, 0xE6, 0x00, 0x4C, 0x0A, 0x80}, 1);
-  ResetMachine(b.m);
+  ResetMachine(b.m, true);
   RunFrames(b, 2);
 }

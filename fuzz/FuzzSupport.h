@@ -34,4 +34,4 @@ void RequireBankTablesInBounds(const Machine& m);
 // The running cartridge the snapshot target restores into: a program that
 // turns the picture and its interrupt on and loops, with pattern ROM, run for
 // two frames. Its snapshot is the target's seed, so the image's CRC matches.
-void StartSnapshotMachine(BudgetMachine& b);
+void StartSnapshotMachine(BudgetMachine& b, std::string_view engine = "classic");

@@ -1,5 +1,6 @@
 // Arbitrary program bytes run by the processor through the memory map and a
-// supported mapper, for three frames. The first byte picks the mapper board,
+// supported mapper, for three frames, in either engine. The first byte picks
+// the engine (its top bit) and the mapper board,
 // the second the image's shape (program and pattern banks, mirroring,
 // battery); the rest is repeated over the program and pattern images, so
 // every bank the program switches to holds the fuzzer's bytes as well.
@@ -10,6 +11,7 @@
 #include "FuzzSupport.h"
 #include "cartridge/Lifecycle.h"
 #include "cartridge/boards/Boards.h"
+#include "engine/EngineChoice.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -25,12 +27,15 @@ void Tile(std::vector<uint8_t>& image, const uint8_t* bytes, size_t count) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
   const auto boards = MapperBoards();
-  const int mapper = boards[data[0] % boards.size()].Number;
+  // The first byte's top bit picks the engine, the rest the board.
+  const bool console = data[0] & 0x80;
+  const int mapper = boards[(data[0] & 0x7F) % boards.size()].Number;
   const int prgBanks = 1 + (data[1] & 7);
   const int chrBanks = (data[1] >> 3) & 7;
   const auto flags6 = static_cast<uint8_t>((data[1] >> 6 & 1) | (data[1] >> 6 & 2));
 
   BudgetMachine b;
+  if (console) ChooseEngine(b.m, "console");
   if (!InstallCartridge(b.m, prgBanks, chrBanks, mapper, flags6)) {
     std::fprintf(stderr, "catalogue mapper %d refused\n", mapper);
     std::abort();
@@ -44,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     b.m.PrgRom[chunk] = 0x00;
     b.m.PrgRom[chunk + 1] = 0x80;
   }
-  ResetMachine(b.m);
+  ResetMachine(b.m, true);
   RunFrames(b, 3);
   RequireBankTablesInBounds(b.m);
   return 0;

@@ -11,6 +11,7 @@
 #include "FuzzSupport.h"
 #include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
@@ -98,6 +99,17 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 500; ++i) DebugStep(b.m);
     TakeSnapshot(b.m, snapshot);
     Seed(root / "SnapshotFuzz", "mid-frame.snap", snapshot);
+  }
+  // The same program in the console engine, whose snapshots carry its chips.
+  {
+    BudgetMachine b;
+    StartSnapshotMachine(b, "console");
+    std::vector<uint8_t> snapshot;
+    b.m.engine->Snapshot(snapshot);
+    Seed(root / "SnapshotFuzz", "console-frame-start.snap", snapshot);
+    for (int i = 0; i < 500; ++i) b.m.engine->Step();
+    b.m.engine->Snapshot(snapshot);
+    Seed(root / "SnapshotFuzz", "console-mid-frame.snap", snapshot);
   }
 
   // One seed per board: the board's index, an image of 4 program banks and 2

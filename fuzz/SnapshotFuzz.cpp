@@ -8,22 +8,27 @@
 
 #include "FuzzSupport.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  BudgetMachine b;
-  StartSnapshotMachine(b);
-  std::vector<uint8_t> before, after;
-  TakeSnapshot(b.m, before);
-  if (RestoreSnapshot(b.m, std::span<const uint8_t>(data, size)) != RestoreResult::Restored) {
-    TakeSnapshot(b.m, after);
-    if (after != before) {
-      std::fprintf(stderr, "a refused snapshot changed the machine\n");
-      std::abort();
+  // Every input meets both engines: each takes its own snapshots and refuses
+  // the other's.
+  for (const char* engine : {"classic", "console"}) {
+    BudgetMachine b;
+    StartSnapshotMachine(b, engine);
+    std::vector<uint8_t> before, after;
+    b.m.engine->Snapshot(before);
+    if (b.m.engine->Restore(std::span<const uint8_t>(data, size)) != RestoreResult::Restored) {
+      b.m.engine->Snapshot(after);
+      if (after != before) {
+        std::fprintf(stderr, "a refused snapshot changed the %s engine's machine\n", engine);
+        std::abort();
+      }
+      continue;
     }
-    return 0;
+    RequireBankTablesInBounds(b.m);
+    RunFrames(b, 2);
+    RequireBankTablesInBounds(b.m);
   }
-  RequireBankTablesInBounds(b.m);
-  RunFrames(b, 2);
-  RequireBankTablesInBounds(b.m);
   return 0;
 }

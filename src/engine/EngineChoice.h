@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/Machine.h"
+#include "engine/Engine.h"
 
 inline constexpr std::string_view kClassicEngineId = "classic";
 inline constexpr std::string_view kConsoleEngineId = "console";

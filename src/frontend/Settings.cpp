@@ -169,6 +169,7 @@ VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
     read.Text("MidiOutPort", s.MidiOutPort);
     read.Int("TamanhoJanela", s.WindowSize, kMinWindowSize, kMaxWindowSize, true);
     read.Int("SoundVoice", s.SoundVoice, 0, 1);
+    read.Int("Motor", s.Motor, 0, 1);
     store.CloseKey();
   }
   LoadPad(store, read, 0, s.Pads[0]);
@@ -197,6 +198,7 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     store.WriteString("MidiOutPort", s.MidiOutPort);
     store.WriteInteger("TamanhoJanela", s.WindowSize);
     store.WriteInteger("SoundVoice", s.SoundVoice);
+    store.WriteInteger("Motor", s.Motor);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

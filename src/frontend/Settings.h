@@ -69,6 +69,8 @@ struct VirelSettings {
   // "Som > Voz": 0 plays the music as MIDI notes, 1 through the console's own
   // sound chip.
   int32_t SoundVoice = 0;
+  // "CPU > Motor": 0 runs the designed engine, 1 the console engine.
+  int32_t Motor = 0;
   // Under the key "TEMPO", after both controllers.
   TimeSettings Time;
 };

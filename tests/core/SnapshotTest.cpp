@@ -14,6 +14,8 @@
 #include "cartridge/SaveState.h"
 #include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
+#include "engine/EngineChoice.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
 #include "sound/RecordingMidiOut.h"
@@ -65,9 +67,10 @@ struct SyncRun {
 
   // Both voices at once: the MIDI messages are recorded as the console
   // voice plays, so a replay must give the same of each.
-  explicit SyncRun(const std::string& cartridge) {
+  explicit SyncRun(const std::string& cartridge, std::string_view engine = kClassicEngineId) {
     m.host = &host;
     host.machine = &m;
+    ChooseEngine(m, engine);
     m.Voice = SoundVoice::Console;
     SoundDeviceFactory devices = RecordingMidiFactory(midi);
     devices.pcm = [this] { return std::make_unique<RecordingPcmOut>(pcm); };
@@ -100,7 +103,7 @@ struct SyncRun {
             {},
             {m.LastFrameSoundWrites.begin(), m.LastFrameSoundWrites.end()},
             {pcm->begin() + static_cast<std::ptrdiff_t>(pcmFrom_), pcm->end()}};
-    TakeSnapshot(m, f.state);
+    m.engine->Snapshot(f.state);
     f.state.insert(f.state.end(), m.FrameBuffer.begin(), m.FrameBuffer.end());
     return f;
   }
@@ -108,7 +111,7 @@ struct SyncRun {
   Shown RunOneFrame() {
     Mark();
     m.Running = true;
-    CpuRun(m);
+    m.engine->Run();
     return SinceMark();
   }
 
@@ -129,18 +132,30 @@ std::string CartridgePath(const std::string& name) {
   return name == "demo" ? std::string(VIREL_DEMO_ROM) : std::string(VIREL_ROM_DIR) + "/" + name + ".nes";
 }
 
-class SnapshotSync : public testing::TestWithParam<std::string> {};
+// A cartridge and the engine that runs it.
+struct SyncCase {
+  std::string Cartridge;
+  std::string_view Engine;
+  long Frames;
+};
+std::vector<SyncCase> SyncCases(std::string_view engine, long frames) {
+  std::vector<SyncCase> cases;
+  for (const std::string& name : CartridgeNames()) cases.push_back({name, engine, frames});
+  return cases;
+}
+
+class SnapshotSync : public testing::TestWithParam<SyncCase> {};
 
 // Every frame: snapshot, run a frame, restore, run it again, all inside one
 // run loop as rewind will do it. Both runs of the frame show the same log
 // lines, pictures and MIDI messages and end in the same state, for 3,000
-// frames of scripted play.
+// frames of scripted play (600 in the console engine, cycle by cycle).
 TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
-  constexpr long kFrames = 3000;
+  const long kFrames = GetParam().Frames;
   ScratchFolder dir;
-  const std::filesystem::path cart = dir.path() / (GetParam() + ".nes");
-  std::filesystem::copy_file(CartridgePath(GetParam()), cart);
-  SyncRun run(cart.string());
+  const std::filesystem::path cart = dir.path() / (GetParam().Cartridge + ".nes");
+  std::filesystem::copy_file(CartridgePath(GetParam().Cartridge), cart);
+  SyncRun run(cart.string(), GetParam().Engine);
   std::vector<uint8_t> before;
   SyncRun::Shown first;
   long clock = 0, checked = 0;
@@ -150,7 +165,7 @@ TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
     if (!before.empty() && !replaying) {
       // The frame has run once: back to its start, with the pad script too.
       first = run.SinceMark();
-      if (RestoreSnapshot(run.m, before) != RestoreResult::Restored) failure = "refused";
+      if (run.m.engine->Restore(before) != RestoreResult::Restored) failure = "refused";
       run.host.frame = clock;
       replaying = true;
       run.Mark();
@@ -174,18 +189,54 @@ TEST_P(SnapshotSync, EveryFrameReplaysExactlyFromItsSnapshot) {
       run.m.Running = false;
       return;
     }
-    TakeSnapshot(run.m, before);
+    run.m.engine->Snapshot(before);
     clock = run.host.frame;
     run.Mark();
   };
   run.m.Running = true;
-  CpuRun(run.m);
+  run.m.engine->Run();
   EXPECT_EQ(failure, "");
   EXPECT_EQ(checked, kFrames);
 }
 
-INSTANTIATE_TEST_SUITE_P(ProjectCartridges, SnapshotSync, testing::ValuesIn(CartridgeNames()),
-                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+std::string SyncCaseName(const testing::TestParamInfo<SyncCase>& info) { return info.param.Cartridge; }
+INSTANTIATE_TEST_SUITE_P(ProjectCartridges, SnapshotSync,
+                         testing::ValuesIn(SyncCases(kClassicEngineId, 3000)), SyncCaseName);
+INSTANTIATE_TEST_SUITE_P(ConsoleEngine, SnapshotSync, testing::ValuesIn(SyncCases(kConsoleEngineId, 600)),
+                         SyncCaseName);
+
+// Each engine's snapshots carry what the other's cannot take: each refuses
+// the other's with its reason and changes nothing.
+TEST(Snapshot, EachEngineRefusesTheOthersSnapshots) {
+  ScratchFolder dir;
+  const std::filesystem::path cart = dir.path() / "demo.nes";
+  std::filesystem::copy_file(VIREL_DEMO_ROM, cart);
+  SyncRun classic(cart.string(), kClassicEngineId), console(cart.string(), kConsoleEngineId);
+  for (SyncRun* run : {&classic, &console}) {
+    run->host.atFrameStart = [run] { run->m.Running = run->host.frame < 30; };
+    run->m.Running = true;
+    run->m.engine->Run();
+  }
+  std::vector<uint8_t> classicState, consoleState, before, after;
+  classic.m.engine->Snapshot(classicState);
+  console.m.engine->Snapshot(consoleState);
+  const auto refuses = [&](SyncRun& run, const std::vector<uint8_t>& other) {
+    run.m.engine->Snapshot(before);
+    const RestoreResult result = run.m.engine->Restore(other);
+    run.m.engine->Snapshot(after);
+    EXPECT_EQ(result, RestoreResult::OtherEngine) << run.m.engine->Id();
+    EXPECT_EQ(before, after) << run.m.engine->Id();
+  };
+  refuses(classic, consoleState);
+  refuses(console, classicState);
+  EXPECT_EQ(RestoreMessage(RestoreResult::OtherEngine),
+            "O estado salvo é do outro motor de emulação; nada foi alterado.");
+  // A console snapshot with one byte of its chips changed is refused whole.
+  std::vector<uint8_t> damaged = consoleState;
+  damaged[damaged.size() - 100] ^= 0x01;
+  EXPECT_EQ(console.m.engine->Restore(damaged), RestoreResult::Damaged);
+  EXPECT_EQ(console.m.engine->Restore(consoleState), RestoreResult::Restored);
+}
 
 // A snapshot of another cartridge, or one cut short or with a window pointed
 // outside its memory, is refused with its reason and changes nothing.

@@ -99,6 +99,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.Pads[1].JoystickEnabled = true;
   out.MidiOutPort = "Sintetizador Externo:entrada 1";
   out.SoundVoice = 1;
+  out.Motor = 1;
   MemoryStore store;
   SaveSettings(store, out);
   VirelSettings in = LoadSettings(store);
@@ -122,6 +123,7 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_TRUE(in.Pads[1].JoystickEnabled);
   EXPECT_EQ(in.MidiOutPort, out.MidiOutPort);
   EXPECT_EQ(in.SoundVoice, 1);
+  EXPECT_EQ(in.Motor, 1);
   // Defaults are written too, so the store is complete after the first exit.
   EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
 }
@@ -151,6 +153,12 @@ TEST(Settings, StoredValuesThatNeedCare) {
     MemoryStore store;
     store.keys[""][c.name] = c.stored;
     EXPECT_EQ(LoadSettings(store).SoundVoice, c.expected) << c.stored;
+  }
+  // So does an engine it does not know: the designed one runs.
+  for (Case c : {Case{"Motor", 2, 0}, Case{"Motor", -1, 0}, Case{"Motor", 1, 1}}) {
+    MemoryStore store;
+    store.keys[""][c.name] = c.stored;
+    EXPECT_EQ(LoadSettings(store).Motor, c.expected) << c.stored;
   }
   // Time controls: a speed not offered keeps 4x, history and run-ahead are
   // clamped, a key code beyond any chord is refused.
@@ -244,7 +252,7 @@ TEST(Settings, ReadAndWriteOrder) {
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
   expected.insert(expected.end(),
-                  {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela", "/SoundVoice"});
+                  {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela", "/SoundVoice", "/Motor"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
@@ -271,6 +279,7 @@ TEST(Settings, ReadAndWriteOrder) {
   read.push_back("/MidiOutPort");
   read.push_back("/TamanhoJanela");
   read.push_back("/SoundVoice");
+  read.push_back("/Motor");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);

@@ -2,13 +2,13 @@
 
 #include <cstdio>
 
-#include "engine/classic/cpu/MF6502.h"
+#include "engine/Engine.h"
 
 long RunFrames(BudgetMachine& b, long frames) {
   const long before = b.host.frames;
   b.host.budget = before + frames;
   b.m.Running = true;
-  CpuRun(b.m);
+  b.m.engine->Run();
   return b.host.frames - before;
 }
 

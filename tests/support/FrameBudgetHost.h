@@ -36,7 +36,7 @@ struct BudgetMachine {
   }
 };
 
-// Runs the started cartridge through CpuRun until `frames` more frames have
+// Runs the started cartridge in the Machine's engine until `frames` more frames have
 // begun. Returns the number of frames the host saw.
 long RunFrames(BudgetMachine& b, long frames);
 

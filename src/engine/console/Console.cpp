@@ -34,6 +34,19 @@ void ApuCatchUp(Console& c) {
     c.Processor.IrqSources &= ~kIrqSample;
 }
 
+// The board's interrupt counter: A12 as the picture processor's last access
+// left it, the processor's cycle, and the line they drive.
+void BoardCatchUp(Console& c) {
+  BoardIrq& b = c.Board;
+  const bool a12 = c.Video.BusAddress & 0x1000;
+  if (a12 != b.A12) BoardIrqA12(b, a12, c.Video.Dots);
+  BoardIrqCycle(b, c.Processor.Cycles);
+  if (b.Line)
+    c.Processor.IrqSources |= kIrqBoard;
+  else
+    c.Processor.IrqSources &= ~kIrqBoard;
+}
+
 // One processor cycle's worth of the other chips: three picture dots, then
 // the interrupt lines as the processor sees them at this cycle's end.
 void Tick(Console& c) {
@@ -42,6 +55,8 @@ void Tick(Console& c) {
   PpuStep(c.Video, m);
   PpuStep(c.Video, m);
   c.Processor.NmiLine = c.Video.Nmi;
+  if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
+    BoardCatchUp(c);
   ApuCatchUp(c);
 }
 
@@ -187,7 +202,10 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
       if (address < 0x4020) WriteIo(c, address, value);
       break;
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
-    default: m.MapperWrite(m, address, value); break;
+    default:
+      BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
+      m.MapperWrite(m, address, value);
+      break;
   }
 }
 
@@ -213,6 +231,7 @@ void ConsolePowerOn(Console& c, Machine& m) {
   PpuPowerOn(c.Video);
   VoiceInit(c.Apu);
   c.Dma = {};
+  BoardIrqPowerOn(c.Board, m.MapperNumber);
   c.OpenBus = 0;
   c.Strobe = false;
   c.PadShift[0] = c.PadShift[1] = 0;

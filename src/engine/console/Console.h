@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "engine/console/BoardIrq.h"
 #include "engine/console/cpu/Cpu.h"
 #include "engine/console/ppu/Ppu.h"
 #include "voice/ConsoleVoice.h"
@@ -35,6 +36,7 @@ struct Console {
   Ppu Video;
   ConsoleVoice Apu;
   ConsoleDma Dma;
+  BoardIrq Board;
   // The last value on the processor's data bus: what unmapped reads return.
   uint8_t OpenBus = 0;
   // The controller ports: the strobe latch ($4016 bit 0) and each pad's

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cartridge/Lifecycle.h"
+#include "core/Crc32.h"
 #include "engine/console/Console.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
@@ -96,14 +97,21 @@ void ConsoleEngine::Step() {
   m_.Running = running;
 }
 
+// The chips' section: a CRC-32 of the chips' bytes, then the bytes. They
+// are the structs as this build lays them out, so only a section whose
+// check matches (written by a build like this one, undamaged) is taken:
+// a flipped byte could otherwise put an impossible value in a flag.
 void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   TakeSnapshot(m_, out);
-  const auto length = static_cast<uint32_t>(sizeof(Console));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(c_.get());
+  const uint32_t check = Crc32(bytes, sizeof(Console));
+  const auto length = static_cast<uint32_t>(4 + sizeof(Console));
   const size_t at = out.size();
   out.resize(at + 8 + length);
   std::memcpy(out.data() + at, &kSnapshotTagConsole, 4);
   std::memcpy(out.data() + at + 4, &length, 4);
-  std::memcpy(out.data() + at + 8, static_cast<const void*>(c_.get()), length);
+  std::memcpy(out.data() + at + 8, &check, 4);
+  std::memcpy(out.data() + at + 12, bytes, sizeof(Console));
 }
 
 RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
@@ -113,9 +121,12 @@ RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
     const RestoreResult shared = CheckSnapshotHeader(m_, data);
     return shared == RestoreResult::Restored ? RestoreResult::OtherEngine : shared;
   }
-  if (section.size() != sizeof(Console)) return RestoreResult::Damaged;
+  uint32_t check = 0;
+  if (section.size() != 4 + sizeof(Console)) return RestoreResult::Damaged;
+  std::memcpy(&check, section.data(), 4);
+  if (Crc32(section.data() + 4, sizeof(Console)) != check) return RestoreResult::Damaged;
   auto staged = std::make_unique<Console>();
-  std::memcpy(static_cast<void*>(staged.get()), section.data(), sizeof(Console));
+  std::memcpy(static_cast<void*>(staged.get()), section.data() + 4, sizeof(Console));
   if (!Plausible(*staged)) return RestoreResult::Damaged;
   const RestoreResult shared = RestoreSnapshot(m_, data);
   if (shared != RestoreResult::Restored) return shared;

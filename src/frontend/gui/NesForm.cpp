@@ -23,6 +23,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "engine/EngineChoice.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
@@ -307,6 +308,12 @@ void TfrmNES::CreateMenus() {
   mnuCPU->addActions({mnuReset, mnuPause, mnuDebug});
   mnuCPU->addMenu(Joystick1);
   mnuCPU->addActions({mnusvecpd, mnuldacpd});
+  Motor1 = SubMenu(mnuCPU, "Motor1", QStringLiteral("Motor"));
+  auto* engines = new QActionGroup(this);
+  MotorClassico1 = Radio(engines, Item(this, "MotorClassico1", QStringLiteral("Clássico (rápido)")), true);
+  MotorConsole1 = Radio(engines, Item(this, "MotorConsole1", QStringLiteral("Console (preciso)")), false);
+  Motor1->addActions({MotorClassico1, MotorConsole1});
+  mnuCPU->addMenu(Motor1);
   bar->addMenu(mnuCPU);
 
   Help1 = SubMenu(this, "Help1", QStringLiteral("&Ajuda"));
@@ -352,6 +359,10 @@ void TfrmNES::CreateMenus() {
   bind(abltsom, &TfrmNES::abltsomClick);
   connect(SintetizadorMIDI1, &QAction::triggered, this, [this] { ChooseVoice(SoundVoice::Midi); });
   connect(Console1, &QAction::triggered, this, [this] { ChooseVoice(SoundVoice::Console); });
+  connect(MotorClassico1, &QAction::triggered, this,
+          [this] { Command([this] { ChooseEngineClick(kClassicEngineId); }); });
+  connect(MotorConsole1, &QAction::triggered, this,
+          [this] { Command([this] { ChooseEngineClick(kConsoleEngineId); }); });
   bind(elaCheia1, &TfrmNES::ToggleFullScreen);
   connect(mnusvecpd, &QAction::triggered, this, [this] { Command([this] { SaveState(*machine_); }); });
   connect(mnuldacpd, &QAction::triggered, this, [this] { Command([this] { LoadState(*machine_); }); });
@@ -500,6 +511,8 @@ void TfrmNES::ApplyLoadedSettings() {
   for (int i = 0; i < 5; ++i) machine_->ChannelEnabled[i] = s.SoundChannel[i];
   midiMenu_->ApplyStoredChoice(s.MidiOutPort);
   ChooseVoice(s.SoundVoice == 1 ? SoundVoice::Console : SoundVoice::Midi);
+  ChooseEngine(*machine_, s.Motor == 1 ? kConsoleEngineId : kClassicEngineId);
+  ShowEngine();
 }
 
 void TfrmNES::CollectSettings() {
@@ -516,6 +529,7 @@ void TfrmNES::CollectSettings() {
   for (int i = 0; i < 5; ++i) s.SoundChannel[i] = machine_->ChannelEnabled[i];
   s.MidiOutPort = midiMenu_->Choice();
   s.SoundVoice = machine_->Voice == SoundVoice::Console ? 1 : 0;
+  s.Motor = machine_->engine->Id() == kConsoleEngineId ? 1 : 0;
 }
 
 void TfrmNES::ApplyKeyBindings() {
@@ -535,6 +549,8 @@ void TfrmNES::Command(const std::function<void()>& command) {
   } catch (...) {
     ShowError(QStringLiteral("Erro desconhecido."));
   }
+  // An engine chosen while a loop ran: that loop has returned now.
+  if (!enginePending_.empty() && !RunLoopActive(*machine_)) SwitchEngineNow();
   // A command may have started or stopped emulation (the loop has returned
   // when it stopped).
   ShowRunState();

@@ -87,6 +87,8 @@ class TfrmNES : public QMainWindow, public Host {
   std::array<QAction*, 4> WindowSizes{};  // 1x to 4x
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
   QAction *SintetizadorMIDI1, *Console1;  // "Voz"
+  QMenu* Motor1 = nullptr;                // "CPU > Motor"
+  QAction *MotorClassico1, *MotorConsole1;
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
   QAction *AvancoRapido1, *AvancarQuadro1;  // "CPU": fast-forward on/off, frame advance
   QAction *mnuAbout, *pmuLoadRom, *pmuFreeROM, *AdicionaraoFavorito1, *pmuReset, *pmuPause, *ToolButton6;
@@ -110,6 +112,13 @@ class TfrmNES : public QMainWindow, public Host {
   // synthesiser stays silent (a chosen MIDI port and a recording still get
   // every note).
   void ChooseVoice(SoundVoice voice);
+  // "CPU > Motor": the engine that runs the console. With a cartridge in,
+  // the change restarts it after asking; the switch itself waits until no
+  // run loop is active, as the old engine may be running it.
+  void ChooseEngineClick(std::string_view id);
+  void SwitchEngineNow();
+  // Checks the menu item of the engine that runs.
+  void ShowEngine();
   void mnuFileClick();
   void Favoritos1Click();
   void mnuCPUClick();
@@ -166,10 +175,12 @@ class TfrmNES : public QMainWindow, public Host {
   int SoundRate() const override { return SoundFrequencia; }
 
   // Replaceable for tests: the open and save dialogs (an empty path is a
-  // cancel) and the general error display.
+  // cancel), the general error display and the question box.
   std::function<QString()> ChooseRomFile;
   std::function<QString()> ChooseBitmapFile;
   std::function<void(const QString&)> ShowError;
+  // A yes-or-no question; true for yes.
+  std::function<bool(const QString&)> Confirm;
   // The window path draws the frame here when the display is unavailable.
   const QImage& WindowPicture() const { return windowPicture_; }
 
@@ -223,6 +234,8 @@ class TfrmNES : public QMainWindow, public Host {
   QString startFile_;
   bool activatedOnce_ = false;
   bool closePending_ = false;
+  // The engine chosen while a run loop was active: switched to once it returns.
+  std::string enginePending_;
   int closeAttempts_ = 0;
   QSize normalSize_;
   int windowSize_ = 1;        // the multiple in use

@@ -7,11 +7,13 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
+#include <utility>
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
 #include "cartridge/gui/RomPropertyForm.h"
 #include "debugger/gui/DebugForm.h"
+#include "engine/EngineChoice.h"
 #include "frontend/gui/AboutForm.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
@@ -148,6 +150,41 @@ void TfrmNES::ChooseVoice(SoundVoice voice) {
   midiMenu_->SetSynthesiserSilenced(console);
 }
 
+void TfrmNES::ShowEngine() {
+  const bool console = machine_->engine->Id() == kConsoleEngineId;
+  MotorConsole1->setChecked(console);
+  MotorClassico1->setChecked(!console);
+}
+
+void TfrmNES::ChooseEngineClick(std::string_view id) {
+  if (machine_->engine->Id() == id) return;
+  if (machine_->CartridgeLoaded() &&
+      !Confirm(QStringLiteral("Trocar o motor reinicia o cartucho em execução. Continuar?"))) {
+    ShowEngine();
+    return;
+  }
+  enginePending_ = id;
+  // A running loop belongs to the engine being replaced: it stops at its
+  // next frame's end, and the switch happens once it has returned.
+  machine_->Running = false;
+}
+
+void TfrmNES::SwitchEngineNow() {
+  const std::string id = std::exchange(enginePending_, std::string());
+  const bool loaded = machine_->CartridgeLoaded();
+  const std::string path = machine_->RomFolder + machine_->RomFileName;
+  // The battery RAM is written and the cartridge let go by the engine that
+  // ran it; the new one powers the console up from the file.
+  if (loaded) {
+    SetCartridgeItemsEnabled(false);
+    UnloadCartridge(*machine_);
+  }
+  ChooseEngine(*machine_, id);
+  ShowEngine();
+  machine_->Log(id == kConsoleEngineId ? "Motor: Console (preciso)" : "Motor: Clássico (rápido)");
+  if (loaded) LoadAndStart(*machine_, path);
+}
+
 void TfrmNES::mnuFileClick() {
   for (int i = 0; i < kListSize; ++i) {
     MRU[i]->setVisible(!settings_.RecentList[i].empty());
@@ -214,5 +251,8 @@ void TfrmNES::InstallStandardDialogs() {
   };
   ShowError = [this](const QString& text) {
     QMessageBox::critical(this, QStringLiteral("Virel Emulador"), text);
+  };
+  Confirm = [this](const QString& text) {
+    return QMessageBox::question(this, QStringLiteral("Virel Emulador"), text) == QMessageBox::Yes;
   };
 }

@@ -41,6 +41,10 @@ class FormTest : public ::testing::Test {
     form->ChooseRomFile = [this] { return nextRomFile; };
     form->ChooseBitmapFile = [this] { return nextBitmapFile; };
     form->ShowError = [this](const QString& text) { errors << text; };
+    form->Confirm = [this](const QString& text) {
+      questions << text;
+      return confirmAnswer;
+    };
     // Mouse buttons are controller 1's A, B and Start: a button that an
     // earlier test left pressed must not reach this one's pad.
     for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
@@ -97,6 +101,9 @@ class FormTest : public ::testing::Test {
   SoundDeviceFactory devices;
   QString nextRomFile, nextBitmapFile;
   QStringList errors;
+  // The questions asked, and the answer the next ones get.
+  QStringList questions;
+  bool confirmAnswer = true;
 
  private:
   QTemporaryDir settingsDir_;

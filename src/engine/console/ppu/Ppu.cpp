@@ -37,6 +37,7 @@ void PpuWriteRegister(Ppu& p, Machine& /*m*/, uint16_t address, uint8_t value) {
 }
 
 void PpuStep(Ppu& p, Machine& /*m*/) {
+  ++p.Dots;
   if (++p.Dot > 340) {
     p.Dot = 0;
     if (++p.Line > 261) {

@@ -17,6 +17,7 @@ struct Ppu {
   uint16_t Line = 0;  // 0-239 visible, 240 post-render, 241-260 vertical blank, 261 pre-render
   bool OddFrame = false;
   uint64_t Frame = 0;  // frames begun since power on
+  uint64_t Dots = 0;   // dots run since power on
   // Set when the picture of a frame is complete (the post-render line
   // begins); the engine clears it when it has taken its turn there.
   bool FrameReady = false;
@@ -24,6 +25,9 @@ struct Ppu {
   // --- Outputs the engine reads -------------------------------------------------
   // The /NMI output: vertical blank flag AND the NMI enable bit.
   bool Nmi = false;
+  // The address on the picture processor's bus after its last access: the
+  // boards that watch A12 (the MMC3's interrupt counter) read it.
+  uint16_t BusAddress = 0;
 
   // --- Registers ---------------------------------------------------------------
   uint8_t Ctrl = 0, Mask = 0, Status = 0, OamAddr = 0;

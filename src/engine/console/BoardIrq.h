@@ -1,0 +1,45 @@
+// The boards' interrupts on the console's own clocks. The boards' banking is
+// the designed engine's (cartridge/boards/), shared by both engines; their
+// interrupt counters are the console engine's: the MMC3's counter clocked
+// by rising edges of the picture processor's address line A12 through the
+// chip's filter (only after the line has been low for a while), and the
+// Bandai board's counter by the processor's cycles.
+#pragma once
+
+#include <cstdint>
+
+enum class BoardIrqKind : uint8_t { None, Mmc3, BandaiCycles };
+
+struct BoardIrq {
+  BoardIrqKind Kind = BoardIrqKind::None;
+  bool Line = false;  // the board holds the processor's IRQ line
+  bool Enabled = false;
+  // MMC3: the counter, its reload value and the reload request of $C001.
+  uint8_t Counter = 0, Latch = 0;
+  bool Reload = false;
+  // A12 as last seen, and the picture dot at which it last went low.
+  bool A12 = false;
+  uint64_t A12LowSince = 0;
+  // Bandai: the 16-bit counter's latch, and the processor cycle at which the
+  // running counter reaches zero (the counter itself is derived from it).
+  uint16_t CycleLatch = 0;
+  uint16_t CycleCounter = 0;
+  uint64_t ZeroAt = UINT64_MAX;
+};
+
+// The board's interrupt unit for a mapper number.
+BoardIrqKind BoardIrqKindOf(int mapperNumber);
+void BoardIrqPowerOn(BoardIrq& b, int mapperNumber);
+// A processor write to $8000-$FFFF at `cycle`: the interrupt registers'
+// share of it (the banking goes to the board's own handler as well).
+void BoardIrqWrite(BoardIrq& b, uint16_t address, uint8_t value, uint64_t cycle);
+// A12 of the picture processor's address bus changed to `high` at picture dot `dot`.
+void BoardIrqA12(BoardIrq& b, bool high, uint64_t dot);
+// The processor reached `cycle`: the cycle-counting boards' counters.
+inline void BoardIrqCycle(BoardIrq& b, uint64_t cycle) {
+  if (cycle >= b.ZeroAt) [[unlikely]] {
+    b.ZeroAt = UINT64_MAX;
+    b.CycleCounter = 0;
+    b.Line = true;
+  }
+}
