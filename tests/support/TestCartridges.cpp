@@ -1,5 +1,6 @@
 #include "support/TestCartridges.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cartridge/Lifecycle.h"
@@ -65,7 +66,7 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
     if (!ch) break;
     v.Text += static_cast<char>(ch);
   }
-  for (int a = 0; a < 256; ++a) v.ZeroPage[a] = m.Ram[a];
+  std::copy_n(m.Ram.begin(), v.Ram.size(), v.Ram.begin());
   const PictureView picture = m.engine->Picture();
   const uint32_t pixels = Crc32(picture.Pixels.data(), picture.Pixels.size());
   v.PictureHash = uint64_t{pixels} << 32 |

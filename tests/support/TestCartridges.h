@@ -4,6 +4,7 @@
 // result, 0 for a pass), the signature DE B0 61, and their text from $6004.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -18,7 +19,7 @@ struct CartridgeVerdict {
   std::string Text;  // from $6004
   long Frames = 0;   // frames run
   uint64_t PictureHash = 0;
-  uint8_t ZeroPage[256] = {};  // for the older cartridges that report there
+  std::array<uint8_t, 2048> Ram{};  // for the older cartridges, which report in work RAM
 };
 
 // Runs a copy of the cartridge (its battery file goes to a scratch folder,
