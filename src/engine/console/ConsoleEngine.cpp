@@ -37,12 +37,19 @@ ConsoleEngine::ConsoleEngine(Machine& m) : m_(m), c_(std::make_unique<Console>()
 
 ConsoleEngine::~ConsoleEngine() = default;
 
+// The reset sequence runs at once (its seven cycles, the picture processor
+// going on beside it), so that the debugger, the tracer and a register set
+// from the command line meet the processor at its reset vector.
 void ConsoleEngine::PowerOn() {
   ConsolePowerOn(*c_, m_);
   m_.PaletteChanged = true;
+  CpuStep(c_->Processor);
 }
 
-void ConsoleEngine::Reset() { ConsoleReset(*c_); }
+void ConsoleEngine::Reset() {
+  ConsoleReset(*c_);
+  CpuStep(c_->Processor);
+}
 
 void ConsoleEngine::Run() {
   // Loops never nest: from inside the active run this only lets it go on.
@@ -90,11 +97,9 @@ void ConsoleEngine::Step() {
   if (m_.RestorePending) ResumeRestored(m_);
   CpuStep(c_->Processor);
   if (!c_->Video.FrameReady) return;
-  // Stepping goes on across a frame's end, with the front end's turn.
-  const bool running = m_.Running;
-  m_.Running = true;
+  // Stepping goes on across a frame's end, with the front end's turn (a
+  // stop asked for there is the stepper's to see).
   FrameEnd();
-  m_.Running = running;
 }
 
 // The chips' section: a CRC-32 of the chips' bytes, then the bytes. They
