@@ -21,6 +21,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
+#include "engine/EngineChoice.h"
 #include "support/TestMachine.h"
 
 // Readable failure messages for the captions and texts compared below.
@@ -32,11 +33,15 @@ struct DebugFormFixture : ::testing::Test {
   TestMachine t;
   std::unique_ptr<TfrmDebug> form;
 
+  virtual std::string_view Engine() const { return kClassicEngineId; }
+  uint16_t Pc() const { return t.m.engine->Registers().PC; }
+
   void SetUp() override {
+    ChooseEngine(t.m, Engine());
     ASSERT_TRUE(LoadRomFile(t.m, VIREL_ROM_DIR "/debug_listing.nes"));
     ASSERT_TRUE(LoadBatteryAndMapper(t.m));
-    ResetMachine(t.m);
-    ASSERT_EQ(t.m.Cpu.PC, 0xC000);
+    ResetMachine(t.m, true);
+    ASSERT_EQ(Pc(), 0xC000);
     t.host.log.clear();
     form = std::make_unique<TfrmDebug>(t.m);
     form->show();
@@ -332,6 +337,29 @@ TEST_F(DebugFormFixture, SteppingAcrossTheVerticalBlankEntersTheNmiHandler) {
   form->StepOverClick();  // RTI: back where the interrupt came in
   EXPECT_EQ(t.m.Cpu.S, uint8_t(inHandler + 3));
   EXPECT_EQ(t.m.Cpu.PC, back);
+}
+
+// The same debugger on the console engine: listing, steps, a run to a
+// breakpoint and the reset, through the engine's own processor.
+struct ConsoleDebugFixture : DebugFormFixture {
+  std::string_view Engine() const override { return kConsoleEngineId; }
+};
+
+TEST_F(ConsoleDebugFixture, StepsRunsToBreakpointsAndResetsInTheConsoleEngine) {
+  Steps(12);
+  ASSERT_EQ(Pc(), 0xC010);
+  EXPECT_EQ(MarkedRows(), QStringList{"C010"});
+  ToggleBreakpoint(0xC015);
+  Press(Qt::Key_F9);
+  EXPECT_EQ(Pc(), 0xC015);
+  EXPECT_EQ(t.m.Ram[0], 1);
+  EXPECT_EQ(Field("edtPC")->text(), "C015");
+  Press(Qt::Key_F9);  // round the loop to the same breakpoint
+  EXPECT_EQ(Pc(), 0xC015);
+  EXPECT_EQ(t.m.Ram[0], 2);
+  Press(Qt::Key_F2, Qt::ControlModifier);
+  EXPECT_EQ(Pc(), 0xC001);
+  EXPECT_EQ(MarkedRows(), QStringList{"C001"});
 }
 
 }  // namespace
