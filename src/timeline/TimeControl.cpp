@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Engine.h"
+#include "frontend/TimeSettings.h"
 #include "sound/Sound.h"
 
 namespace {
@@ -22,12 +23,14 @@ bool Shown(FrameKind kind) {
 
 }  // namespace
 
-TimeControl::TimeControl(Machine& m) : m_(m) { SetHistoryLength(10, size_t{64} << 20); }
+TimeControl::TimeControl(Machine& m) : m_(m) { SetHistoryLength(10, RewindHistory::kDefaultBytes); }
 
-void TimeControl::SetRunAhead(int frames) { runAhead_ = std::clamp(frames, 0, 3); }
+void TimeControl::SetRunAhead(int frames) { runAhead_ = std::clamp(frames, 0, kMaxRunAhead); }
 
 void TimeControl::SetFastForwardSpeed(int speed) {
-  speed_ = speed == 0 || speed == 2 || speed == 4 || speed == 8 ? speed : 4;
+  const bool offered =
+      std::find(kFastForwardSpeeds.begin(), kFastForwardSpeeds.end(), speed) != kFastForwardSpeeds.end();
+  speed_ = offered ? speed : 4;
 }
 
 bool TimeControl::FastForwarding() const {

@@ -19,7 +19,7 @@ namespace {
 // How much memory the history may take: 64 MB for the default ten minutes,
 // in proportion beyond.
 size_t HistoryBytes(int minutes) {
-  return (size_t{64} << 20) * static_cast<size_t>(std::max(minutes, 10)) / 10;
+  return RewindHistory::kDefaultBytes * static_cast<size_t>(std::max(minutes, 10)) / 10;
 }
 
 }  // namespace
