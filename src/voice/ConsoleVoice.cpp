@@ -254,6 +254,25 @@ uint8_t VoiceReadStatus(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memo
 
 bool VoiceIrqLine(const ConsoleVoice& v) { return v.Frame.Irq || v.Sample.Irq; }
 
+uint32_t VoiceNextDue(const ConsoleVoice& v) {
+  return std::min(FrameNextCycle(v.Frame), SampleNextRequest(v.Sample));
+}
+
+void VoiceSampleArrived(ConsoleVoice& v, uint32_t cycle, uint8_t value, const VoiceMemory& memory) {
+  VoiceRunTo(v, cycle, memory);
+  SampleArrived(v.Sample, value);
+}
+
+void VoiceReset(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
+  VoiceRunTo(v, cycle, memory);
+  WriteStatus(v, 0, memory);
+  v.Frame.Irq = false;
+  v.Frame.PendingFiveStep = v.Frame.FiveStep;
+  v.Frame.ResetAt = v.Now;
+  RefreshLevels(v);
+  PlaceMix(v);
+}
+
 void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& memory) {
   VoiceRunTo(v, frameCycles, memory);
   const uint32_t end = v.Now;

@@ -86,6 +86,17 @@ void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value
 uint8_t VoiceReadStatus(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory);
 // The chip's interrupt request to the processor.
 bool VoiceIrqLine(const ConsoleVoice& v);
+// The next cycle at or after the chip's current one at which something the
+// processor can see may change on its own: a frame sequencer step (the
+// frame interrupt, the length counters) or the sample reader asking for a
+// byte. Until then the chip may be left behind.
+uint32_t VoiceNextDue(const ConsoleVoice& v);
+// A deferred sample fetch's byte, handed over at `cycle` (the DMA's read).
+void VoiceSampleArrived(ConsoleVoice& v, uint32_t cycle, uint8_t value, const VoiceMemory& memory);
+// The reset button at `cycle`: the channels fall silent as $4015 = 0 makes
+// them, the frame interrupt is cleared and the sequencer starts over in the
+// mode last written, as if that value were written to $4017 again.
+void VoiceReset(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory);
 // Runs to the frame's end, finishes its samples and starts the next frame.
 void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& memory);
 

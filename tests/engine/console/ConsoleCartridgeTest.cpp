@@ -41,4 +41,43 @@ INSTANTIATE_TEST_SUITE_P(Processor, ConsoleCartridge,
                                          Row{"cpu_reset/registers.nes", 600}),
                          RowName);
 
+// The sound chip as the processor sees it: length counters, the frame
+// counter and its interrupt, the sample channel, and what power and the
+// reset button leave in it.
+INSTANTIATE_TEST_SUITE_P(
+    Sound, ConsoleCartridge,
+    testing::Values(
+        Row{"apu_test/rom_singles/1-len_ctr.nes", 600}, Row{"apu_test/rom_singles/2-len_table.nes", 600},
+        Row{"apu_test/rom_singles/3-irq_flag.nes", 600}, Row{"apu_test/rom_singles/4-jitter.nes", 600},
+        Row{"apu_test/rom_singles/5-len_timing.nes", 600},
+        Row{"apu_test/rom_singles/6-irq_flag_timing.nes", 600},
+        Row{"apu_test/rom_singles/7-dmc_basics.nes", 600}, Row{"apu_test/rom_singles/8-dmc_rates.nes", 600},
+        Row{"apu_reset/4015_cleared.nes", 600}, Row{"apu_reset/4017_timing.nes", 600},
+        Row{"apu_reset/4017_written.nes", 600}, Row{"apu_reset/irq_flag_cleared.nes", 600},
+        Row{"apu_reset/len_ctrs_enabled.nes", 600}, Row{"apu_reset/works_immediately.nes", 600}),
+    RowName);
+
+// The DMA unit: sprite copies and sample fetches stealing the processor's
+// cycles, alone and together.
+INSTANTIATE_TEST_SUITE_P(Dma, ConsoleCartridge,
+                         testing::Values(Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma.nes", 600},
+                                         Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma_512.nes", 600}),
+                         RowName);
+
+// Interrupt timing against instructions, branches and DMA, and instruction
+// timing measured with the sound chip's clocks.
+INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
+                         testing::Values(Row{"cpu_interrupts_v2/rom_singles/1-cli_latency.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/2-nmi_and_brk.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/3-nmi_and_irq.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/4-irq_and_dma.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/5-branch_delays_irq.nes", 900},
+                                         Row{"instr_timing/rom_singles/1-instr_timing.nes", 1200},
+                                         Row{"instr_timing/rom_singles/2-branch_timing.nes", 600},
+                                         Row{"instr_misc/rom_singles/04-dummy_reads_apu.nes", 600},
+                                         Row{"cpu_exec_space/test_cpu_exec_space_apu.nes", 600},
+                                         Row{"cpu_dummy_writes/cpu_dummy_writes_oam.nes", 600},
+                                         Row{"cpu_dummy_writes/cpu_dummy_writes_ppumem.nes", 600}),
+                         RowName);
+
 }  // namespace
