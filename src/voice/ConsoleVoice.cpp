@@ -222,8 +222,35 @@ void VoiceRunTo(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   RunEvents(v, cycle, memory);
 }
 
+namespace {
+
+// The length counter a register's halt bit (register 0) or length load
+// (register 3) reaches, if any.
+LengthCounter* LengthOf(ConsoleVoice& v, uint16_t address) {
+  switch (address & ~3) {
+    case 0x4000: return &v.Pulse[0].Length;
+    case 0x4004: return &v.Pulse[1].Length;
+    case 0x4008: return &v.Triangle.Length;
+    case 0x400C: return &v.Noise.Length;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
 void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value, const VoiceMemory& memory) {
   VoiceRunTo(v, cycle, memory);
+  // The chip clocks the length counters in the second half of its cycle: a
+  // write one processor cycle before a clock lands on it.
+  LengthCounter* length = nullptr;
+  LengthCounter before;
+  if ((address & 3) == 0 || (address & 3) == 3) {
+    length = LengthOf(v, address);
+    if (length != nullptr && FrameHalfClockAt(v.Frame, v.Now + 1))
+      before = *length;
+    else
+      length = nullptr;
+  }
   int reg = address & 3;
   if (address >= 0x4000 && address <= 0x4003)
     PulseWrite(v.Pulse[0], reg, value, v.Now);
@@ -239,6 +266,16 @@ void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value
     WriteStatus(v, value, memory);
   else if (address == 0x4017)
     FrameWrite(v.Frame, value, v.Now, ((v.CyclesBefore + v.Now) & 1) != 0);
+  if (length != nullptr) {
+    if (reg == 0) {
+      length->HaltAfterClock = length->Halt ? 1 : 0;
+      length->Halt = before.Halt;
+    } else if (before.Count > 0) {
+      length->Count = before.Count;
+    } else {
+      length->SpareNextClock = true;
+    }
+  }
   RefreshLevels(v);
   PlaceMix(v);
 }

@@ -80,4 +80,29 @@ INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
                                          Row{"cpu_dummy_writes/cpu_dummy_writes_ppumem.nes", 600}),
                          RowName);
 
+// The older sound chip cartridges predate the $6000 protocol: each leaves
+// its result code in zero page ($F0), 1 for a pass, and then only beeps it.
+class OlderSoundCartridge : public testing::TestWithParam<Row> {};
+
+TEST_P(OlderSoundCartridge, Passes) {
+  const std::string path = TestRomPath(GetParam().Path);
+  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
+  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  EXPECT_EQ(v.ZeroPage[0xF0], 1) << "result code after " << v.Frames << " frames";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sound, OlderSoundCartridge,
+                         testing::Values(Row{"blargg_apu_2005.07.30/01.len_ctr.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/02.len_table.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/03.irq_flag.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/04.clock_jitter.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/05.len_timing_mode0.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/06.len_timing_mode1.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/07.irq_flag_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/08.irq_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/09.reset_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/10.len_halt_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/11.len_reload_timing.nes", 60}),
+                         RowName);
+
 }  // namespace
