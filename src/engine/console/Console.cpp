@@ -72,14 +72,16 @@ uint8_t ConsoleRead(void* context, uint16_t address) {
   auto& c = *static_cast<Console*>(context);
   if (c.Processor.Cycles >= c.Dma.Due) [[unlikely]]
     DmaRun(c, address);
-  ConsoleTick(c);
-  return ConsoleBusRead(c, address);
+  ConsoleTickBefore(c);
+  const uint8_t value = ConsoleBusRead(c, address);
+  ConsoleTickAfter(c);
+  return value;
 }
 
 void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
   auto& c = *static_cast<Console*>(context);
   Machine& m = *c.M;
-  ConsoleTick(c);
+  ConsoleTickBefore(c);
   c.OpenBus = value;
   switch (address >> 13) {
     case 0: m.Ram[address & 0x7FF] = value; break;
@@ -90,6 +92,7 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
     default: m.MapperWrite(m, address, value); break;
   }
+  ConsoleTickAfter(c);
 }
 
 uint8_t ConsolePeek(const Console& c, uint16_t address) {

@@ -114,14 +114,19 @@ void ApuEndFrame(Console& c, uint32_t frameCycles);
 void DmaRun(Console& c, uint16_t haltedAt);
 void DmaRefreshDue(Console& c);
 
-// One processor cycle's worth of the other chips: three picture dots, the
-// NMI line, and the sound chip when it is due.
-inline void ConsoleTick(Console& c) {
+// One processor cycle's worth of the other chips, around its access: two
+// picture dots and the sound chip (when it is due) before it, one dot after
+// it, then the NMI line as the processor's edge detector takes it at the
+// cycle's end.
+inline void ConsoleTickBefore(Console& c) {
   Machine& m = *c.M;
   PpuStep(c.Video, m);
   PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
-  c.Processor.NmiLine = c.Video.Nmi;
   if (c.Processor.Cycles >= c.ApuDue) [[unlikely]]
     ApuService(c);
+}
+
+inline void ConsoleTickAfter(Console& c) {
+  PpuStep(c.Video, *c.M);
+  c.Processor.NmiLine = c.Video.Nmi;
 }

@@ -31,7 +31,7 @@ void DmaRun(Console& c, uint16_t haltedAt) {
     const uint64_t now = p.Cycles;
     const bool fetching = d.SamplePending && now >= d.SampleHaltAt;
     if (!copying && !fetching) break;
-    ConsoleTick(c);
+    ConsoleTickBefore(c);
     const bool get = DmaGetCycle(now);
     if (fetching && fetchStage >= 2 && get) {
       const uint8_t value = ConsoleBusRead(c, d.SampleAddress);
@@ -54,6 +54,7 @@ void DmaRun(Console& c, uint16_t haltedAt) {
       }
       if (fetching) ++fetchStage;
     }
+    ConsoleTickAfter(c);
     copyHalted = true;
     first = false;
     ++p.Cycles;
