@@ -18,7 +18,6 @@ uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
   Machine& m = *c.M;
   if (address < 0x4000) return PpuReadRegister(c.Video, m, address);
   switch (address) {
-    case 0x4015: return ApuReadStatus(c);
     case 0x4016: return ReadPad(c, 0, clockPads);
     case 0x4017: return ReadPad(c, 1, clockPads);
     default: return c.OpenBus;
@@ -61,6 +60,9 @@ uint8_t ConsoleBusRead(Console& c, uint16_t address, bool clockPads) {
     case 0: c.OpenBus = m.Ram[address & 0x7FF]; break;
     case 1: c.OpenBus = ReadIo(c, static_cast<uint16_t>(0x2000 | (address & 7)), clockPads); break;
     case 2:
+      // $4015 is inside the processor's chip: its value never reaches the
+      // outer bus, which keeps what it held.
+      if (address == 0x4015) return ApuReadStatus(c);
       if (address < 0x4020) c.OpenBus = ReadIo(c, address, clockPads);
       break;
     default: c.OpenBus = ReadCartridge(c, address); break;
