@@ -26,6 +26,7 @@ float CurrentMix(const ConsoleVoice& v) {
 // Every channel that changed at this cycle is placed as one step: the mixer
 // is evaluated once for the cycle, so simultaneous changes cost one kernel.
 void PlaceMix(ConsoleVoice& v) {
+  if (v.Unheard) return;
   float mix = CurrentMix(v);
   if (mix == v.Mixed) return;
   StepAdd(v.Steps, v.Now, mix - v.Mixed);
@@ -137,6 +138,8 @@ void VoiceInit(ConsoleVoice& v, uint32_t outputRate) {
   StepInit(v.Steps, SamplesPerCycle(v), v.Mixed);
 }
 
+void VoiceSetUnheard(ConsoleVoice& v) { v.Unheard = true; }
+
 void VoiceSetRatio(ConsoleVoice& v, double ratio) {
   if (std::isfinite(ratio)) v.Ratio = std::clamp(ratio, 0.98, 1.02);
 }
@@ -160,6 +163,21 @@ void Deliver(ConsoleVoice& v, const double* levels, uint32_t count) {
 }
 
 // Moves the chip from event to event up to `cycle`.
+// An unheard chip steps only what the processor can see: the sequencer's
+// clocks of the length counters and the sample reader, whose output unit
+// decides when it asks for bytes.
+void RunUnheard(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
+  for (;;) {
+    const uint32_t frame = FrameNextCycle(v.Frame);
+    const uint32_t next = std::min(frame, v.Sample.NextClock);
+    if (next > cycle) break;
+    v.Now = next;
+    if (v.Sample.NextClock == next) SampleClock(v.Sample, memory, next);
+    if (frame == next) ClockFrameUnits(v, FrameAdvance(v.Frame, next));
+  }
+  v.Now = std::max(v.Now, cycle);
+}
+
 void RunEvents(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   // Jump from event to event: timer expiries and sequencer steps are the
   // only moments anything changes.
@@ -211,6 +229,10 @@ void RunEvents(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
 void VoiceRunTo(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   // Far beyond any frame; it keeps every timer's next cycle in range.
   cycle = std::min(cycle, 1u << 30);
+  if (v.Unheard) {
+    RunUnheard(v, cycle, memory);
+    return;
+  }
   // A frame longer than the buffers are sized for (a debugger holding the
   // frame open, a test running the sequencer through several) is finished
   // in pieces as it goes.
@@ -313,8 +335,10 @@ void VoiceReset(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
 void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& memory) {
   VoiceRunTo(v, frameCycles, memory);
   const uint32_t end = v.Now;
-  double levels[kStepRing];
-  Deliver(v, levels, StepEndFrame(v.Steps, end, SamplesPerCycle(v), levels));
+  if (!v.Unheard) {
+    double levels[kStepRing];
+    Deliver(v, levels, StepEndFrame(v.Steps, end, SamplesPerCycle(v), levels));
+  }
 
   for (PulseChannel& p : v.Pulse) Rebase(p.NextClock, end);
   Rebase(v.Triangle.NextClock, end);

@@ -54,6 +54,10 @@ struct ConsoleVoice {
   int16_t Ready[kStepRing] = {};  // finished samples not yet taken: a frame's and some
   uint32_t ReadyCount = 0;
   uint64_t Dropped = 0;  // samples lost because nobody took them
+  // The chip only answers the processor (its sound is made elsewhere): the
+  // tone channels' timers are not followed and no samples are made, only
+  // the frame sequencer, the length counters and the sample reader run.
+  bool Unheard = false;
 };
 static_assert(std::is_trivially_copyable_v<ConsoleVoice>);
 // Rewind keeps a snapshot every few frames, and the voice is part of each.
@@ -68,6 +72,8 @@ bool VoicePlausible(const ConsoleVoice& v);
 
 // Power-on state with output at `outputRate` Hz (8,000-48,000).
 void VoiceInit(ConsoleVoice& v, uint32_t outputRate = 48000);
+// Makes the voice Unheard from now on.
+void VoiceSetUnheard(ConsoleVoice& v);
 // Switches channels off (bit n set: channel n, in the order pulse 1, pulse 2,
 // triangle, noise, sample) from now on; they keep running, unheard.
 void VoiceSetMuted(ConsoleVoice& v, uint8_t muted);

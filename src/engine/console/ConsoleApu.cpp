@@ -85,6 +85,8 @@ void ApuSampleArrived(Console& c, uint8_t value) {
 
 void ApuPowerOn(Console& c) {
   VoiceInit(c.Apu);
+  // The player hears the voice that replays the frame's writes.
+  VoiceSetUnheard(c.Apu);
   ApuSettle(c);
 }
 
@@ -98,10 +100,4 @@ void ApuReset(Console& c) {
   SoundRegisterWrite(m, 0x4015, 0);
 }
 
-void ApuEndFrame(Console& c, uint32_t frameCycles) {
-  VoiceEndFrame(c.Apu, frameCycles, ApuMemory(c));
-  // Samples of the chip the processor sees are not heard: the voice the
-  // player hears replays the frame's writes.
-  int16_t drop[kStepRing];
-  VoiceTakeSamples(c.Apu, drop, kStepRing);
-}
+void ApuEndFrame(Console& c, uint32_t frameCycles) { VoiceEndFrame(c.Apu, frameCycles, ApuMemory(c)); }
