@@ -20,6 +20,12 @@ struct LengthCounter {
   bool Enabled = false;  // $4015's bit for the channel
   bool Halt = false;
   uint8_t Count = 0;
+  // A write made on the cycle the chip clocks the counter meets that clock:
+  // the clock still sees the halt bit as it was (the new one is taken after
+  // it), and a reload is either ignored (a count was running, and the clock
+  // takes one from it) or spared by the clock (the count was zero).
+  bool SpareNextClock = false;
+  int8_t HaltAfterClock = -1;
 };
 
 // Control bits of $4000/$4004/$400C: loop/halt, constant volume, volume or period.
@@ -62,5 +68,8 @@ inline void LengthEnable(LengthCounter& l, bool on) {
 }
 
 inline void LengthHalfFrame(LengthCounter& l) {
-  if (!l.Halt && l.Count > 0) --l.Count;
+  if (!l.Halt && l.Count > 0 && !l.SpareNextClock) --l.Count;
+  l.SpareNextClock = false;
+  if (l.HaltAfterClock >= 0) l.Halt = l.HaltAfterClock != 0;
+  l.HaltAfterClock = -1;
 }

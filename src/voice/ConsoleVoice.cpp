@@ -26,6 +26,7 @@ float CurrentMix(const ConsoleVoice& v) {
 // Every channel that changed at this cycle is placed as one step: the mixer
 // is evaluated once for the cycle, so simultaneous changes cost one kernel.
 void PlaceMix(ConsoleVoice& v) {
+  if (v.Unheard) return;
   float mix = CurrentMix(v);
   if (mix == v.Mixed) return;
   StepAdd(v.Steps, v.Now, mix - v.Mixed);
@@ -137,6 +138,8 @@ void VoiceInit(ConsoleVoice& v, uint32_t outputRate) {
   StepInit(v.Steps, SamplesPerCycle(v), v.Mixed);
 }
 
+void VoiceSetUnheard(ConsoleVoice& v) { v.Unheard = true; }
+
 void VoiceSetRatio(ConsoleVoice& v, double ratio) {
   if (std::isfinite(ratio)) v.Ratio = std::clamp(ratio, 0.98, 1.02);
 }
@@ -160,6 +163,21 @@ void Deliver(ConsoleVoice& v, const double* levels, uint32_t count) {
 }
 
 // Moves the chip from event to event up to `cycle`.
+// An unheard chip steps only what the processor can see: the sequencer's
+// clocks of the length counters and the sample reader, whose output unit
+// decides when it asks for bytes.
+void RunUnheard(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
+  for (;;) {
+    const uint32_t frame = FrameNextCycle(v.Frame);
+    const uint32_t next = std::min(frame, v.Sample.NextClock);
+    if (next > cycle) break;
+    v.Now = next;
+    if (v.Sample.NextClock == next) SampleClock(v.Sample, memory, next);
+    if (frame == next) ClockFrameUnits(v, FrameAdvance(v.Frame, next));
+  }
+  v.Now = std::max(v.Now, cycle);
+}
+
 void RunEvents(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   // Jump from event to event: timer expiries and sequencer steps are the
   // only moments anything changes.
@@ -211,6 +229,10 @@ void RunEvents(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
 void VoiceRunTo(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   // Far beyond any frame; it keeps every timer's next cycle in range.
   cycle = std::min(cycle, 1u << 30);
+  if (v.Unheard) {
+    RunUnheard(v, cycle, memory);
+    return;
+  }
   // A frame longer than the buffers are sized for (a debugger holding the
   // frame open, a test running the sequencer through several) is finished
   // in pieces as it goes.
@@ -222,8 +244,35 @@ void VoiceRunTo(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
   RunEvents(v, cycle, memory);
 }
 
+namespace {
+
+// The length counter a register's halt bit (register 0) or length load
+// (register 3) reaches, if any.
+LengthCounter* LengthOf(ConsoleVoice& v, uint16_t address) {
+  switch (address & ~3) {
+    case 0x4000: return &v.Pulse[0].Length;
+    case 0x4004: return &v.Pulse[1].Length;
+    case 0x4008: return &v.Triangle.Length;
+    case 0x400C: return &v.Noise.Length;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
 void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value, const VoiceMemory& memory) {
   VoiceRunTo(v, cycle, memory);
+  // The chip clocks the length counters in the second half of its cycle: a
+  // write one processor cycle before a clock lands on it.
+  LengthCounter* length = nullptr;
+  LengthCounter before;
+  if ((address & 3) == 0 || (address & 3) == 3) {
+    length = LengthOf(v, address);
+    if (length != nullptr && FrameHalfClockAt(v.Frame, v.Now + 1))
+      before = *length;
+    else
+      length = nullptr;
+  }
   int reg = address & 3;
   if (address >= 0x4000 && address <= 0x4003)
     PulseWrite(v.Pulse[0], reg, value, v.Now);
@@ -239,6 +288,16 @@ void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value
     WriteStatus(v, value, memory);
   else if (address == 0x4017)
     FrameWrite(v.Frame, value, v.Now, ((v.CyclesBefore + v.Now) & 1) != 0);
+  if (length != nullptr) {
+    if (reg == 0) {
+      length->HaltAfterClock = length->Halt ? 1 : 0;
+      length->Halt = before.Halt;
+    } else if (before.Count > 0) {
+      length->Count = before.Count;
+    } else {
+      length->SpareNextClock = true;
+    }
+  }
   RefreshLevels(v);
   PlaceMix(v);
 }
@@ -254,11 +313,32 @@ uint8_t VoiceReadStatus(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memo
 
 bool VoiceIrqLine(const ConsoleVoice& v) { return v.Frame.Irq || v.Sample.Irq; }
 
+uint32_t VoiceNextDue(const ConsoleVoice& v) {
+  return std::min(FrameNextCycle(v.Frame), SampleNextRequest(v.Sample));
+}
+
+void VoiceSampleArrived(ConsoleVoice& v, uint32_t cycle, uint8_t value, const VoiceMemory& memory) {
+  VoiceRunTo(v, cycle, memory);
+  SampleArrived(v.Sample, value);
+}
+
+void VoiceReset(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory) {
+  VoiceRunTo(v, cycle, memory);
+  WriteStatus(v, 0, memory);
+  v.Frame.Irq = false;
+  v.Frame.PendingFiveStep = v.Frame.FiveStep;
+  v.Frame.ResetAt = v.Now;
+  RefreshLevels(v);
+  PlaceMix(v);
+}
+
 void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& memory) {
   VoiceRunTo(v, frameCycles, memory);
   const uint32_t end = v.Now;
-  double levels[kStepRing];
-  Deliver(v, levels, StepEndFrame(v.Steps, end, SamplesPerCycle(v), levels));
+  if (!v.Unheard) {
+    double levels[kStepRing];
+    Deliver(v, levels, StepEndFrame(v.Steps, end, SamplesPerCycle(v), levels));
+  }
 
   for (PulseChannel& p : v.Pulse) Rebase(p.NextClock, end);
   Rebase(v.Triangle.NextClock, end);

@@ -54,6 +54,10 @@ struct ConsoleVoice {
   int16_t Ready[kStepRing] = {};  // finished samples not yet taken: a frame's and some
   uint32_t ReadyCount = 0;
   uint64_t Dropped = 0;  // samples lost because nobody took them
+  // The chip only answers the processor (its sound is made elsewhere): the
+  // tone channels' timers are not followed and no samples are made, only
+  // the frame sequencer, the length counters and the sample reader run.
+  bool Unheard = false;
 };
 static_assert(std::is_trivially_copyable_v<ConsoleVoice>);
 // Rewind keeps a snapshot every few frames, and the voice is part of each.
@@ -68,6 +72,8 @@ bool VoicePlausible(const ConsoleVoice& v);
 
 // Power-on state with output at `outputRate` Hz (8,000-48,000).
 void VoiceInit(ConsoleVoice& v, uint32_t outputRate = 48000);
+// Makes the voice Unheard from now on.
+void VoiceSetUnheard(ConsoleVoice& v);
 // Switches channels off (bit n set: channel n, in the order pulse 1, pulse 2,
 // triangle, noise, sample) from now on; they keep running, unheard.
 void VoiceSetMuted(ConsoleVoice& v, uint8_t muted);
@@ -86,6 +92,17 @@ void VoiceWrite(ConsoleVoice& v, uint32_t cycle, uint16_t address, uint8_t value
 uint8_t VoiceReadStatus(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory);
 // The chip's interrupt request to the processor.
 bool VoiceIrqLine(const ConsoleVoice& v);
+// The next cycle at or after the chip's current one at which something the
+// processor can see may change on its own: a frame sequencer step (the
+// frame interrupt, the length counters) or the sample reader asking for a
+// byte. Until then the chip may be left behind.
+uint32_t VoiceNextDue(const ConsoleVoice& v);
+// A deferred sample fetch's byte, handed over at `cycle` (the DMA's read).
+void VoiceSampleArrived(ConsoleVoice& v, uint32_t cycle, uint8_t value, const VoiceMemory& memory);
+// The reset button at `cycle`: the channels fall silent as $4015 = 0 makes
+// them, the frame interrupt is cleared and the sequencer starts over in the
+// mode last written, as if that value were written to $4017 again.
+void VoiceReset(ConsoleVoice& v, uint32_t cycle, const VoiceMemory& memory);
 // Runs to the frame's end, finishes its samples and starts the next frame.
 void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& memory);
 

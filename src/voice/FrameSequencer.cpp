@@ -66,6 +66,11 @@ uint8_t FrameAdvance(FrameSequencer& f, uint32_t now) {
   return e.Bits & (kQuarterFrame | kHalfFrame);
 }
 
+bool FrameHalfClockAt(const FrameSequencer& f, uint32_t cycle) {
+  if (f.ResetAt <= f.NextEvent) return f.ResetAt == cycle && f.PendingFiveStep;
+  return f.NextEvent == cycle && (EventAt(f, f.Step).Bits & kHalfFrame) != 0;
+}
+
 void FrameRebase(FrameSequencer& f, uint32_t frameCycles) {
   f.NextEvent -= frameCycles;
   if (f.ResetAt != kNever) f.ResetAt -= frameCycles;

@@ -39,5 +39,7 @@ inline uint32_t FrameNextCycle(const FrameSequencer& f) {
 // Runs what happens at `now` (which is FrameNextCycle) and returns the
 // quarter and half frame bits the channels must be clocked with.
 uint8_t FrameAdvance(FrameSequencer& f, uint32_t now);
+// Whether the sequencer clocks the length counters at `cycle`.
+bool FrameHalfClockAt(const FrameSequencer& f, uint32_t cycle);
 // Moves the scheduled cycles back by one frame's length.
 void FrameRebase(FrameSequencer& f, uint32_t frameCycles);

@@ -10,9 +10,22 @@ void Restart(SampleChannel& s) {
 // The reader fills the buffer as soon as it is empty and bytes remain; on
 // the console this is when the processor is held for the fetch.
 void Fetch(SampleChannel& s, const VoiceMemory& memory, uint32_t now) {
-  if (s.BufferFull || s.Remaining == 0) return;
-  s.Buffer = memory.Read != nullptr ? memory.Read(memory.Context, s.Address) : 0;
+  if (s.BufferFull || s.Remaining == 0 || s.Requested) return;
+  if (memory.Deferred) {
+    s.Requested = true;
+    if (memory.Fetched != nullptr) memory.Fetched(memory.FetchContext, s.Address, now);
+    return;
+  }
   if (memory.Fetched != nullptr) memory.Fetched(memory.FetchContext, s.Address, now);
+  SampleArrived(s, memory.Read != nullptr ? memory.Read(memory.Context, s.Address) : 0);
+}
+
+}  // namespace
+
+void SampleArrived(SampleChannel& s, uint8_t value) {
+  s.Requested = false;
+  if (s.Remaining == 0) return;
+  s.Buffer = value;
   s.BufferFull = true;
   s.Address = s.Address == 0xFFFF ? 0x8000 : static_cast<uint16_t>(s.Address + 1);
   if (--s.Remaining == 0) {
@@ -23,7 +36,10 @@ void Fetch(SampleChannel& s, const VoiceMemory& memory, uint32_t now) {
   }
 }
 
-}  // namespace
+uint32_t SampleNextRequest(const SampleChannel& s) {
+  if (s.Remaining == 0 || !s.BufferFull) return kNever;
+  return s.NextClock + (s.BitsLeft - 1u) * kSampleRateTable[s.RateIndex];
+}
 
 void SampleWrite(SampleChannel& s, int reg, uint8_t value) {
   switch (reg) {

@@ -1,100 +1,25 @@
 #include "engine/console/Console.h"
 
 #include "core/Machine.h"
-#include "sound/SoundChannels.h"
 
 namespace {
 
-// The sample channel's fetches come through the processor's address space.
-uint8_t SampleByte(const void* context, uint16_t address) {
-  const Machine& m = *static_cast<const Machine*>(context);
-  const CpuBank& bank = m.CpuBankTable[address >> 13];
-  return bank.Base ? bank.Base[address & bank.Mask] : 0;
-}
-
-void SampleFetched(void* context, uint16_t address, uint32_t /*cycle*/) {
-  auto& c = *static_cast<Console*>(context);
-  c.Dma.SamplePending = true;
-  c.Dma.SampleAddress = address;
-}
-
-VoiceMemory ApuMemory(Console& c) { return {c.M, &SampleByte, &c, &SampleFetched}; }
-
-// Brings the sound chip up to the current cycle and its interrupt line to
-// the processor.
-void ApuCatchUp(Console& c) {
-  VoiceRunTo(c.Apu, ConsoleFrameCycle(c), ApuMemory(c));
-  if (c.Apu.Frame.Irq)
-    c.Processor.IrqSources |= kIrqFrameCounter;
-  else
-    c.Processor.IrqSources &= ~kIrqFrameCounter;
-  if (c.Apu.Sample.Irq)
-    c.Processor.IrqSources |= kIrqSample;
-  else
-    c.Processor.IrqSources &= ~kIrqSample;
-}
-
-// The board's interrupt counter: A12 as the picture processor's last access
-// left it, the processor's cycle, and the line they drive.
-void BoardCatchUp(Console& c) {
-  BoardIrq& b = c.Board;
-  const bool a12 = c.Video.BusAddress & 0x1000;
-  if (a12 != b.A12) BoardIrqA12(b, a12, c.Video.Dots);
-  BoardIrqCycle(b, c.Processor.Cycles);
-  if (b.Line)
-    c.Processor.IrqSources |= kIrqBoard;
-  else
-    c.Processor.IrqSources &= ~kIrqBoard;
-}
-
-// One processor cycle's worth of the other chips: three picture dots, then
-// the interrupt lines as the processor sees them at this cycle's end.
-void Tick(Console& c) {
-  Machine& m = *c.M;
-  PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
-  c.Processor.NmiLine = c.Video.Nmi;
-  if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
-    BoardCatchUp(c);
-  ApuCatchUp(c);
-}
-
-// A sound register write: the chip hears it at its cycle, and the designed
-// sound (channel model, MIDI, the replayed voice) hears it as from the
-// designed engine, stamped with its cycle in the frame.
-void SoundWrite(Console& c, uint16_t address, uint8_t value) {
-  Machine& m = *c.M;
-  const uint32_t cycle = ConsoleFrameCycle(c);
-  VoiceWrite(c.Apu, cycle, address, value, ApuMemory(c));
-  m.SoundWrites.push_back({cycle, address, value});
-  SoundRegisterWrite(m, address, value);
-}
-
-uint8_t ReadPad(Console& c, int pad) {
+uint8_t ReadPad(Console& c, int pad, bool clock) {
   Machine& m = *c.M;
   if (c.Strobe) c.PadShift[pad] = m.PadState[pad];
   const uint8_t bit = c.PadShift[pad] & 1;
   // A standard pad shifts in ones: after its eight buttons it reads 1.
-  if (!c.Strobe) c.PadShift[pad] = static_cast<uint8_t>(0x80 | c.PadShift[pad] >> 1);
+  if (!c.Strobe && clock) c.PadShift[pad] = static_cast<uint8_t>(0x80 | c.PadShift[pad] >> 1);
   // Only the low bits are driven; the rest is what the bus last held.
   return static_cast<uint8_t>((c.OpenBus & 0xE0) | bit);
 }
 
-void RunOamDma(Console& c, uint16_t haltedAt);
-
-uint8_t ReadIo(Console& c, uint16_t address) {
+uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
   Machine& m = *c.M;
   if (address < 0x4000) return PpuReadRegister(c.Video, m, address);
   switch (address) {
-    case 0x4015: {
-      // Bit 5 is not driven: it stays what the bus held.
-      const uint8_t status = VoiceReadStatus(c.Apu, ConsoleFrameCycle(c), ApuMemory(c));
-      c.Processor.IrqSources &= ~kIrqFrameCounter;
-      return static_cast<uint8_t>((status & ~0x20) | (c.OpenBus & 0x20));
-    }
-    case 0x4016: return ReadPad(c, 0);
-    case 0x4017: return ReadPad(c, 1);
+    case 0x4016: return ReadPad(c, 0, clockPads);
+    case 0x4017: return ReadPad(c, 1, clockPads);
     default: return c.OpenBus;
   }
 }
@@ -109,6 +34,7 @@ void WriteIo(Console& c, uint16_t address, uint8_t value) {
     case 0x4014:
       c.Dma.OamPending = true;
       c.Dma.OamPage = value;
+      DmaRefreshDue(c);
       return;
     case 0x4016:
       c.Strobe = value & 1;
@@ -116,7 +42,7 @@ void WriteIo(Console& c, uint16_t address, uint8_t value) {
       m.IoRegs[0x16] = value;
       return;
     default:
-      if (address <= 0x4017) SoundWrite(c, address, value);
+      if (address <= 0x4017) ApuWriteRegister(c, address, value);
       return;
   }
 }
@@ -126,74 +52,43 @@ uint8_t ReadCartridge(Console& c, uint16_t address) {
   return bank.Base ? bank.Base[address & bank.Mask] : c.OpenBus;
 }
 
-uint8_t ReadNoDma(Console& c, uint16_t address) {
+// Kept inline in the processor's own read, the hottest path of the engine.
+[[gnu::always_inline]] inline uint8_t BusRead(Console& c, uint16_t address, bool clockPads) {
   Machine& m = *c.M;
   switch (address >> 13) {
     case 0: c.OpenBus = m.Ram[address & 0x7FF]; break;
-    case 1: c.OpenBus = ReadIo(c, static_cast<uint16_t>(0x2000 | (address & 7))); break;
+    case 1: c.OpenBus = ReadIo(c, static_cast<uint16_t>(0x2000 | (address & 7)), clockPads); break;
     case 2:
-      if (address < 0x4020) c.OpenBus = ReadIo(c, address);
+      // $4015 is inside the processor's chip: its value never reaches the
+      // outer bus, which keeps what it held.
+      if (address == 0x4015) return ApuReadStatus(c);
+      if (address < 0x4020) c.OpenBus = ReadIo(c, address, clockPads);
       break;
     default: c.OpenBus = ReadCartridge(c, address); break;
   }
   return c.OpenBus;
 }
 
-// OAM DMA: the processor halts on a read cycle, waits one more cycle (two
-// when the copy would begin on a write cycle), then the unit alternates a
-// read of the page and a write to $2004, 256 times.
-void RunOamDma(Console& c, uint16_t haltedAt) {
-  c.Dma.OamPending = false;
-  Tick(c);
-  ++c.Processor.Cycles;
-  ReadNoDma(c, haltedAt);
-  if (c.Processor.Cycles & 1) {
-    Tick(c);
-    ++c.Processor.Cycles;
-    ReadNoDma(c, haltedAt);
-  }
-  const uint16_t base = static_cast<uint16_t>(c.Dma.OamPage << 8);
-  for (int i = 0; i < 256; ++i) {
-    Tick(c);
-    ++c.Processor.Cycles;
-    const uint8_t value = ReadNoDma(c, static_cast<uint16_t>(base + i));
-    Tick(c);
-    ++c.Processor.Cycles;
-    PpuWriteRegister(c.Video, *c.M, 0x2004, value);
-  }
-}
-
-// A sample fetch halts the processor on a read cycle for four cycles; the
-// halted read is repeated, which is what makes a fetch during a $2007 or
-// $4016 read visible to the program.
-void RunSampleDma(Console& c, uint16_t haltedAt) {
-  c.Dma.SamplePending = false;
-  for (int i = 0; i < 3; ++i) {
-    Tick(c);
-    ++c.Processor.Cycles;
-    ReadNoDma(c, haltedAt);
-  }
-  Tick(c);
-  ++c.Processor.Cycles;
-  c.OpenBus = SampleByte(c.M, c.Dma.SampleAddress);
-}
-
 }  // namespace
+
+uint8_t ConsoleBusRead(Console& c, uint16_t address, bool clockPads) {
+  return BusRead(c, address, clockPads);
+}
 
 uint8_t ConsoleRead(void* context, uint16_t address) {
   auto& c = *static_cast<Console*>(context);
-  if (c.Dma.OamPending) [[unlikely]]
-    RunOamDma(c, address);
-  if (c.Dma.SamplePending) [[unlikely]]
-    RunSampleDma(c, address);
-  Tick(c);
-  return ReadNoDma(c, address);
+  if (c.Processor.Cycles >= c.Dma.Due) [[unlikely]]
+    DmaRun(c, address);
+  ConsoleTickBefore(c);
+  const uint8_t value = BusRead(c, address, true);
+  ConsoleTickAfter(c);
+  return value;
 }
 
 void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
   auto& c = *static_cast<Console*>(context);
   Machine& m = *c.M;
-  Tick(c);
+  ConsoleTickBefore(c);
   c.OpenBus = value;
   switch (address >> 13) {
     case 0: m.Ram[address & 0x7FF] = value; break;
@@ -207,6 +102,7 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
       m.MapperWrite(m, address, value);
       break;
   }
+  ConsoleTickAfter(c);
 }
 
 uint8_t ConsolePeek(const Console& c, uint16_t address) {
@@ -223,28 +119,39 @@ uint8_t ConsolePeek(const Console& c, uint16_t address) {
   }
 }
 
+void ConsoleBoardCatchUp(Console& c) {
+  BoardIrq& b = c.Board;
+  const bool a12 = c.Video.BusAddress & 0x1000;
+  if (a12 != b.A12) BoardIrqA12(b, a12, c.Video.Dots);
+  BoardIrqCycle(b, c.Processor.Cycles);
+  if (b.Line)
+    c.Processor.IrqSources |= kIrqBoard;
+  else
+    c.Processor.IrqSources &= ~kIrqBoard;
+}
+
 void ConsolePowerOn(Console& c, Machine& m) {
   c.M = &m;
+  BoardIrqPowerOn(c.Board, m.MapperNumber);
   c.Processor = {};
   c.Processor.Bus = {&c, &ConsoleRead, &ConsoleWrite};
   CpuPowerOn(c.Processor);
   PpuPowerOn(c.Video);
-  VoiceInit(c.Apu);
   c.Dma = {};
-  BoardIrqPowerOn(c.Board, m.MapperNumber);
   c.OpenBus = 0;
   c.Strobe = false;
   c.PadShift[0] = c.PadShift[1] = 0;
   c.FrameStartCycle = 0;
+  c.SampleLoading = false;
+  ApuPowerOn(c);
 }
 
 void ConsoleReset(Console& c) {
   CpuReset(c.Processor);
   PpuReset(c.Video);
-  // The sound chip's reset silences it as a write of 0 to $4015 does; the
-  // frame counter keeps its mode.
-  SoundWrite(c, 0x4015, 0);
   c.Dma = {};
+  c.Apu.Sample.Requested = false;
+  ApuReset(c);
 }
 
 void ConsoleRunFrame(Console& c) {
@@ -254,11 +161,10 @@ void ConsoleRunFrame(Console& c) {
 uint32_t ConsoleBeginFrame(Console& c) {
   c.Video.FrameReady = false;
   const uint32_t cycles = ConsoleFrameCycle(c);
-  VoiceEndFrame(c.Apu, cycles, ApuMemory(c));
-  // Samples of the chip the processor sees are not heard: the voice the
-  // player hears replays the frame's writes.
-  int16_t drop[kStepRing];
-  VoiceTakeSamples(c.Apu, drop, kStepRing);
+  ApuEndFrame(c, cycles);
   c.FrameStartCycle = c.Processor.Cycles;
+  // The chip's next due cycle counts from the new frame's start; a pending
+  // sample fetch's halt cycle counts from power-on and stands.
+  ApuSettle(c);
   return cycles;
 }

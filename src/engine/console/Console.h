@@ -22,13 +22,26 @@ enum ConsoleIrqSource : uint8_t {
   kIrqBoard = 0x04,
 };
 
-// What the DMA unit has been asked for and how far it has come.
+// "Nothing due": a cycle the processor never reaches.
+inline constexpr uint64_t kConsoleNever = UINT64_MAX;
+
+// What the DMA unit has been asked for. It can halt the processor only on
+// a read cycle; its reads fall on "get" cycles and its writes on "put"
+// cycles, the two halves of the sound chip's clock.
 struct ConsoleDma {
   bool OamPending = false;  // $4014 written: the next read cycle halts the processor
   uint8_t OamPage = 0;
-  bool SamplePending = false;  // the sample channel wants its next byte
+  bool SamplePending = false;  // the sample reader wants its next byte
   uint16_t SampleAddress = 0;
+  uint64_t SampleHaltAt = 0;  // the first cycle on which that fetch may halt the processor
+  // The first cycle on which a read halts for either: one comparison per read.
+  uint64_t Due = kConsoleNever;
 };
+
+// Get cycles are the odd ones, counted from power-on (the processor's and
+// the sound chip's clocks start together; the sprite copy's 513 or 514
+// cycles and the frame counter's write delay both follow from it).
+inline bool DmaGetCycle(uint64_t cycle) { return (cycle & 1) == 1; }
 
 struct Console {
   Machine* M = nullptr;
@@ -47,6 +60,12 @@ struct Console {
   // Processor cycle at which the current frame began: the sound chip and the
   // sound register stream count their cycles from it.
   uint64_t FrameStartCycle = 0;
+  // The sound chip is left behind until this cycle (its next frame step or
+  // sample request), or until the processor touches its registers.
+  uint64_t ApuDue = 0;
+  // A $4015 write is being made: a fetch it asks for is the first of a
+  // sample, which halts on its own schedule.
+  bool SampleLoading = false;
 };
 
 // Power-on (new cartridge): processor, picture processor, sound chip and
@@ -69,3 +88,53 @@ uint8_t ConsoleRead(void* context, uint16_t address);
 void ConsoleWrite(void* context, uint16_t address, uint8_t value);
 // The debugger's view of memory: no side effect on any register.
 uint8_t ConsolePeek(const Console& c, uint16_t address);
+
+// --- Between the console's units ------------------------------------------------
+
+// Console.cpp: one read cycle's bus access with its side effects, no DMA
+// check and no clock; `clockPads` false for the DMA unit's repeats of a
+// halted read, which the controllers see as the same read.
+uint8_t ConsoleBusRead(Console& c, uint16_t address, bool clockPads = true);
+
+// ConsoleApu.cpp: the sound chip as the processor sees it.
+// Catches the chip up to the current cycle, then ApuSettle.
+void ApuService(Console& c);
+// The chip's interrupt lines to the processor and the next cycle it is due.
+void ApuSettle(Console& c);
+uint8_t ApuReadStatus(Console& c);
+// $4000-$4013, $4015, $4017.
+void ApuWriteRegister(Console& c, uint16_t address, uint8_t value);
+// A sample byte the DMA unit read at the current cycle.
+void ApuSampleArrived(Console& c, uint8_t value);
+void ApuPowerOn(Console& c);
+void ApuReset(Console& c);
+void ApuEndFrame(Console& c, uint32_t frameCycles);
+
+// Dma.cpp: the DMA unit.
+// Runs the DMA cycles due at a read of `haltedAt`, returning with the
+// processor's clock past them, ready to make that read.
+void DmaRun(Console& c, uint16_t haltedAt);
+void DmaRefreshDue(Console& c);
+
+// One processor cycle's worth of the other chips, around its access: two
+// picture dots and the sound chip (when it is due) before it, one dot after
+// it, then the NMI line as the processor's edge detector takes it at the
+// cycle's end.
+inline void ConsoleTickBefore(Console& c) {
+  Machine& m = *c.M;
+  PpuStep(c.Video, m);
+  PpuStep(c.Video, m);
+  if (c.Processor.Cycles >= c.ApuDue) [[unlikely]]
+    ApuService(c);
+}
+
+// The board's interrupt counter: A12 as the picture processor's last access
+// left it, the processor's cycle, and the line they drive.
+void ConsoleBoardCatchUp(Console& c);
+
+inline void ConsoleTickAfter(Console& c) {
+  PpuStep(c.Video, *c.M);
+  c.Processor.NmiLine = c.Video.Nmi;
+  if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
+    ConsoleBoardCatchUp(c);
+}

@@ -41,4 +41,95 @@ INSTANTIATE_TEST_SUITE_P(Processor, ConsoleCartridge,
                                          Row{"cpu_reset/registers.nes", 600}),
                          RowName);
 
+// The sound chip as the processor sees it: length counters, the frame
+// counter and its interrupt, the sample channel, and what power and the
+// reset button leave in it.
+INSTANTIATE_TEST_SUITE_P(
+    Sound, ConsoleCartridge,
+    testing::Values(
+        Row{"apu_test/rom_singles/1-len_ctr.nes", 600}, Row{"apu_test/rom_singles/2-len_table.nes", 600},
+        Row{"apu_test/rom_singles/3-irq_flag.nes", 600}, Row{"apu_test/rom_singles/4-jitter.nes", 600},
+        Row{"apu_test/rom_singles/5-len_timing.nes", 600},
+        Row{"apu_test/rom_singles/6-irq_flag_timing.nes", 600},
+        Row{"apu_test/rom_singles/7-dmc_basics.nes", 600}, Row{"apu_test/rom_singles/8-dmc_rates.nes", 600},
+        Row{"apu_reset/4015_cleared.nes", 600}, Row{"apu_reset/4017_timing.nes", 600},
+        Row{"apu_reset/4017_written.nes", 600}, Row{"apu_reset/irq_flag_cleared.nes", 600},
+        Row{"apu_reset/len_ctrs_enabled.nes", 600}, Row{"apu_reset/works_immediately.nes", 600}),
+    RowName);
+
+// The DMA unit: sprite copies and sample fetches stealing the processor's
+// cycles, alone and together.
+INSTANTIATE_TEST_SUITE_P(Dma, ConsoleCartridge,
+                         testing::Values(Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma.nes", 600},
+                                         Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma_512.nes", 600}),
+                         RowName);
+
+// Interrupt timing against instructions, branches and DMA, and instruction
+// timing measured with the sound chip's clocks.
+INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
+                         testing::Values(Row{"cpu_interrupts_v2/rom_singles/1-cli_latency.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/2-nmi_and_brk.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/3-nmi_and_irq.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/4-irq_and_dma.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/5-branch_delays_irq.nes", 900},
+                                         Row{"instr_timing/rom_singles/1-instr_timing.nes", 1200},
+                                         Row{"instr_timing/rom_singles/2-branch_timing.nes", 600},
+                                         Row{"instr_misc/rom_singles/04-dummy_reads_apu.nes", 600},
+                                         Row{"cpu_exec_space/test_cpu_exec_space_apu.nes", 600}),
+                         RowName);
+
+// The older sound chip cartridges predate the $6000 protocol: each leaves
+// its result code in zero page ($F0), 1 for a pass, and then only beeps it.
+class OlderSoundCartridge : public testing::TestWithParam<Row> {};
+
+TEST_P(OlderSoundCartridge, Passes) {
+  const std::string path = TestRomPath(GetParam().Path);
+  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
+  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  EXPECT_EQ(v.Ram[0xF0], 1) << "result code after " << v.Frames << " frames";
+}
+
+INSTANTIATE_TEST_SUITE_P(Sound, OlderSoundCartridge,
+                         testing::Values(Row{"blargg_apu_2005.07.30/01.len_ctr.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/02.len_table.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/03.irq_flag.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/04.clock_jitter.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/05.len_timing_mode0.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/06.len_timing_mode1.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/07.irq_flag_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/08.irq_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/09.reset_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/10.len_halt_timing.nes", 60},
+                                         Row{"blargg_apu_2005.07.30/11.len_reload_timing.nes", 60}),
+                         RowName);
+
+// The DMA cartridges that only print: they keep a running CRC-32 of all they
+// print in zero page ($10-$13), so the sum after the run pins their whole
+// text. Each sum is that of a run whose screen read "Passed" (with the
+// numbers the source lists as the console's).
+struct PrintedRow {
+  const char* Path;
+  long Frames;
+  uint32_t Sum;
+};
+
+class PrintingCartridge : public testing::TestWithParam<PrintedRow> {};
+
+TEST_P(PrintingCartridge, PrintsWhatTheConsolePrints) {
+  const std::string path = TestRomPath(GetParam().Path);
+  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
+  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  const uint32_t sum =
+      v.Ram[0x10] | v.Ram[0x11] << 8 | v.Ram[0x12] << 16 | static_cast<uint32_t>(v.Ram[0x13]) << 24;
+  EXPECT_EQ(sum, GetParam().Sum);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dma, PrintingCartridge,
+                         testing::Values(PrintedRow{"dmc_dma_during_read4/dma_4016_read.nes", 120,
+                                                    0x02FAEA50},
+                                         PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
+                         [](const testing::TestParamInfo<PrintedRow>& info) {
+                           return RowName({Row{info.param.Path, info.param.Frames}, info.index});
+                         });
+
 }  // namespace
