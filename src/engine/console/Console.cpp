@@ -34,15 +34,20 @@ void ApuCatchUp(Console& c) {
     c.Processor.IrqSources &= ~kIrqSample;
 }
 
-// One processor cycle's worth of the other chips: three picture dots, then
-// the interrupt lines as the processor sees them at this cycle's end.
-void Tick(Console& c) {
+// One processor cycle's worth of the other chips, around its access: two
+// picture dots before it and one after, then the NMI line as the processor's
+// edge detector takes it at the cycle's end. A $2002 read thus lands on the
+// second dot, and a flag raised on the third is seen in this same cycle.
+void TickBefore(Console& c) {
   Machine& m = *c.M;
   PpuStep(c.Video, m);
   PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
-  c.Processor.NmiLine = c.Video.Nmi;
   ApuCatchUp(c);
+}
+
+void TickAfter(Console& c) {
+  PpuStep(c.Video, *c.M);
+  c.Processor.NmiLine = c.Video.Nmi;
 }
 
 // A sound register write: the chip hears it at its cycle, and the designed
@@ -70,7 +75,9 @@ void RunOamDma(Console& c, uint16_t haltedAt);
 
 uint8_t ReadIo(Console& c, uint16_t address) {
   Machine& m = *c.M;
-  if (address < 0x4000) return PpuReadRegister(c.Video, m, address);
+  if (address < 0x4000) {
+    return PpuReadRegister(c.Video, m, address);
+  }
   switch (address) {
     case 0x4015: {
       // Bit 5 is not driven: it stays what the bus held.
@@ -129,22 +136,26 @@ uint8_t ReadNoDma(Console& c, uint16_t address) {
 // read of the page and a write to $2004, 256 times.
 void RunOamDma(Console& c, uint16_t haltedAt) {
   c.Dma.OamPending = false;
-  Tick(c);
+  TickBefore(c);
   ++c.Processor.Cycles;
   ReadNoDma(c, haltedAt);
+  TickAfter(c);
   if (c.Processor.Cycles & 1) {
-    Tick(c);
+    TickBefore(c);
     ++c.Processor.Cycles;
     ReadNoDma(c, haltedAt);
+    TickAfter(c);
   }
   const uint16_t base = static_cast<uint16_t>(c.Dma.OamPage << 8);
   for (int i = 0; i < 256; ++i) {
-    Tick(c);
+    TickBefore(c);
     ++c.Processor.Cycles;
     const uint8_t value = ReadNoDma(c, static_cast<uint16_t>(base + i));
-    Tick(c);
+    TickAfter(c);
+    TickBefore(c);
     ++c.Processor.Cycles;
     PpuWriteRegister(c.Video, *c.M, 0x2004, value);
+    TickAfter(c);
   }
 }
 
@@ -154,13 +165,15 @@ void RunOamDma(Console& c, uint16_t haltedAt) {
 void RunSampleDma(Console& c, uint16_t haltedAt) {
   c.Dma.SamplePending = false;
   for (int i = 0; i < 3; ++i) {
-    Tick(c);
+    TickBefore(c);
     ++c.Processor.Cycles;
     ReadNoDma(c, haltedAt);
+    TickAfter(c);
   }
-  Tick(c);
+  TickBefore(c);
   ++c.Processor.Cycles;
   c.OpenBus = SampleByte(c.M, c.Dma.SampleAddress);
+  TickAfter(c);
 }
 
 }  // namespace
@@ -171,14 +184,16 @@ uint8_t ConsoleRead(void* context, uint16_t address) {
     RunOamDma(c, address);
   if (c.Dma.SamplePending) [[unlikely]]
     RunSampleDma(c, address);
-  Tick(c);
-  return ReadNoDma(c, address);
+  TickBefore(c);
+  const uint8_t value = ReadNoDma(c, address);
+  TickAfter(c);
+  return value;
 }
 
 void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
   auto& c = *static_cast<Console*>(context);
   Machine& m = *c.M;
-  Tick(c);
+  TickBefore(c);
   c.OpenBus = value;
   switch (address >> 13) {
     case 0: m.Ram[address & 0x7FF] = value; break;
@@ -189,6 +204,7 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
     default: m.MapperWrite(m, address, value); break;
   }
+  TickAfter(c);
 }
 
 uint8_t ConsolePeek(const Console& c, uint16_t address) {

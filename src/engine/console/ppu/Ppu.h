@@ -32,6 +32,29 @@ struct Ppu {
   bool Toggle = false;
   uint8_t ReadBuffer = 0;
   uint8_t OpenBus = 0;
+  // The frame at which each open-bus bit was last driven: an undriven bit
+  // fades to 0 after about 600 ms.
+  uint32_t OpenBusDriven[8] = {};
+  // A $2002 read on the dot before the flag rises keeps it down this frame.
+  bool VblankSuppressed = false;
+
+  // --- Background pipeline ----------------------------------------------------------
+  uint8_t NameLatch = 0, AttrLatch = 0, PatternLow = 0, PatternHigh = 0;
+  uint16_t ShiftLow = 0, ShiftHigh = 0;  // pattern planes, the next tile in the low byte
+  uint16_t AttrLow = 0, AttrHigh = 0;    // palette bits, widened to eight pixels per tile
+
+  // --- Sprites ------------------------------------------------------------------
+  uint8_t Secondary[32] = {};
+  uint8_t SecondaryIndex = 0;   // next byte of secondary OAM evaluation writes
+  uint8_t OamLatch = 0;         // the byte evaluation read on the odd dot
+  uint8_t EvalState = 0;        // see PpuRender.cpp
+  uint8_t EvalCopied = 0;       // bytes of the current sprite copied so far
+  uint8_t SpriteCount = 0;      // sprites found for the next line
+  bool SpriteZeroNext = false;  // OAM entry 0 is in the next line's set
+  bool SpritesHere = false;     // LinePixels holds a sprite somewhere
+  // The sprites of the line being drawn, one byte per pixel: 0 for none, else
+  // palette index (16-31) | 0x20 behind the background | 0x40 from entry 0.
+  uint8_t LinePixels[256] = {};
 };
 
 void PpuPowerOn(Ppu& p);
@@ -39,10 +62,27 @@ void PpuPowerOn(Ppu& p);
 // hardware clears them; position, memories and the status flags stay.
 void PpuReset(Ppu& p);
 
+// --- Ppu.cpp: the registers ------------------------------------------------------
 // $2000-$2007 (mirrored every 8 bytes) as the processor reads and writes them.
 uint8_t PpuReadRegister(Ppu& p, Machine& m, uint16_t address);
 // The side-effect-free view of a register, for the debugger.
 uint8_t PpuPeekRegister(const Ppu& p, uint16_t address);
 void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value);
+
+// --- PpuMemory.cpp: the picture processor's address space -------------------------
+// A byte of the 14-bit address space: pattern tables through the bank table,
+// name tables through the cartridge's mirroring, palette.
+uint8_t PpuMemoryRead(const Machine& m, uint16_t address);
+void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value);
+// Where a name-table address ($2000-$3EFF) lives in the Machine's video memory.
+uint16_t PpuNameTableIndex(const Machine& m, uint16_t address);
+
+// --- PpuRender.cpp: dots, fetches, sprites, pixels ---------------------------------
 // One dot.
 void PpuStep(Ppu& p, Machine& m);
+// Whether the picture processor is fetching (rendering on, on a visible or
+// the pre-render line): $2004 and $2007 behave differently then.
+inline bool PpuFetching(const Ppu& p) { return (p.Mask & 0x18) && (p.Line < 240 || p.Line == 261); }
+// The coarse-X and fine-Y steps of the address the fetches make.
+void PpuIncrementX(Ppu& p);
+void PpuIncrementY(Ppu& p);

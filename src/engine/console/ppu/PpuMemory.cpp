@@ -1,0 +1,50 @@
+// The picture processor's 14-bit address space: pattern tables through the
+// Machine's bank table, the console's 2 KB of name-table RAM folded by the
+// board's mirroring (4 KB on four-screen boards), and the 32 bytes of
+// palette with their four mirrored pairs.
+#include <cstddef>
+
+#include "core/Machine.h"
+#include "engine/console/ppu/Ppu.h"
+
+uint16_t PpuNameTableIndex(const Machine& m, uint16_t address) {
+  const uint16_t a = address & 0x0FFF;
+  if (m.CartFlags & kCartFourScreen) return static_cast<uint16_t>(0x2000 | a);
+  // The boards state their mirroring as the designed engine's copy distance:
+  // $800 joins tables side by side (vertical), $400 one above the other
+  // (horizontal). The single-screen latch board uses the two values to pick
+  // the one table all four show.
+  if (m.MapperNumber == 7) return static_cast<uint16_t>(0x2000 | ((m.MirrorMask & 0x800) >> 1) | (a & 0x3FF));
+  if (m.MirrorMask & 0x400) return static_cast<uint16_t>(0x2000 | ((a >> 1) & 0x400) | (a & 0x3FF));
+  return static_cast<uint16_t>(0x2000 | (a & 0x7FF));
+}
+
+uint8_t PpuMemoryRead(const Machine& m, uint16_t address) {
+  const uint16_t a = address & 0x3FFF;
+  if (a < 0x2000) return m.PatternBankTable[a >> 10][a];
+  if (a < 0x3F00) return m.Vram[PpuNameTableIndex(m, a)];
+  return m.Vram[0x3F00 | (a & 0x1F)];
+}
+
+void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value) {
+  const uint16_t a = address & 0x3FFF;
+  if (a < 0x2000) {
+    // Pattern RAM is video memory, and the bank table points into it: the
+    // write goes where the current bank maps the address. On pattern-ROM
+    // boards the chip's write goes nowhere.
+    if (m.ChrCount == 0) {
+      const ptrdiff_t at = m.PatternBankTable[a >> 10] + a - m.Vram.data();
+      if (at >= 0 && at < 0x2000 * 2) m.Vram[static_cast<size_t>(at)] = value;
+    }
+  } else if (a < 0x3F00) {
+    m.Vram[PpuNameTableIndex(m, a)] = value;
+  } else {
+    // Six bits per entry; entries 0, 4, 8 and C of the sprite half are the
+    // background half's, so both copies always hold the same value.
+    const uint16_t i = a & 0x1F;
+    const uint8_t v = value & 0x3F;
+    m.Vram[0x3F00 | i] = v;
+    if ((i & 3) == 0) m.Vram[0x3F00 | (i ^ 0x10)] = v;
+    m.PaletteChanged = true;
+  }
+}
