@@ -38,6 +38,7 @@ ConsoleEngine::~ConsoleEngine() = default;
 
 void ConsoleEngine::PowerOn() {
   ConsolePowerOn(*c_, m_);
+  PpuPowerOnPalette(m_);
   m_.PaletteChanged = true;
 }
 

@@ -74,6 +74,9 @@ void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value);
 // name tables through the cartridge's mirroring, palette.
 uint8_t PpuMemoryRead(const Machine& m, uint16_t address);
 void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value);
+// Palette memory as the chip wakes up: not cleared, but holding values that
+// come up much the same at every power-on.
+void PpuPowerOnPalette(Machine& m);
 // Where a name-table address ($2000-$3EFF) lives in the Machine's video memory.
 uint16_t PpuNameTableIndex(const Machine& m, uint16_t address);
 

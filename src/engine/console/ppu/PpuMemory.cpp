@@ -7,6 +7,17 @@
 #include "core/Machine.h"
 #include "engine/console/ppu/Ppu.h"
 
+namespace {
+
+// An entry and its greyscale twin 32 entries on: the host builds its colour
+// table from 64 entries, so greyscale pixels index the second half.
+void SetPaletteEntry(Machine& m, uint16_t i, uint8_t value) {
+  m.Vram[0x3F00 | i] = value & 0x3F;
+  m.Vram[0x3F20 | i] = value & 0x30;
+}
+
+}  // namespace
+
 uint16_t PpuNameTableIndex(const Machine& m, uint16_t address) {
   const uint16_t a = address & 0x0FFF;
   if (m.CartFlags & kCartFourScreen) return static_cast<uint16_t>(0x2000 | a);
@@ -42,9 +53,18 @@ void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value) {
     // Six bits per entry; entries 0, 4, 8 and C of the sprite half are the
     // background half's, so both copies always hold the same value.
     const uint16_t i = a & 0x1F;
-    const uint8_t v = value & 0x3F;
-    m.Vram[0x3F00 | i] = v;
-    if ((i & 3) == 0) m.Vram[0x3F00 | (i ^ 0x10)] = v;
+    SetPaletteEntry(m, i, value);
+    if ((i & 3) == 0) SetPaletteEntry(m, i ^ 0x10, value);
     m.PaletteChanged = true;
   }
+}
+
+void PpuPowerOnPalette(Machine& m) {
+  static constexpr uint8_t kPowerUp[32] = {
+      0x09, 0x01, 0x00, 0x01, 0x00, 0x02, 0x02, 0x0D,
+      0x08, 0x10, 0x08, 0x24, 0x00, 0x00, 0x04, 0x2C,  // $3F00
+      0x09, 0x01, 0x34, 0x03, 0x00, 0x04, 0x00, 0x14,
+      0x08, 0x3A, 0x00, 0x02, 0x00, 0x20, 0x2C, 0x08,  // $3F10
+  };
+  for (uint16_t i = 0; i < 32; ++i) SetPaletteEntry(m, i, kPowerUp[i]);
 }

@@ -182,7 +182,7 @@ inline void Pixel(Ppu& p, Machine& m, int x) {
       if (!bg || !(s & 0x20)) color = s & 0x1F;
     }
   }
-  m.FrameBuffer[p.Line * 256 + x] = color;
+  m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
 }
 
 // A dot of a visible line (`Visible`) or of the pre-render line with
@@ -243,7 +243,8 @@ void RenderDot(Ppu& p, Machine& m) {
 void IdleDot(Ppu& p, Machine& m) {
   const uint16_t d = p.Dot;
   if (d >= 1 && d <= 256) {
-    m.FrameBuffer[p.Line * 256 + d - 1] = (p.V & 0x3F00) == 0x3F00 ? static_cast<uint8_t>(p.V & 0x1F) : 0;
+    const uint8_t color = (p.V & 0x3F00) == 0x3F00 ? static_cast<uint8_t>(p.V & 0x1F) : 0;
+    m.FrameBuffer[p.Line * 256 + d - 1] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
   } else if (d == 257) {
     p.SpriteCount = 0;
     if (p.SpritesHere) {
@@ -286,6 +287,9 @@ void PpuStep(Ppu& p, Machine& m) {
     if (++p.Line > 261) {
       p.Line = 0;
       ++p.Frame;
+      // Odd frames with rendering on are one dot shorter: the first line's
+      // idle dot 0 is skipped.
+      if (p.OddFrame && (p.Mask & 0x18)) p.Dot = 1;
       p.OddFrame = !p.OddFrame;
     }
   }
@@ -302,12 +306,9 @@ void PpuStep(Ppu& p, Machine& m) {
       p.Status &= 0x1F;
       UpdateNmi(p);
     }
-    if (rendering) {
+    if (rendering)
       RenderDot<false>(p, m);
-      // Odd frames with rendering on are one dot shorter: the pre-render
-      // line's last dot is skipped.
-      if (p.Dot == 339 && p.OddFrame) p.Dot = 340;
-    } else if (p.Dot == 257) {
+    else if (p.Dot == 257) {
       IdleDot(p, m);
     }
     return;
