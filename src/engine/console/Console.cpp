@@ -37,16 +37,16 @@ void ApuCatchUp(Console& c) {
 // One processor cycle's worth of the other chips, around its access: two
 // picture dots before it and one after, then the NMI line as the processor's
 // edge detector takes it at the cycle's end. A $2002 read thus lands on the
-// second dot, and a flag raised on the third is seen in this same cycle.
+// second dot, and a flag raised on the third is seen in this same cycle. The
+// dots are owed until something looks at the picture processor or its
+// outputs may change.
 void TickBefore(Console& c) {
-  Machine& m = *c.M;
-  PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
+  c.OwedDots += 2;
   ApuCatchUp(c);
 }
 
 void TickAfter(Console& c) {
-  PpuStep(c.Video, *c.M);
+  if (++c.OwedDots >= c.DotsToEvent) ConsoleSyncVideo(c);
   c.Processor.NmiLine = c.Video.Nmi;
 }
 
@@ -76,6 +76,7 @@ void RunOamDma(Console& c, uint16_t haltedAt);
 uint8_t ReadIo(Console& c, uint16_t address) {
   Machine& m = *c.M;
   if (address < 0x4000) {
+    ConsoleSyncVideo(c);
     return PpuReadRegister(c.Video, m, address);
   }
   switch (address) {
@@ -94,6 +95,7 @@ uint8_t ReadIo(Console& c, uint16_t address) {
 void WriteIo(Console& c, uint16_t address, uint8_t value) {
   Machine& m = *c.M;
   if (address < 0x4000) {
+    ConsoleSyncVideo(c);
     PpuWriteRegister(c.Video, m, address, value);
     return;
   }
@@ -154,6 +156,7 @@ void RunOamDma(Console& c, uint16_t haltedAt) {
     TickAfter(c);
     TickBefore(c);
     ++c.Processor.Cycles;
+    ConsoleSyncVideo(c);
     PpuWriteRegister(c.Video, *c.M, 0x2004, value);
     TickAfter(c);
   }
@@ -202,7 +205,12 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
       if (address < 0x4020) WriteIo(c, address, value);
       break;
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
-    default: m.MapperWrite(m, address, value); break;
+    default:
+      // The board's banks and mirroring change under the picture
+      // processor's fetches from here on.
+      ConsoleSyncVideo(c);
+      m.MapperWrite(m, address, value);
+      break;
   }
   TickAfter(c);
 }
@@ -233,9 +241,12 @@ void ConsolePowerOn(Console& c, Machine& m) {
   c.Strobe = false;
   c.PadShift[0] = c.PadShift[1] = 0;
   c.FrameStartCycle = 0;
+  c.OwedDots = 0;
+  c.DotsToEvent = PpuDotsToEvent(c.Video);
 }
 
 void ConsoleReset(Console& c) {
+  ConsoleSyncVideo(c);
   CpuReset(c.Processor);
   PpuReset(c.Video);
   // The sound chip's reset silences it as a write of 0 to $4015 does; the
@@ -244,8 +255,15 @@ void ConsoleReset(Console& c) {
   c.Dma = {};
 }
 
+void ConsoleSyncVideo(Console& c) {
+  PpuRun(c.Video, *c.M, c.OwedDots);
+  c.OwedDots = 0;
+  c.DotsToEvent = PpuDotsToEvent(c.Video);
+}
+
 void ConsoleRunFrame(Console& c) {
   while (!c.Video.FrameReady) CpuStep(c.Processor);
+  ConsoleSyncVideo(c);
 }
 
 uint32_t ConsoleBeginFrame(Console& c) {

@@ -45,6 +45,11 @@ struct Console {
   // Processor cycle at which the current frame began: the sound chip and the
   // sound register stream count their cycles from it.
   uint64_t FrameStartCycle = 0;
+  // The picture processor runs behind: the dots it is owed since it last
+  // ran, and how many it may be owed before its outputs can change by
+  // themselves. Every access that reaches it brings it up to date first.
+  uint32_t OwedDots = 0;
+  uint32_t DotsToEvent = 0;
 };
 
 // Power-on (new cartridge): processor, picture processor, sound chip and
@@ -55,6 +60,8 @@ void ConsoleReset(Console& c);
 // Runs instructions until the picture processor completes a frame (its
 // FrameReady), leaving the processor between instructions.
 void ConsoleRunFrame(Console& c);
+// Brings the picture processor up to the processor's cycle.
+void ConsoleSyncVideo(Console& c);
 // The cycle of the current frame the processor has reached.
 inline uint32_t ConsoleFrameCycle(const Console& c) {
   return static_cast<uint32_t>(c.Processor.Cycles - c.FrameStartCycle);

@@ -25,7 +25,7 @@ struct RunScope {
 // range, so that no damaged or foreign file can send the engine outside its
 // tables.
 bool Plausible(const Console& c) {
-  return c.Video.Dot <= 340 && c.Video.Line <= 261 && VoicePlausible(c.Apu) &&
+  return c.Video.Dot <= 340 && c.Video.Line <= 261 && c.OwedDots <= 262 * 341 && VoicePlausible(c.Apu) &&
          c.Processor.Cycles >= c.FrameStartCycle &&
          c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
 }
@@ -89,6 +89,7 @@ void ConsoleEngine::Stop() { m_.Running = false; }
 void ConsoleEngine::Step() {
   if (m_.RestorePending) ResumeRestored(m_);
   CpuStep(c_->Processor);
+  ConsoleSyncVideo(*c_);
   if (!c_->Video.FrameReady) return;
   // Stepping goes on across a frame's end, with the front end's turn.
   const bool running = m_.Running;

@@ -77,12 +77,16 @@ void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value);
 // Palette memory as the chip wakes up: not cleared, but holding values that
 // come up much the same at every power-on.
 void PpuPowerOnPalette(Machine& m);
-// Where a name-table address ($2000-$3EFF) lives in the Machine's video memory.
-uint16_t PpuNameTableIndex(const Machine& m, uint16_t address);
 
 // --- PpuRender.cpp: dots, fetches, sprites, pixels ---------------------------------
 // One dot.
 void PpuStep(Ppu& p, Machine& m);
+// `dots` dots, running through the idle lines of vertical blank at once.
+void PpuRun(Ppu& p, Machine& m, uint32_t dots);
+// At most how many dots may pass before the chip's own outputs (the NMI
+// line, FrameReady) can change: the engine may owe it that many dots
+// between accesses to its registers.
+uint32_t PpuDotsToEvent(const Ppu& p);
 // Whether the picture processor is fetching (rendering on, on a visible or
 // the pre-render line): $2004 and $2007 behave differently then.
 inline bool PpuFetching(const Ppu& p) { return (p.Mask & 0x18) && (p.Line < 240 || p.Line == 261); }

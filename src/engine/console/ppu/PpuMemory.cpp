@@ -6,6 +6,7 @@
 
 #include "core/Machine.h"
 #include "engine/console/ppu/Ppu.h"
+#include "engine/console/ppu/PpuNameTable.h"
 
 namespace {
 
@@ -17,18 +18,6 @@ void SetPaletteEntry(Machine& m, uint16_t i, uint8_t value) {
 }
 
 }  // namespace
-
-uint16_t PpuNameTableIndex(const Machine& m, uint16_t address) {
-  const uint16_t a = address & 0x0FFF;
-  if (m.CartFlags & kCartFourScreen) return static_cast<uint16_t>(0x2000 | a);
-  // The boards state their mirroring as the designed engine's copy distance:
-  // $800 joins tables side by side (vertical), $400 one above the other
-  // (horizontal). The single-screen latch board uses the two values to pick
-  // the one table all four show.
-  if (m.MapperNumber == 7) return static_cast<uint16_t>(0x2000 | ((m.MirrorMask & 0x800) >> 1) | (a & 0x3FF));
-  if (m.MirrorMask & 0x400) return static_cast<uint16_t>(0x2000 | ((a >> 1) & 0x400) | (a & 0x3FF));
-  return static_cast<uint16_t>(0x2000 | (a & 0x7FF));
-}
 
 uint8_t PpuMemoryRead(const Machine& m, uint16_t address) {
   const uint16_t a = address & 0x3FFF;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/console/ppu/Ppu.h"
+#include "engine/console/ppu/PpuNameTable.h"
 #include "support/TestMachine.h"
 
 namespace {
