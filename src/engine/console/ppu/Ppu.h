@@ -16,7 +16,8 @@ struct Ppu {
   uint16_t Dot = 0;   // 0-340
   uint16_t Line = 0;  // 0-239 visible, 240 post-render, 241-260 vertical blank, 261 pre-render
   bool OddFrame = false;
-  uint64_t Frame = 0;  // frames begun since power on
+  bool SkipDot = false;  // this odd frame loses a dot (rendering was on when it was decided)
+  uint64_t Frame = 0;    // frames begun since power on
   // Set when the picture of a frame is complete (the post-render line
   // begins); the engine clears it when it has taken its turn there.
   bool FrameReady = false;

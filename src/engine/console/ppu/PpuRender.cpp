@@ -82,6 +82,18 @@ inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
   }
 }
 
+// A tile group's four fetches at once, for RenderTile.
+inline void FetchTile(Ppu& p, const Machine& m) {
+  const uint16_t v = p.V;
+  p.NameLatch = m.Vram[PpuNameTableIndex(m, 0x2000 | (v & 0x0FFF))];
+  const uint16_t at = static_cast<uint16_t>(0x23C0 | (v & 0x0C00) | ((v >> 4) & 0x38) | ((v >> 2) & 0x07));
+  p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> (((v >> 4) & 4) | (v & 2))) & 3);
+  const auto pattern = static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (v >> 12));
+  p.PatternLow = PatternFetch(m, pattern);
+  p.PatternHigh = PatternFetch(m, static_cast<uint16_t>(pattern | 8));
+  PpuIncrementX(p);
+}
+
 inline int SpriteHeight(const Ppu& p) { return (p.Ctrl & 0x20) ? 16 : 8; }
 
 // One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
@@ -212,12 +224,18 @@ void RenderTile(Ppu& p, Machine& m) {
   p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
   p.AttrLow = static_cast<uint16_t>(p.AttrLow << 7);
   p.AttrHigh = static_cast<uint16_t>(p.AttrHigh << 7);
-  if (first + 7 >= 64)
+  if (first > 64 && p.EvalState == kEvalDone) {
+    // A finished search still reads a sprite's Y and steps to the next on
+    // every pair of dots.
+    p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
+    p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
+  } else if (first + 7 >= 64) {
     for (int i = 0; i < 8; ++i) {
       p.Dot = static_cast<uint16_t>(first + i);
       EvaluationDot(p, m);
     }
-  for (uint16_t d = 2; d <= 8; d = static_cast<uint16_t>(d + 2)) BackgroundFetch(p, m, d);
+  }
+  FetchTile(p, m);
   p.Dot = static_cast<uint16_t>(first + 7);
   if (p.Dot == 256) PpuIncrementY(p);
 }
@@ -319,7 +337,8 @@ void PpuIncrementY(Ppu& p) {
       ++p.Frame;
       // Odd frames with rendering on are one dot shorter: the first line's
       // idle dot 0 is skipped.
-      if (p.OddFrame && (p.Mask & 0x18)) p.Dot = 1;
+      if (p.SkipDot) p.Dot = 1;
+      p.SkipDot = false;
       p.OddFrame = !p.OddFrame;
     }
   }
@@ -332,6 +351,9 @@ void PpuIncrementY(Ppu& p) {
     return;
   }
   if (p.Line == 261) {
+    // Whether an odd frame loses its dot is settled by rendering as it
+    // stands at dot 338.
+    if (p.Dot == 338) p.SkipDot = p.OddFrame && rendering;
     if (p.Dot == 1) {
       p.Status &= 0x1F;
       UpdateNmi(p);
