@@ -121,4 +121,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
 
+// A cartridge that only prints its verdict: its last picture, pinned by hash
+// once seen to read "Passed".
+TEST(ConsolePictureCartridge, DummyReadsPrintPassed) {
+  const std::string path = TestRomPath("cpu_dummy_reads/cpu_dummy_reads.nes");
+  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
+  const CartridgeVerdict v = RunTestCartridge(path, "console", 300, true);
+  EXPECT_EQ(v.PictureHash, 0xd48fa87af5a0f415ull) << std::hex << v.PictureHash;
+}
+
 }  // namespace
