@@ -84,7 +84,8 @@ TEST_P(ConsoleZeroPageCartridge, ReportsPass) {
 }
 
 std::string ZeroPageRowName(const testing::TestParamInfo<ZeroPageRow>& info) {
-  return RowName({Row{info.param.Path, info.param.Frames}, info.index});
+  return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
+         std::to_string(info.param.Frames);
 }
 
 // Sprite-0 hit, sprite overflow, vertical blank and NMI timing, palette and
@@ -121,13 +122,33 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
 
-// A cartridge that only prints its verdict: its last picture, pinned by hash
-// once seen to read "Passed".
-TEST(ConsolePictureCartridge, DummyReadsPrintPassed) {
-  const std::string path = TestRomPath("cpu_dummy_reads/cpu_dummy_reads.nes");
+// Cartridges judged by their picture, pinned by hash once seen right: the
+// dummy-reads cartridge printing "Passed", and the NMI synchronisation demo's
+// line drawn by timed greyscale writes, its left edge on the reference
+// lines' column with the edge pixel lit every other frame (two frames pinned).
+struct PictureRow {
+  const char* Path;
+  long Frames;
+  uint64_t Hash;
+};
+
+class ConsolePictureCartridge : public testing::TestWithParam<PictureRow> {};
+
+TEST_P(ConsolePictureCartridge, ShowsItsPicture) {
+  const std::string path = TestRomPath(GetParam().Path);
   if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", 300, true);
-  EXPECT_EQ(v.PictureHash, 0xd48fa87af5a0f415ull) << std::hex << v.PictureHash;
+  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  EXPECT_EQ(v.PictureHash, GetParam().Hash) << std::hex << v.PictureHash;
 }
+
+INSTANTIATE_TEST_SUITE_P(Picture, ConsolePictureCartridge,
+                         testing::Values(PictureRow{"cpu_dummy_reads/cpu_dummy_reads.nes", 300,
+                                                    0xd48fa87af5a0f415ull},
+                                         PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
+                                         PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
+                         [](const testing::TestParamInfo<PictureRow>& info) {
+                           return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
+                                  std::to_string(info.param.Frames);
+                         });
 
 }  // namespace

@@ -126,7 +126,17 @@ void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value) {
       p.T = static_cast<uint16_t>((p.T & ~0x0C00) | ((value & 3) << 10));
       UpdateNmi(p);
       break;
-    case 1: p.Mask = value; break;
+    case 1:
+      // The colour stage runs two dots behind the choice of pixel: the last
+      // two pixels chosen leave with the new greyscale bit.
+      if (((value ^ p.Mask) & 1) && p.Line < 240)
+        for (int x = p.Dot - 2; x < p.Dot; ++x)
+          if (x >= 0 && x < 256) {
+            uint8_t& pixel = m.FrameBuffer[p.Line * 256 + x];
+            pixel = static_cast<uint8_t>((pixel & 0x1F) | ((value & 1) << 5));
+          }
+      p.Mask = value;
+      break;
     case 3: p.OamAddr = value; break;
     case 4:
       if (PpuFetching(p)) {
