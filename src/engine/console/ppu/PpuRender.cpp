@@ -393,6 +393,16 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
       dots -= 8;
       continue;
     }
+    // A visible line's sprite slot after its first dot: seven dots holding
+    // OAMADDR at 0, the fetch on the last.
+    if (dots >= 7 && p.Line < 240 && (p.Mask & 0x18) && p.Dot >= 257 && p.Dot < 320 &&
+        ((p.Dot - 257) & 7) == 0) {
+      p.Dot = static_cast<uint16_t>(p.Dot + 7);
+      p.OamAddr = 0;
+      FetchSprite(p, m, (p.Dot - 257) >> 3);
+      dots -= 7;
+      continue;
+    }
     StepDot(p, m);
     --dots;
   }
