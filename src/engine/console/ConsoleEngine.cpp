@@ -25,7 +25,7 @@ struct RunScope {
 // range, so that no damaged or foreign file can send the engine outside its
 // tables.
 bool Plausible(const Console& c) {
-  return c.Video.Dot <= 340 && c.Video.Line <= 261 && c.OwedDots <= 262 * 341 && VoicePlausible(c.Apu) &&
+  return PpuPlausible(c.Video) && c.OwedDots <= 262 * 341 && VoicePlausible(c.Apu) &&
          c.Processor.Cycles >= c.FrameStartCycle &&
          c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
 }

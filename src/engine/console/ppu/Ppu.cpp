@@ -96,6 +96,14 @@ uint8_t ReadData(Ppu& p, const Machine& m) {
 
 void PpuPowerOn(Ppu& p) { p = {}; }
 
+bool PpuPlausible(const Ppu& p) {
+  // Searching or copying writes at SecondaryIndex, which stays below 32
+  // until the eighth sprite is in.
+  const bool writing = p.EvalState <= 1;
+  return p.Dot <= 340 && p.Line <= 261 && p.FineX <= 7 && p.EvalState <= 3 && p.EvalCopied < 4 &&
+         p.SpriteCount <= 8 && (writing ? p.SecondaryIndex < 32 : p.SecondaryIndex <= 32);
+}
+
 void PpuReset(Ppu& p) {
   p.Ctrl = p.Mask = 0;
   p.Toggle = false;

@@ -59,6 +59,9 @@ struct Ppu {
 };
 
 void PpuPowerOn(Ppu& p);
+// Every position and index a snapshot brings back is one the chip can reach,
+// so that no damaged or foreign file sends it outside its arrays.
+bool PpuPlausible(const Ppu& p);
 // The console's reset line: the picture processor's registers cleared as the
 // hardware clears them; position, memories and the status flags stay.
 void PpuReset(Ppu& p);
