@@ -240,6 +240,17 @@ void RenderTile(Ppu& p, Machine& m) {
   if (p.Dot == 256) PpuIncrementY(p);
 }
 
+// Dots 321-336 at once: the first tile fetched while the registers shift
+// seven times, the reload at 329, the second tile with eight more shifts.
+void PrefetchTiles(Ppu& p, Machine& m) {
+  FetchTile(p, m);
+  for (int i = 0; i < 8; ++i) Shift(p);
+  Reload(p);
+  for (int i = 0; i < 7; ++i) Shift(p);
+  FetchTile(p, m);
+  p.Dot = 336;
+}
+
 // A dot of a visible line (`Visible`) or of the pre-render line with
 // rendering on: the same fetches, but only visible lines draw and evaluate.
 template <bool Visible>
@@ -391,6 +402,12 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
     if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
       RenderTile(p, m);
       dots -= 8;
+      continue;
+    }
+    // Dots 321-336 of a fetching line: the next line's first two tiles.
+    if (dots >= 16 && p.Dot == 320 && (p.Mask & 0x18) && (p.Line < 240 || p.Line == 261)) {
+      PrefetchTiles(p, m);
+      dots -= 16;
       continue;
     }
     // A visible line's sprite slot after its first dot: seven dots holding
