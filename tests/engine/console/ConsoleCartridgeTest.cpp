@@ -63,7 +63,11 @@ INSTANTIATE_TEST_SUITE_P(Picture, ConsoleCartridge,
                                          Row{"oam_stress/oam_stress.nes", 1800},
                                          Row{"cpu_exec_space/test_cpu_exec_space_ppuio.nes", 600},
                                          Row{"instr_misc/rom_singles/03-dummy_reads.nes", 600},
-                                         Row{"instr_misc/rom_singles/04-dummy_reads_apu.nes", 600}),
+                                         Row{"instr_misc/rom_singles/04-dummy_reads_apu.nes", 600},
+                                         Row{"cpu_dummy_writes/cpu_dummy_writes_ppumem.nes", 600},
+                                         Row{"cpu_dummy_writes/cpu_dummy_writes_oam.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/2-nmi_and_brk.nes", 600},
+                                         Row{"cpu_interrupts_v2/rom_singles/3-nmi_and_irq.nes", 600}),
                          RowName);
 
 // The older cartridges: the result code in zero page, 1 for a pass.
