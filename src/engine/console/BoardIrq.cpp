@@ -2,12 +2,6 @@
 
 namespace {
 
-// The MMC3 ignores a rise of A12 that follows the line being low for less
-// than about three processor cycles: the sprite fetches' short lows between
-// pattern reads never clock it, the long low of the background's fetches
-// from the other table does.
-constexpr uint64_t kA12FilterDots = 10;
-
 void Mmc3Write(BoardIrq& b, uint16_t address, uint8_t value) {
   switch (address & 0xE001) {
     case 0xC000: b.Latch = value; break;
@@ -77,12 +71,6 @@ void BoardIrqWrite(BoardIrq& b, uint16_t address, uint8_t value, uint64_t cycle)
   }
 }
 
-void BoardIrqA12(BoardIrq& b, bool high, uint64_t dot) {
-  if (high == b.A12) return;
-  b.A12 = high;
-  if (!high) {
-    b.A12LowSince = dot;
-    return;
-  }
-  if (b.Kind == BoardIrqKind::Mmc3 && dot - b.A12LowSince >= kA12FilterDots) Mmc3Clock(b);
+void BoardIrqA12Rise(BoardIrq& b) {
+  if (b.Kind == BoardIrqKind::Mmc3) Mmc3Clock(b);
 }

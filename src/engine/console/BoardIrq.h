@@ -17,9 +17,6 @@ struct BoardIrq {
   // MMC3: the counter, its reload value and the reload request of $C001.
   uint8_t Counter = 0, Latch = 0;
   bool Reload = false;
-  // A12 as last seen, and the picture dot at which it last went low.
-  bool A12 = false;
-  uint64_t A12LowSince = 0;
   // Bandai: the 16-bit counter's latch, and the processor cycle at which the
   // running counter reaches zero (the counter itself is derived from it).
   uint16_t CycleLatch = 0;
@@ -33,8 +30,9 @@ void BoardIrqPowerOn(BoardIrq& b, int mapperNumber);
 // A processor write to $8000-$FFFF at `cycle`: the interrupt registers'
 // share of it (the banking goes to the board's own handler as well).
 void BoardIrqWrite(BoardIrq& b, uint16_t address, uint8_t value, uint64_t cycle);
-// A12 of the picture processor's address bus changed to `high` at picture dot `dot`.
-void BoardIrqA12(BoardIrq& b, bool high, uint64_t dot);
+// A rise of the picture processor's address line A12 that passed the MMC3's
+// filter (the picture processor tells them apart: Ppu::A12Rises).
+void BoardIrqA12Rise(BoardIrq& b);
 // The processor reached `cycle`: the cycle-counting boards' counters.
 inline void BoardIrqCycle(BoardIrq& b, uint64_t cycle) {
   if (cycle >= b.ZeroAt) [[unlikely]] {

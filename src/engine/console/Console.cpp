@@ -16,7 +16,10 @@ uint8_t ReadPad(Console& c, int pad, bool clock) {
 
 uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
   Machine& m = *c.M;
-  if (address < 0x4000) return PpuReadRegister(c.Video, m, address);
+  if (address < 0x4000) {
+    ConsoleSyncVideo(c);
+    return PpuReadRegister(c.Video, m, address);
+  }
   switch (address) {
     case 0x4016: return ReadPad(c, 0, clockPads);
     case 0x4017: return ReadPad(c, 1, clockPads);
@@ -27,6 +30,7 @@ uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
 void WriteIo(Console& c, uint16_t address, uint8_t value) {
   Machine& m = *c.M;
   if (address < 0x4000) {
+    ConsoleSyncVideo(c);
     PpuWriteRegister(c.Video, m, address, value);
     return;
   }
@@ -98,6 +102,9 @@ void ConsoleWrite(void* context, uint16_t address, uint8_t value) {
       break;
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
     default:
+      // The board's banks and mirroring change under the picture
+      // processor's fetches from here on.
+      ConsoleSyncVideo(c);
       BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
       m.MapperWrite(m, address, value);
       break;
@@ -121,8 +128,7 @@ uint8_t ConsolePeek(const Console& c, uint16_t address) {
 
 void ConsoleBoardCatchUp(Console& c) {
   BoardIrq& b = c.Board;
-  const bool a12 = c.Video.BusAddress & 0x1000;
-  if (a12 != b.A12) BoardIrqA12(b, a12, c.Video.Dots);
+  for (; c.Video.A12Rises; --c.Video.A12Rises) BoardIrqA12Rise(b);
   BoardIrqCycle(b, c.Processor.Cycles);
   if (b.Line)
     c.Processor.IrqSources |= kIrqBoard;
@@ -137,6 +143,9 @@ void ConsolePowerOn(Console& c, Machine& m) {
   c.Processor.Bus = {&c, &ConsoleRead, &ConsoleWrite};
   CpuPowerOn(c.Processor);
   PpuPowerOn(c.Video);
+  c.Video.WatchA12 = c.Board.Kind == BoardIrqKind::Mmc3;
+  c.OwedDots = 0;
+  c.DotsToEvent = c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video);
   c.Dma = {};
   c.OpenBus = 0;
   c.Strobe = false;
@@ -147,6 +156,7 @@ void ConsolePowerOn(Console& c, Machine& m) {
 }
 
 void ConsoleReset(Console& c) {
+  ConsoleSyncVideo(c);
   CpuReset(c.Processor);
   PpuReset(c.Video);
   c.Dma = {};
@@ -154,8 +164,16 @@ void ConsoleReset(Console& c) {
   ApuReset(c);
 }
 
+void ConsoleSyncVideo(Console& c) {
+  PpuRun(c.Video, *c.M, c.OwedDots);
+  c.OwedDots = 0;
+  // A board that counts A12's rises sees each one in the cycle it comes.
+  c.DotsToEvent = c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video);
+}
+
 void ConsoleRunFrame(Console& c) {
   while (!c.Video.FrameReady) CpuStep(c.Processor);
+  ConsoleSyncVideo(c);
 }
 
 uint32_t ConsoleBeginFrame(Console& c) {

@@ -66,6 +66,11 @@ struct Console {
   // A $4015 write is being made: a fetch it asks for is the first of a
   // sample, which halts on its own schedule.
   bool SampleLoading = false;
+  // The picture processor runs behind: the dots it is owed since it last
+  // ran, and how many it may be owed before its outputs can change by
+  // themselves. Every access that reaches it brings it up to date first.
+  uint32_t OwedDots = 0;
+  uint32_t DotsToEvent = 0;
 };
 
 // Power-on (new cartridge): processor, picture processor, sound chip and
@@ -80,6 +85,8 @@ void ConsoleRunFrame(Console& c);
 inline uint32_t ConsoleFrameCycle(const Console& c) {
   return static_cast<uint32_t>(c.Processor.Cycles - c.FrameStartCycle);
 }
+// Brings the picture processor up to the processor's cycle.
+void ConsoleSyncVideo(Console& c);
 // Starts the next frame's cycle count; the finished frame's length.
 uint32_t ConsoleBeginFrame(Console& c);
 
@@ -120,10 +127,10 @@ void DmaRefreshDue(Console& c);
 // picture dots and the sound chip (when it is due) before it, one dot after
 // it, then the NMI line as the processor's edge detector takes it at the
 // cycle's end.
+// The dots are owed until something looks at the picture processor or its
+// outputs may change.
 inline void ConsoleTickBefore(Console& c) {
-  Machine& m = *c.M;
-  PpuStep(c.Video, m);
-  PpuStep(c.Video, m);
+  c.OwedDots += 2;
   if (c.Processor.Cycles >= c.ApuDue) [[unlikely]]
     ApuService(c);
 }
@@ -133,7 +140,7 @@ inline void ConsoleTickBefore(Console& c) {
 void ConsoleBoardCatchUp(Console& c);
 
 inline void ConsoleTickAfter(Console& c) {
-  PpuStep(c.Video, *c.M);
+  if (++c.OwedDots >= c.DotsToEvent) ConsoleSyncVideo(c);
   c.Processor.NmiLine = c.Video.Nmi;
   if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
     ConsoleBoardCatchUp(c);

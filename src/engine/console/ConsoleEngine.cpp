@@ -26,7 +26,7 @@ struct RunScope {
 // range, so that no damaged or foreign file can send the engine outside its
 // tables.
 bool Plausible(const Console& c) {
-  return c.Video.Dot <= 340 && c.Video.Line <= 261 && VoicePlausible(c.Apu) &&
+  return PpuPlausible(c.Video) && c.OwedDots <= 262 * 341 && VoicePlausible(c.Apu) &&
          c.Processor.Cycles >= c.FrameStartCycle &&
          c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
 }
@@ -42,6 +42,7 @@ ConsoleEngine::~ConsoleEngine() = default;
 // from the command line meet the processor at its reset vector.
 void ConsoleEngine::PowerOn() {
   ConsolePowerOn(*c_, m_);
+  PpuPowerOnPalette(m_);
   m_.PaletteChanged = true;
   CpuStep(c_->Processor);
 }
@@ -96,6 +97,7 @@ void ConsoleEngine::Stop() { m_.Running = false; }
 void ConsoleEngine::Step() {
   if (m_.RestorePending) ResumeRestored(m_);
   CpuStep(c_->Processor);
+  ConsoleSyncVideo(*c_);
   if (!c_->Video.FrameReady) return;
   // Stepping goes on across a frame's end, with the front end's turn (a
   // stop asked for there is the stepper's to see).

@@ -1,0 +1,442 @@
+// The picture processor's dots: the line and frame counters, vertical blank,
+// the background fetches (name, attribute, two pattern planes every eight
+// dots) feeding the shift registers, sprite evaluation into secondary OAM
+// with the overflow flag's faulty search, the sprite fetches of dots
+// 257-320, and each visible dot's pixel with its priority and sprite-0 hit.
+#include <algorithm>
+#include <cstring>
+
+#include "core/Machine.h"
+#include "engine/console/ppu/Ppu.h"
+#include "engine/console/ppu/PpuNameTable.h"
+
+namespace {
+
+// Evaluation's steps through primary OAM.
+enum EvalStep : uint8_t {
+  kEvalScan,      // reading Y bytes for a sprite on the next line
+  kEvalCopy,      // copying the found sprite's other three bytes
+  kEvalOverflow,  // eight found: looking for a ninth, with the faulty step
+  kEvalDone,      // all 64 seen
+};
+
+// A byte with its bits in the opposite order, for horizontally flipped sprites.
+constexpr auto kReversed = [] {
+  struct {
+    uint8_t v[256];
+  } t{};
+  for (int i = 0; i < 256; ++i) {
+    int r = 0;
+    for (int b = 0; b < 8; ++b)
+      if (i & (1 << b)) r |= 0x80 >> b;
+    t.v[i] = static_cast<uint8_t>(r);
+  }
+  return t;
+}();
+
+// Every pattern fetch goes through here, background and sprite alike: the
+// boards that watch the pattern address lines see them in the hardware's order.
+inline uint8_t PatternFetch(Ppu& p, const Machine& m, uint16_t address) {
+  PpuAddressOut(p, address);
+  return m.PatternBankTable[address >> 10][address];
+}
+
+void UpdateNmi(Ppu& p) { p.Nmi = (p.Ctrl & 0x80) && (p.Status & 0x80); }
+
+inline void Shift(Ppu& p) {
+  p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 1);
+  p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 1);
+  p.AttrLow = static_cast<uint16_t>(p.AttrLow << 1);
+  p.AttrHigh = static_cast<uint16_t>(p.AttrHigh << 1);
+}
+
+// The fetched tile enters the low byte of the shift registers.
+inline void Reload(Ppu& p) {
+  p.ShiftLow = static_cast<uint16_t>((p.ShiftLow & 0xFF00) | p.PatternLow);
+  p.ShiftHigh = static_cast<uint16_t>((p.ShiftHigh & 0xFF00) | p.PatternHigh);
+  p.AttrLow = static_cast<uint16_t>((p.AttrLow & 0xFF00) | ((p.AttrLatch & 1) ? 0xFF : 0));
+  p.AttrHigh = static_cast<uint16_t>((p.AttrHigh & 0xFF00) | ((p.AttrLatch & 2) ? 0xFF : 0));
+}
+
+// The background fetch of the dot's place in its eight-dot group: each
+// memory access takes two dots and the byte is latched on the second.
+inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
+  switch (dot & 7) {
+    case 2: p.NameLatch = m.Vram[PpuNameTableIndex(m, 0x2000 | (p.V & 0x0FFF))]; break;
+    case 4: {
+      const uint16_t at =
+          static_cast<uint16_t>(0x23C0 | (p.V & 0x0C00) | ((p.V >> 4) & 0x38) | ((p.V >> 2) & 0x07));
+      const int shift = ((p.V >> 4) & 4) | (p.V & 2);
+      p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> shift) & 3);
+      break;
+    }
+    case 6:
+      p.PatternLow = PatternFetch(
+          p, m, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12)));
+      break;
+    case 0:
+      p.PatternHigh = PatternFetch(
+          p, m, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12) | 8));
+      PpuIncrementX(p);
+      break;
+    default: break;
+  }
+}
+
+// A tile group's four fetches at once, for RenderTile.
+inline void FetchTile(Ppu& p, const Machine& m) {
+  const uint16_t v = p.V;
+  p.NameLatch = m.Vram[PpuNameTableIndex(m, 0x2000 | (v & 0x0FFF))];
+  const uint16_t at = static_cast<uint16_t>(0x23C0 | (v & 0x0C00) | ((v >> 4) & 0x38) | ((v >> 2) & 0x07));
+  p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> (((v >> 4) & 4) | (v & 2))) & 3);
+  const auto pattern = static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (v >> 12));
+  p.PatternLow = PatternFetch(p, m, pattern);
+  p.PatternHigh = PatternFetch(p, m, static_cast<uint16_t>(pattern | 8));
+  PpuIncrementX(p);
+}
+
+inline int SpriteHeight(const Ppu& p) { return (p.Ctrl & 0x20) ? 16 : 8; }
+
+// One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
+// the byte goes to secondary OAM and the search steps on.
+void Evaluate(Ppu& p, const Machine& m) {
+  if (p.Dot & 1) {
+    p.OamLatch = m.Oam[p.OamAddr];
+    return;
+  }
+  const uint8_t y = p.OamLatch;
+  const bool inRange = static_cast<unsigned>(p.Line - y) < static_cast<unsigned>(SpriteHeight(p));
+  switch (p.EvalState) {
+    case kEvalScan:
+      p.Secondary[p.SecondaryIndex] = y;
+      if (inRange) {
+        if (p.Dot == 66) p.SpriteZeroNext = true;
+        ++p.SecondaryIndex;
+        ++p.OamAddr;
+        p.EvalCopied = 1;
+        p.EvalState = kEvalCopy;
+      } else {
+        p.EvalState = p.OamAddr >= 0xFC ? kEvalDone : kEvalScan;
+        p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4);
+      }
+      break;
+    case kEvalCopy:
+      p.Secondary[p.SecondaryIndex++] = y;
+      if (++p.EvalCopied == 4) {
+        if (p.OamAddr >= 0xFF)
+          p.EvalState = kEvalDone;
+        else
+          p.EvalState = p.SecondaryIndex == 32 ? kEvalOverflow : kEvalScan;
+      }
+      ++p.OamAddr;
+      break;
+    case kEvalOverflow:
+      if (inRange) {
+        p.Status |= 0x20;
+        p.EvalState = kEvalDone;
+      } else {
+        // The hardware's fault: stepping to the next sprite also steps the
+        // byte within it, so the following "Y" read is some other byte.
+        if (p.OamAddr >= 0xFC) p.EvalState = kEvalDone;
+        p.OamAddr = static_cast<uint8_t>(((p.OamAddr + 4) & 0xFC) | ((p.OamAddr + 1) & 3));
+      }
+      break;
+    default: p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4); break;
+  }
+}
+
+// The fetch of sprite slot `slot` (its last dot): the pattern planes of the
+// row the next line shows, drawn into that line's sprite pixels. Empty slots
+// still fetch, from tile $FF.
+void FetchSprite(Ppu& p, Machine& m, int slot) {
+  const uint8_t* s = &p.Secondary[slot * 4];
+  const int height = SpriteHeight(p);
+  const bool real = slot < p.SpriteCount;
+  const uint8_t tile = real ? s[1] : 0xFF;
+  const uint8_t attr = s[2];
+  int row = real ? (p.Line - s[0]) & (height - 1) : 0;
+  if (attr & 0x80) row = height - 1 - row;
+  uint16_t address;
+  if (height == 8)
+    address = static_cast<uint16_t>(((p.Ctrl & 0x08) << 9) | (tile << 4) | row);
+  else
+    address = static_cast<uint16_t>(((tile & 1) << 12) | ((tile & 0xFE) << 4) | ((row & 8) << 1) | (row & 7));
+  uint8_t low = PatternFetch(p, m, address);
+  uint8_t high = PatternFetch(p, m, static_cast<uint16_t>(address + 8));
+  if (!real) return;
+  if (attr & 0x40) low = kReversed.v[low], high = kReversed.v[high];
+  const uint8_t tag = static_cast<uint8_t>(0x10 | ((attr & 3) << 2) | ((attr & 0x20) ? 0x20 : 0) |
+                                           ((slot == 0 && p.SpriteZeroNext) ? 0x40 : 0));
+  // Lower slots win: a pixel already taken stays, even one behind the
+  // background, which hides the later sprites' pixels there too.
+  const int x = s[3];
+  for (int i = 0; i < 8 && x + i < 256; ++i) {
+    const int pixel = ((low >> (7 - i)) & 1) | (((high >> (7 - i)) & 1) << 1);
+    if (pixel && !p.LinePixels[x + i]) {
+      p.LinePixels[x + i] = static_cast<uint8_t>(tag | pixel);
+      p.SpritesHere = true;
+    }
+  }
+}
+
+// The visible dot's pixel: background and sprite with their left-column
+// masks, priority, and sprite-0 hit where both are opaque.
+inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
+  uint8_t bg = 0;
+  if ((p.Mask & 0x08) && (x >= 8 || (p.Mask & 0x02))) {
+    const int pixel = ((p.ShiftLow >> bit) & 1) | (((p.ShiftHigh >> bit) & 1) << 1);
+    if (pixel)
+      bg = static_cast<uint8_t>((((p.AttrLow >> bit) & 1) << 2) | (((p.AttrHigh >> bit) & 1) << 3) | pixel);
+  }
+  uint8_t color = bg;
+  if (p.SpritesHere) {
+    const uint8_t s = p.LinePixels[x];
+    if (s && (p.Mask & 0x10) && (x >= 8 || (p.Mask & 0x04))) {
+      if (bg && (s & 0x40) && x != 255) p.Status |= 0x40;
+      if (!bg || !(s & 0x20)) color = s & 0x1F;
+    }
+  }
+  m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
+}
+
+// The evaluation's part of a visible dot: secondary OAM filled with $FF by
+// dot 64, then the search.
+inline void EvaluationDot(Ppu& p, const Machine& m) {
+  if (p.Dot == 64) {
+    std::memset(p.Secondary, 0xFF, sizeof p.Secondary);
+    p.SecondaryIndex = 0;
+    p.EvalState = kEvalScan;
+    p.SpriteZeroNext = false;
+  } else if (p.Dot > 64) {
+    Evaluate(p, m);
+  }
+}
+
+// Eight dots of a visible line at once, from the first dot of a tile's
+// group (9, 17, ... 249) to its last, when nothing reaches the chip in
+// between: the same shifts, reload, fetches, pixels and evaluation steps
+// as dot by dot, without going round the dot loop for each.
+void RenderTile(Ppu& p, Machine& m) {
+  const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
+  Shift(p);
+  Reload(p);
+  for (int i = 0; i < 8; ++i) Pixel(p, m, first - 1 + i, 15 - p.FineX - i);
+  p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 7);
+  p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
+  p.AttrLow = static_cast<uint16_t>(p.AttrLow << 7);
+  p.AttrHigh = static_cast<uint16_t>(p.AttrHigh << 7);
+  if (first > 64 && p.EvalState == kEvalDone) {
+    // A finished search still reads a sprite's Y and steps to the next on
+    // every pair of dots.
+    p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
+    p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
+  } else if (first + 7 >= 64) {
+    for (int i = 0; i < 8; ++i) {
+      p.Dot = static_cast<uint16_t>(first + i);
+      EvaluationDot(p, m);
+    }
+  }
+  FetchTile(p, m);
+  p.Dot = static_cast<uint16_t>(first + 7);
+  if (p.Dot == 256) PpuIncrementY(p);
+}
+
+// Dots 321-336 at once: the first tile fetched while the registers shift
+// seven times, the reload at 329, the second tile with eight more shifts.
+void PrefetchTiles(Ppu& p, Machine& m) {
+  FetchTile(p, m);
+  for (int i = 0; i < 8; ++i) Shift(p);
+  Reload(p);
+  for (int i = 0; i < 7; ++i) Shift(p);
+  FetchTile(p, m);
+  p.Dot = 336;
+}
+
+// A dot of a visible line (`Visible`) or of the pre-render line with
+// rendering on: the same fetches, but only visible lines draw and evaluate.
+template <bool Visible>
+void RenderDot(Ppu& p, Machine& m) {
+  const uint16_t d = p.Dot;
+  if (d == 0) return;
+  if (d <= 256) {
+    if (d >= 2) Shift(p);
+    if ((d & 7) == 1 && d >= 9) Reload(p);
+    BackgroundFetch(p, m, d);
+    if constexpr (Visible) {
+      Pixel(p, m, d - 1, 15 - p.FineX);
+      EvaluationDot(p, m);
+    }
+    if (d == 256) PpuIncrementY(p);
+    return;
+  }
+  if (d <= 320) {
+    if (d == 257) {
+      Shift(p);
+      Reload(p);
+      p.V = static_cast<uint16_t>((p.V & ~0x041F) | (p.T & 0x041F));
+      p.SpriteCount = Visible ? static_cast<uint8_t>((p.SecondaryIndex + 3) >> 2) : 0;
+      if (p.SpritesHere) {
+        std::memset(p.LinePixels, 0, sizeof p.LinePixels);
+        p.SpritesHere = false;
+      }
+    }
+    if constexpr (!Visible)
+      if (d >= 280 && d <= 304) p.V = static_cast<uint16_t>((p.V & ~0x7BE0) | (p.T & 0x7BE0));
+    p.OamAddr = 0;
+    if (((d - 257) & 7) == 7) FetchSprite(p, m, (d - 257) >> 3);
+    return;
+  }
+  if (d <= 336) {
+    if (d >= 322) Shift(p);
+    if (d == 329) Reload(p);
+    BackgroundFetch(p, m, d);
+    return;
+  }
+  if (d == 337) {
+    Shift(p);
+    Reload(p);
+  }
+}
+
+// Rendering off: the visible dots show the backdrop, or the palette entry
+// the address points at when it points into the palette.
+void IdleDot(Ppu& p, Machine& m) {
+  const uint16_t d = p.Dot;
+  if (d >= 1 && d <= 256) {
+    const uint8_t color = (p.V & 0x3F00) == 0x3F00 ? static_cast<uint8_t>(p.V & 0x1F) : 0;
+    m.FrameBuffer[p.Line * 256 + d - 1] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
+  } else if (d == 257) {
+    p.SpriteCount = 0;
+    if (p.SpritesHere) {
+      std::memset(p.LinePixels, 0, sizeof p.LinePixels);
+      p.SpritesHere = false;
+    }
+  }
+}
+
+}  // namespace
+
+void PpuIncrementX(Ppu& p) {
+  if ((p.V & 0x1F) == 31)
+    p.V = static_cast<uint16_t>((p.V & ~0x1F) ^ 0x400);
+  else
+    ++p.V;
+}
+
+void PpuIncrementY(Ppu& p) {
+  if ((p.V & 0x7000) != 0x7000) {
+    p.V = static_cast<uint16_t>(p.V + 0x1000);
+    return;
+  }
+  p.V &= 0x0FFF;
+  int y = (p.V >> 5) & 31;
+  if (y == 29) {
+    y = 0;
+    p.V ^= 0x800;
+  } else if (y == 31) {
+    y = 0;
+  } else {
+    ++y;
+  }
+  p.V = static_cast<uint16_t>((p.V & ~0x3E0) | (y << 5));
+}
+
+[[gnu::always_inline]] inline void StepDot(Ppu& p, Machine& m) {
+  if (++p.Dot > 340) {
+    p.Dot = 0;
+    if (++p.Line > 261) {
+      p.Line = 0;
+      ++p.Frame;
+      // Odd frames with rendering on are one dot shorter: the first line's
+      // idle dot 0 is skipped.
+      if (p.SkipDot) p.Dot = 1;
+      p.SkipDot = false;
+      p.OddFrame = !p.OddFrame;
+    }
+  }
+  const bool rendering = p.Mask & 0x18;
+  if (p.Line < 240) {
+    if (rendering)
+      RenderDot<true>(p, m);
+    else
+      IdleDot(p, m);
+    return;
+  }
+  if (p.Line == 261) {
+    // Whether an odd frame loses its dot is settled by rendering as it
+    // stands at dot 338.
+    if (p.Dot == 338) p.SkipDot = p.OddFrame && rendering;
+    if (p.Dot == 1) {
+      p.Status &= 0x1F;
+      UpdateNmi(p);
+    }
+    if (rendering)
+      RenderDot<false>(p, m);
+    else if (p.Dot == 257) {
+      IdleDot(p, m);
+    }
+    return;
+  }
+  if (p.Line == 240) {
+    if (p.Dot == 0) p.FrameReady = true;
+    return;
+  }
+  if (p.Line == 241 && p.Dot == 1) {
+    if (!p.VblankSuppressed) p.Status |= 0x80;
+    p.VblankSuppressed = false;
+    UpdateNmi(p);
+  }
+}
+
+void PpuStep(Ppu& p, Machine& m) { StepDot(p, m); }
+
+void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
+  while (dots) {
+    // Past the flag's rise nothing happens until the pre-render line: the
+    // dots go by in one step.
+    if (p.Line >= 241 && p.Line <= 260 && !(p.Line == 241 && p.Dot == 0) && p.Dot < 340) {
+      const uint32_t n = std::min<uint32_t>(dots, 340u - p.Dot);
+      p.Dot = static_cast<uint16_t>(p.Dot + n);
+      dots -= n;
+      continue;
+    }
+    if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
+      RenderTile(p, m);
+      dots -= 8;
+      continue;
+    }
+    // Dots 321-336 of a fetching line: the next line's first two tiles.
+    if (dots >= 16 && p.Dot == 320 && (p.Mask & 0x18) && (p.Line < 240 || p.Line == 261)) {
+      PrefetchTiles(p, m);
+      dots -= 16;
+      continue;
+    }
+    // A visible line's sprite slot after its first dot: seven dots holding
+    // OAMADDR at 0, the fetch on the last.
+    if (dots >= 7 && p.Line < 240 && (p.Mask & 0x18) && p.Dot >= 257 && p.Dot < 320 &&
+        ((p.Dot - 257) & 7) == 0) {
+      p.Dot = static_cast<uint16_t>(p.Dot + 7);
+      p.OamAddr = 0;
+      FetchSprite(p, m, (p.Dot - 257) >> 3);
+      dots -= 7;
+      continue;
+    }
+    StepDot(p, m);
+    --dots;
+  }
+}
+
+uint32_t PpuDotsToEvent(const Ppu& p) {
+  constexpr int kFrameDots = 262 * 341;
+  // The frame's end, the flag's rise and its fall.
+  constexpr int kEvents[] = {240 * 341, 241 * 341 + 1, 261 * 341 + 1};
+  const int here = p.Line * 341 + p.Dot;
+  int nearest = kFrameDots;
+  for (int event : kEvents) {
+    int d = event - here;
+    if (d <= 0) d += kFrameDots;
+    nearest = std::min(nearest, d);
+  }
+  // One dot early: an odd frame's skipped dot may bring the event nearer.
+  return static_cast<uint32_t>(nearest > 1 ? nearest - 1 : 1);
+}
