@@ -38,6 +38,9 @@ void StepAddress(Ppu& p) {
     PpuIncrementY(p);
   } else {
     p.V = static_cast<uint16_t>((p.V + ((p.Ctrl & 0x04) ? 32 : 1)) & 0x7FFF);
+    // Outside rendering the bus rests on the address: a step across $1000
+    // is a rise of A12 that an MMC3 counts.
+    PpuAddressOut(p, p.V);
   }
 }
 
