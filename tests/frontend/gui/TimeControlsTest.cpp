@@ -17,8 +17,21 @@ struct Shown {
 
 // Held Backspace shows the frames before, one per shown frame, and let go the
 // game goes on from there as it did the first time. The scroll cartridge
-// moves three pixels a frame, so no two of these pictures repeat.
-TEST_F(FormTest, RewindHeldShowsTheFramesBeforeOnePerShownFrame) {
+// moves three pixels a frame, so no two of these pictures repeat. In both
+// engines: the console engine's snapshots carry its chips.
+struct RewindForm : FormTest {
+  void RewindAndGoOn();
+};
+
+TEST_F(RewindForm, RewindHeldShowsTheFramesBeforeOnePerShownFrame) {
+  for (int motor : {0, 1}) {
+    SCOPED_TRACE(motor ? "console engine" : "classic engine");
+    Store(QStringLiteral("Motor"), motor);
+    RewindAndGoOn();
+  }
+}
+
+void RewindForm::RewindAndGoOn() {
   Open();
   form->show();
   QApplication::setActiveWindow(form.get());
