@@ -8,11 +8,14 @@
 #include <ctime>
 #include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cartridge/Lifecycle.h"
 #include "core/ByteRuns.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
+#include "engine/EngineChoice.h"
 #include "support/FrameBudgetHost.h"
 #include "timeline/RewindHistory.h"
 
@@ -69,11 +72,12 @@ BENCHMARK_CAPTURE(BM_RewindRecord, mmc3_split, std::string(VIREL_ROM_DIR) + "/mm
 // Ten minutes at 60 frames a second with no memory limit, so the figure is
 // what the frames really take; "MB" is in units of 2^20 bytes, as the
 // history's 64 MB default is.
-void BM_RewindTenMinutes(benchmark::State& state) {
+void RewindTenMinutes(benchmark::State& state, std::string_view engine) {
   constexpr long kFrames = 36000;
   double megabytes = 0, kept = 0;
   for (auto _ : state) {
     BudgetMachine b;
+    ChooseEngine(b.m, engine);
     if (!Start(state, b, VIREL_DEMO_ROM)) return;
     RewindHistory history;
     history.SetLimits(kFrames, std::numeric_limits<size_t>::max());
@@ -81,7 +85,7 @@ void BM_RewindTenMinutes(benchmark::State& state) {
     for (long frame = 1; frame <= kFrames; ++frame) {
       b.m.PadState[0] = ScriptedPad(frame);
       RunFrames(b, 1);
-      TakeSnapshot(b.m, snapshot);
+      b.m.engine->Snapshot(snapshot);
       history.Push(snapshot);
     }
     megabytes = static_cast<double>(history.Bytes()) / (1 << 20);
@@ -90,7 +94,11 @@ void BM_RewindTenMinutes(benchmark::State& state) {
   state.counters["MB"] = megabytes;
   state.counters["frames"] = kept;
 }
+void BM_RewindTenMinutes(benchmark::State& state) { RewindTenMinutes(state, kClassicEngineId); }
 BENCHMARK(BM_RewindTenMinutes)->Iterations(1)->Unit(benchmark::kMillisecond);
+// The same in the console engine, whose snapshots carry its chips too.
+void BM_ConsoleRewindTenMinutes(benchmark::State& state) { RewindTenMinutes(state, kConsoleEngineId); }
+BENCHMARK(BM_ConsoleRewindTenMinutes)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // The two ways of keeping an older frame against its successor, on the same
 // run of demo frames: the history's own patches, and the difference (XOR)

@@ -347,7 +347,7 @@ bool Plausible(const Machine& m, const Staged& s) {
 
 }  // namespace
 
-void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
+void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out, bool pictureRedrawn) {
   out.clear();
   out.reserve(96 * 1024);
   Writer w(out);
@@ -443,7 +443,7 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out) {
   // At a frame start with every frame drawn, the hook redraws all 240 rows
   // before the next picture goes out, so the picture is left out (it is most
   // of a snapshot's size). Anywhere else, it is part of what comes next.
-  if (!(m.FrameStartHeld && m.FrameRate == 1 && m.SkipCounter == 0)) {
+  if (!pictureRedrawn && !(m.FrameStartHeld && m.FrameRate == 1 && m.SkipCounter == 0)) {
     w.Begin(kTagPackedFrame);
     PackRuns(m.FrameBuffer, out);
     w.End();

@@ -26,8 +26,9 @@ constexpr char kSnapshotMagic[8] = {'V', 'I', 'R', 'E', 'L', 'S', 'N', 'P'};
 constexpr uint32_t kSnapshotVersion = 2;
 
 // Replaces `out` with the snapshot of `m`. Reusing one vector keeps its
-// storage: rewind takes one every few frames.
-void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out);
+// storage: rewind takes one every few frames. `pictureRedrawn`: the engine
+// redraws the whole picture before the next one goes out, so it is left out.
+void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out, bool pictureRedrawn = false);
 
 enum class RestoreResult : uint8_t {
   Restored,
