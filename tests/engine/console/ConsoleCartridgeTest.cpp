@@ -80,6 +80,28 @@ INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
                                          Row{"cpu_exec_space/test_cpu_exec_space_apu.nes", 600}),
                          RowName);
 
+// The MMC3's interrupt counter: clocked by A12 through $2006 and $2007 and
+// by the fetches, to the dot of the scanline, as the newer chip counts.
+INSTANTIATE_TEST_SUITE_P(Board, ConsoleCartridge,
+                         testing::Values(Row{"mmc3_test_2/rom_singles/1-clocking.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/2-details.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/3-A12_clocking.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/4-scanline_timing.nes", 400},
+                                         Row{"mmc3_test_2/rom_singles/5-MMC3.nes", 120}),
+                         RowName);
+
+// The two MMC3 revisions differ in a counter reloaded with 0; the engine
+// models the newer one, so the older chip's cartridges stop at the first
+// check where they part (and only there).
+TEST(ConsoleBoardRevision, TheOlderChipsCartridgesFailWhereTheRevisionsDiffer) {
+  const std::string alt = TestRomPath("mmc3_test_2/rom_singles/6-MMC3_alt.nes");
+  const std::string revA = TestRomPath("mmc3_irq_tests/5.MMC3_rev_A.nes");
+  if (alt.empty() || revA.empty()) GTEST_SKIP() << "The public test cartridges are not here";
+  const CartridgeVerdict a = RunTestCartridge(alt, "console", 120);
+  EXPECT_EQ(a.Status, 2) << a.Text;
+  EXPECT_EQ(RunTestCartridge(revA, "console", 200, true).Ram[0xF8], 3);
+}
+
 // The DMA cartridges that only print: they keep a running CRC-32 of all they
 // print in zero page ($10-$13), so the sum after the run pins their whole
 // text. Each sum is that of a run whose screen read "Passed" (with the
@@ -188,6 +210,16 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vbl_clear_time.nes", 120, 0xF0},
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
+
+// The older MMC3 suite: the same counter, its A12 clocking and scanline
+// timing, and the newer chip's reload with 0.
+INSTANTIATE_TEST_SUITE_P(Board, ConsoleZeroPageCartridge,
+                         testing::Values(ZeroPageRow{"mmc3_irq_tests/1.Clocking.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/2.Details.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/3.A12_clocking.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/4.Scanline_timing.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/6.MMC3_rev_B.nes", 200, 0xF8}),
+                         ZeroPageRowName);
 
 // The sound chip's length counters, frame interrupt and their timing.
 INSTANTIATE_TEST_SUITE_P(
