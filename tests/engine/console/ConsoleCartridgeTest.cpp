@@ -123,13 +123,21 @@ TEST_P(PrintingCartridge, PrintsWhatTheConsolePrints) {
   EXPECT_EQ(sum, GetParam().Sum);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dma, PrintingCartridge,
-                         testing::Values(PrintedRow{"dmc_dma_during_read4/dma_4016_read.nes", 120,
-                                                    0x02FAEA50},
-                                         PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
-                         [](const testing::TestParamInfo<PrintedRow>& info) {
-                           return RowName({Row{info.param.Path, info.param.Frames}, info.index});
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Dma, PrintingCartridge,
+    testing::Values(PrintedRow{"dmc_dma_during_read4/dma_4016_read.nes", 120, 0x02FAEA50},
+                    // A sample fetch halting a $2007 read: three extra reads
+                    // ("44 55", 5E3DF9C4), a write left alone, a read just
+                    // before a write, and an indexed read's two back-to-back
+                    // reads, the second finding the old byte (85CFD627).
+                    PrintedRow{"dmc_dma_during_read4/dma_2007_read.nes", 120, 0xA1C2063B},
+                    PrintedRow{"dmc_dma_during_read4/dma_2007_write.nes", 120, 0x3CA4CBAA},
+                    PrintedRow{"dmc_dma_during_read4/read_write_2007.nes", 120, 0xCAF36710},
+                    PrintedRow{"dmc_dma_during_read4/double_2007_read.nes", 120, 0x7A3029D8},
+                    PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
+    [](const testing::TestParamInfo<PrintedRow>& info) {
+      return RowName({Row{info.param.Path, info.param.Frames}, info.index});
+    });
 
 // The picture processor: vertical blank and NMI timing to the dot, the
 // register bus, the read buffer, OAM access, and the processor's dummy reads
