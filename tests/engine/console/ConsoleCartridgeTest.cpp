@@ -219,6 +219,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
 
+// Branch timing: taken, not taken, and across a page, each way.
+INSTANTIATE_TEST_SUITE_P(Processor, ConsoleZeroPageCartridge,
+                         testing::Values(ZeroPageRow{"branch_timing_tests/1.Branch_Basics.nes", 60, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/2.Backward_Branch.nes", 60, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/3.Forward_Branch.nes", 60, 0xF8}),
+                         ZeroPageRowName);
+
 // The older MMC3 suite: the same counter, its A12 clocking and scanline
 // timing, and the newer chip's reload with 0.
 INSTANTIATE_TEST_SUITE_P(Board, ConsoleZeroPageCartridge,
@@ -246,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
     ZeroPageRowName);
 
 // Cartridges judged by their picture, pinned by hash once seen right: the
-// dummy-reads cartridge printing "Passed", and the NMI synchronisation demo's
+// dummy-reads and instruction-timing cartridges printing "Passed", and the NMI synchronisation demo's
 // line drawn by timed greyscale writes, its left edge on the reference
 // lines' column with the edge pixel lit every other frame (two frames pinned).
 struct PictureRow {
@@ -264,14 +271,16 @@ TEST_P(ConsolePictureCartridge, ShowsItsPicture) {
   EXPECT_EQ(v.PictureHash, GetParam().Hash) << std::hex << v.PictureHash;
 }
 
-INSTANTIATE_TEST_SUITE_P(Picture, ConsolePictureCartridge,
-                         testing::Values(PictureRow{"cpu_dummy_reads/cpu_dummy_reads.nes", 300,
-                                                    0xd48fa87af5a0f415ull},
-                                         PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
-                                         PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
-                         [](const testing::TestParamInfo<PictureRow>& info) {
-                           return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
-                                  std::to_string(info.param.Frames);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Picture, ConsolePictureCartridge,
+    testing::Values(PictureRow{"cpu_dummy_reads/cpu_dummy_reads.nes", 300, 0xd48fa87af5a0f415ull},
+                    // Every official instruction's cycles, "PASSED".
+                    PictureRow{"cpu_timing_test6/cpu_timing_test.nes", 1100, 0x1654053ef5a0f415ull},
+                    PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
+                    PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
+    [](const testing::TestParamInfo<PictureRow>& info) {
+      return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
+             std::to_string(info.param.Frames);
+    });
 
 }  // namespace
