@@ -80,6 +80,28 @@ INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
                                          Row{"cpu_exec_space/test_cpu_exec_space_apu.nes", 600}),
                          RowName);
 
+// The MMC3's interrupt counter: clocked by A12 through $2006 and $2007 and
+// by the fetches, to the dot of the scanline, as the newer chip counts.
+INSTANTIATE_TEST_SUITE_P(Board, ConsoleCartridge,
+                         testing::Values(Row{"mmc3_test_2/rom_singles/1-clocking.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/2-details.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/3-A12_clocking.nes", 120},
+                                         Row{"mmc3_test_2/rom_singles/4-scanline_timing.nes", 400},
+                                         Row{"mmc3_test_2/rom_singles/5-MMC3.nes", 120}),
+                         RowName);
+
+// The two MMC3 revisions differ in a counter reloaded with 0; the engine
+// models the newer one, so the older chip's cartridges stop at the first
+// check where they part (and only there).
+TEST(ConsoleBoardRevision, TheOlderChipsCartridgesFailWhereTheRevisionsDiffer) {
+  const std::string alt = TestRomPath("mmc3_test_2/rom_singles/6-MMC3_alt.nes");
+  const std::string revA = TestRomPath("mmc3_irq_tests/5.MMC3_rev_A.nes");
+  if (alt.empty() || revA.empty()) GTEST_SKIP() << "The public test cartridges are not here";
+  const CartridgeVerdict a = RunTestCartridge(alt, "console", 120);
+  EXPECT_EQ(a.Status, 2) << a.Text;
+  EXPECT_EQ(RunTestCartridge(revA, "console", 200, true).Ram[0xF8], 3);
+}
+
 // The DMA cartridges that only print: they keep a running CRC-32 of all they
 // print in zero page ($10-$13), so the sum after the run pins their whole
 // text. Each sum is that of a run whose screen read "Passed" (with the
@@ -101,13 +123,21 @@ TEST_P(PrintingCartridge, PrintsWhatTheConsolePrints) {
   EXPECT_EQ(sum, GetParam().Sum);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dma, PrintingCartridge,
-                         testing::Values(PrintedRow{"dmc_dma_during_read4/dma_4016_read.nes", 120,
-                                                    0x02FAEA50},
-                                         PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
-                         [](const testing::TestParamInfo<PrintedRow>& info) {
-                           return RowName({Row{info.param.Path, info.param.Frames}, info.index});
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Dma, PrintingCartridge,
+    testing::Values(PrintedRow{"dmc_dma_during_read4/dma_4016_read.nes", 120, 0x02FAEA50},
+                    // A sample fetch halting a $2007 read: three extra reads
+                    // ("44 55", 5E3DF9C4), a write left alone, a read just
+                    // before a write, and an indexed read's two back-to-back
+                    // reads, the second finding the old byte (85CFD627).
+                    PrintedRow{"dmc_dma_during_read4/dma_2007_read.nes", 120, 0xA1C2063B},
+                    PrintedRow{"dmc_dma_during_read4/dma_2007_write.nes", 120, 0x3CA4CBAA},
+                    PrintedRow{"dmc_dma_during_read4/read_write_2007.nes", 120, 0xCAF36710},
+                    PrintedRow{"dmc_dma_during_read4/double_2007_read.nes", 120, 0x7A3029D8},
+                    PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
+    [](const testing::TestParamInfo<PrintedRow>& info) {
+      return RowName({Row{info.param.Path, info.param.Frames}, info.index});
+    });
 
 // The picture processor: vertical blank and NMI timing to the dot, the
 // register bus, the read buffer, OAM access, and the processor's dummy reads
@@ -189,6 +219,23 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
 
+// Branch timing: taken, not taken, and across a page, each way.
+INSTANTIATE_TEST_SUITE_P(Processor, ConsoleZeroPageCartridge,
+                         testing::Values(ZeroPageRow{"branch_timing_tests/1.Branch_Basics.nes", 60, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/2.Backward_Branch.nes", 60, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/3.Forward_Branch.nes", 60, 0xF8}),
+                         ZeroPageRowName);
+
+// The older MMC3 suite: the same counter, its A12 clocking and scanline
+// timing, and the newer chip's reload with 0.
+INSTANTIATE_TEST_SUITE_P(Board, ConsoleZeroPageCartridge,
+                         testing::Values(ZeroPageRow{"mmc3_irq_tests/1.Clocking.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/2.Details.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/3.A12_clocking.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/4.Scanline_timing.nes", 200, 0xF8},
+                                         ZeroPageRow{"mmc3_irq_tests/6.MMC3_rev_B.nes", 200, 0xF8}),
+                         ZeroPageRowName);
+
 // The sound chip's length counters, frame interrupt and their timing.
 INSTANTIATE_TEST_SUITE_P(
     Sound, ConsoleZeroPageCartridge,
@@ -206,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
     ZeroPageRowName);
 
 // Cartridges judged by their picture, pinned by hash once seen right: the
-// dummy-reads cartridge printing "Passed", and the NMI synchronisation demo's
+// dummy-reads and instruction-timing cartridges printing "Passed", and the NMI synchronisation demo's
 // line drawn by timed greyscale writes, its left edge on the reference
 // lines' column with the edge pixel lit every other frame (two frames pinned).
 struct PictureRow {
@@ -224,14 +271,16 @@ TEST_P(ConsolePictureCartridge, ShowsItsPicture) {
   EXPECT_EQ(v.PictureHash, GetParam().Hash) << std::hex << v.PictureHash;
 }
 
-INSTANTIATE_TEST_SUITE_P(Picture, ConsolePictureCartridge,
-                         testing::Values(PictureRow{"cpu_dummy_reads/cpu_dummy_reads.nes", 300,
-                                                    0xd48fa87af5a0f415ull},
-                                         PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
-                                         PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
-                         [](const testing::TestParamInfo<PictureRow>& info) {
-                           return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
-                                  std::to_string(info.param.Frames);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Picture, ConsolePictureCartridge,
+    testing::Values(PictureRow{"cpu_dummy_reads/cpu_dummy_reads.nes", 300, 0xd48fa87af5a0f415ull},
+                    // Every official instruction's cycles, "PASSED".
+                    PictureRow{"cpu_timing_test6/cpu_timing_test.nes", 1100, 0x1654053ef5a0f415ull},
+                    PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
+                    PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
+    [](const testing::TestParamInfo<PictureRow>& info) {
+      return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
+             std::to_string(info.param.Frames);
+    });
 
 }  // namespace

@@ -80,14 +80,23 @@ uint8_t ReadData(Ppu& p, const Machine& m) {
   const uint16_t a = p.V & 0x3FFF;
   PpuAddressOut(p, a);
   uint8_t value;
+  // The buffer's new byte lands a few dots after the read that asked for
+  // it: a read on the very next processor cycle (an indexed read's dummy
+  // access just before it, on the same register) still finds the old byte,
+  // though it refills the buffer and steps the address all the same.
+  const uint64_t now = PpuDotClock(p), since = now - p.DataReadAt;
+  const bool landing = since >= 1 && since <= 3;
+  p.DataReadAt = now;
   if (a < 0x3F00) {
-    value = p.ReadBuffer;
+    value = landing ? p.BufferBefore : p.ReadBuffer;
+    p.BufferBefore = p.ReadBuffer;
     p.ReadBuffer = PpuMemoryRead(m, a);
     Drive(p, value, 0xFF);
   } else {
     // Palette reads answer at once with six bits; the buffer takes the name
     // table underneath.
     value = PpuMemoryRead(m, a);
+    p.BufferBefore = p.ReadBuffer;
     p.ReadBuffer = PpuMemoryRead(m, static_cast<uint16_t>(a - 0x1000));
     Decay(p);
     Drive(p, value, 0x3F);

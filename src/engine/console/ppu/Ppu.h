@@ -32,6 +32,10 @@ struct Ppu {
   uint8_t FineX = 0;
   bool Toggle = false;
   uint8_t ReadBuffer = 0;
+  // The data port's last read: its dot (PpuDotClock) and the buffer as it
+  // stood before that read refilled it (see ReadData).
+  uint64_t DataReadAt = 0;
+  uint8_t BufferBefore = 0;
   uint8_t OpenBus = 0;
   // The frame at which each open-bus bit was last driven: an undriven bit
   // fades to 0 after about 600 ms.

@@ -70,6 +70,14 @@ inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
       p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> shift) & 3);
       break;
     }
+    case 5:
+    case 7:
+      // The pattern planes' addresses go out a dot before their bytes come
+      // back: a board watching A12 sees them here.
+      if (p.WatchA12) [[unlikely]]
+        PpuAddressOut(p, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12) |
+                                               (dot & 2) << 2));
+      break;
     case 6:
       p.PatternLow = PatternFetch(
           p, m, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12)));
@@ -148,19 +156,24 @@ void Evaluate(Ppu& p, const Machine& m) {
 // The fetch of sprite slot `slot` (its last dot): the pattern planes of the
 // row the next line shows, drawn into that line's sprite pixels. Empty slots
 // still fetch, from tile $FF.
-void FetchSprite(Ppu& p, Machine& m, int slot) {
+// The address of sprite slot `slot`'s low pattern plane (the high plane is
+// eight bytes on).
+uint16_t SpritePatternAddress(const Ppu& p, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const int height = SpriteHeight(p);
   const bool real = slot < p.SpriteCount;
   const uint8_t tile = real ? s[1] : 0xFF;
-  const uint8_t attr = s[2];
   int row = real ? (p.Line - s[0]) & (height - 1) : 0;
-  if (attr & 0x80) row = height - 1 - row;
-  uint16_t address;
-  if (height == 8)
-    address = static_cast<uint16_t>(((p.Ctrl & 0x08) << 9) | (tile << 4) | row);
-  else
-    address = static_cast<uint16_t>(((tile & 1) << 12) | ((tile & 0xFE) << 4) | ((row & 8) << 1) | (row & 7));
+  if (s[2] & 0x80) row = height - 1 - row;
+  if (height == 8) return static_cast<uint16_t>(((p.Ctrl & 0x08) << 9) | (tile << 4) | row);
+  return static_cast<uint16_t>(((tile & 1) << 12) | ((tile & 0xFE) << 4) | ((row & 8) << 1) | (row & 7));
+}
+
+void FetchSprite(Ppu& p, Machine& m, int slot) {
+  const uint8_t* s = &p.Secondary[slot * 4];
+  const bool real = slot < p.SpriteCount;
+  const uint8_t attr = s[2];
+  const uint16_t address = SpritePatternAddress(p, slot);
   uint8_t low = PatternFetch(p, m, address);
   uint8_t high = PatternFetch(p, m, static_cast<uint16_t>(address + 8));
   if (!real) return;
@@ -283,7 +296,13 @@ void RenderDot(Ppu& p, Machine& m) {
     if constexpr (!Visible)
       if (d >= 280 && d <= 304) p.V = static_cast<uint16_t>((p.V & ~0x7BE0) | (p.T & 0x7BE0));
     p.OamAddr = 0;
-    if (((d - 257) & 7) == 7) FetchSprite(p, m, (d - 257) >> 3);
+    const int step = (d - 257) & 7;
+    // The pattern planes' addresses go out on the slot's fifth and seventh
+    // dots, where a board watching A12 sees them; the bytes come with the
+    // slot's last dot.
+    if (p.WatchA12 && (step == 4 || step == 6)) [[unlikely]]
+      PpuAddressOut(p, static_cast<uint16_t>(SpritePatternAddress(p, (d - 257) >> 3) | (step & 2) << 2));
+    if (step == 7) FetchSprite(p, m, (d - 257) >> 3);
     return;
   }
   if (d <= 336) {
