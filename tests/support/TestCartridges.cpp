@@ -7,6 +7,9 @@
 #include "core/Crc32.h"
 #include "engine/Engine.h"
 #include "engine/EngineChoice.h"
+#include "sound/RecordingPcmOut.h"
+#include "sound/Sound.h"
+#include "support/FrameBudgetHost.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -34,6 +37,11 @@ class VerdictHost final : public Host {
     }
     if (frames >= budget || (!toEnd && signed_ && status < 0x80)) m->Running = false;
   }
+};
+
+class HeardHost final : public FrameBudgetHost {
+ public:
+  bool SoundEnabled() const override { return true; }
 };
 
 }  // namespace
@@ -73,4 +81,26 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
                   Crc32(reinterpret_cast<const uint8_t*>(picture.Colors.data()), picture.Colors.size_bytes());
   if (m.CartridgeLoaded()) UnloadCartridge(m);
   return v;
+}
+
+std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames) {
+  ScratchFolder scratch;
+  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
+  std::filesystem::copy_file(path, copy);
+  HeardHost host;
+  Machine m;
+  m.host = &host;
+  host.machine = &m;
+  host.budget = frames;
+  ChooseEngine(m, engine);
+  m.Voice = SoundVoice::Console;
+  auto samples = std::make_shared<std::vector<int16_t>>();
+  SoundDeviceFactory devices;
+  devices.pcm = [samples] { return std::make_unique<RecordingPcmOut>(samples); };
+  SetSoundDevices(*m.Sound, devices);
+  LoadAndStart(m, copy.string());
+  if (m.CartridgeLoaded()) UnloadCartridge(m);
+  SoundStop(*m.Sound);
+  SetSoundDevices(*m.Sound, {});
+  return *samples;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The cartridge's path in the public folder; empty when the folder is not
 // here (the caller skips, saying so).
@@ -29,3 +30,8 @@ struct CartridgeVerdict {
 // run always lasts `maxFrames` (for the cartridges judged by their picture).
 CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
                                   bool toEnd = false);
+
+// Runs a copy of the cartridge in `engine` for `frames` frames with the
+// console voice heard, as the headless runner's --audio does: the 48 kHz
+// mono samples of the whole run.
+std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames);
