@@ -22,6 +22,9 @@ class VerdictHost final : public Host {
   long frames = 0, budget = 0, resetAt = -1;
   bool toEnd = false;
   uint8_t lastStatus = 0;
+  uint8_t held = 0;
+
+  void PollControllers() override { m->PadState[0] = held; }
 
   void AppendLog(std::string_view) override {}
   void ProcessMessages() override {
@@ -52,7 +55,7 @@ std::string TestRomPath(std::string_view relative) {
 }
 
 CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
-                                  bool toEnd) {
+                                  bool toEnd, uint8_t held) {
   ScratchFolder scratch;
   const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
   std::filesystem::copy_file(path, copy);
@@ -62,6 +65,7 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
   host.m = &m;
   host.budget = maxFrames;
   host.toEnd = toEnd;
+  host.held = held;
   ChooseEngine(m, engine);
   CartridgeVerdict v;
   LoadAndStart(m, copy.string());

@@ -189,6 +189,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ZeroPageRow{"blargg_ppu_tests_2005.09.15b/vram_access.nes", 120, 0xF0}),
     ZeroPageRowName);
 
+// Branch timing, taken, not taken and across a page, each measured against
+// the NMI's period.
+INSTANTIATE_TEST_SUITE_P(Processor, ConsoleZeroPageCartridge,
+                         testing::Values(ZeroPageRow{"branch_timing_tests/1.Branch_Basics.nes", 200, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/2.Backward_Branch.nes", 200, 0xF8},
+                                         ZeroPageRow{"branch_timing_tests/3.Forward_Branch.nes", 200, 0xF8}),
+                         ZeroPageRowName);
+
 // The sound chip's length counters, frame interrupt and their timing.
 INSTANTIATE_TEST_SUITE_P(
     Sound, ConsoleZeroPageCartridge,
@@ -213,14 +221,22 @@ struct PictureRow {
   const char* Path;
   long Frames;
   uint64_t Hash;
+  uint8_t Held = 0;  // pad 1's buttons held from power-on (bit 0 A, bit 1 B)
 };
 
 class ConsolePictureCartridge : public testing::TestWithParam<PictureRow> {};
 
+std::string PictureRowName(const testing::TestParamInfo<PictureRow>& info) {
+  std::string name = RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
+                     std::to_string(info.param.Frames);
+  if (info.param.Held != 0) name += "_held" + std::to_string(info.param.Held);
+  return name;
+}
+
 TEST_P(ConsolePictureCartridge, ShowsItsPicture) {
   const std::string path = TestRomPath(GetParam().Path);
   if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true, GetParam().Held);
   EXPECT_EQ(v.PictureHash, GetParam().Hash) << std::hex << v.PictureHash;
 }
 
@@ -229,9 +245,15 @@ INSTANTIATE_TEST_SUITE_P(Picture, ConsolePictureCartridge,
                                                     0xd48fa87af5a0f415ull},
                                          PictureRow{"nmi_sync/demo_ntsc.nes", 300, 0xa621690ff5a0f415ull},
                                          PictureRow{"nmi_sync/demo_ntsc.nes", 301, 0xfd73e430f5a0f415ull}),
-                         [](const testing::TestParamInfo<PictureRow>& info) {
-                           return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
-                                  std::to_string(info.param.Frames);
-                         });
+                         PictureRowName);
+
+// The instruction timing cartridge prints "PASSED" under the set it timed:
+// the official instructions alone, or with B held at power-on every
+// undocumented one too.
+INSTANTIATE_TEST_SUITE_P(
+    Processor, ConsolePictureCartridge,
+    testing::Values(PictureRow{"cpu_timing_test6/cpu_timing_test.nes", 1100, 0x1654053ef5a0f415ull},
+                    PictureRow{"cpu_timing_test6/cpu_timing_test.nes", 1100, 0xbc640e59f5a0f415ull, 0x02}),
+    PictureRowName);
 
 }  // namespace
