@@ -112,6 +112,7 @@ void ClockFrameUnits(ConsoleVoice& v, uint8_t bits) {
 void WriteStatus(ConsoleVoice& v, uint8_t value, const VoiceMemory& memory) {
   LengthEnable(v.Pulse[0].Length, value & 0x01);
   LengthEnable(v.Pulse[1].Length, value & 0x02);
+  TriangleCatchUp(v.Triangle, v.Now);
   LengthEnable(v.Triangle.Length, value & 0x04);
   LengthEnable(v.Noise.Length, value & 0x08);
   TriangleSchedule(v.Triangle, v.Now);
@@ -341,7 +342,11 @@ void VoiceEndFrame(ConsoleVoice& v, uint32_t frameCycles, const VoiceMemory& mem
   }
 
   for (PulseChannel& p : v.Pulse) Rebase(p.NextClock, end);
+  // The triangle's timer runs on unfollowed: brought to the frame's end so
+  // it carries into the next frame from there.
+  TriangleCatchUp(v.Triangle, end);
   Rebase(v.Triangle.NextClock, end);
+  Rebase(v.Triangle.TimerDue, end);
   Rebase(v.Noise.NextClock, end);
   Rebase(v.Sample.NextClock, end);
   FrameRebase(v.Frame, end);
@@ -396,7 +401,9 @@ bool VoicePlausible(const ConsoleVoice& v) {
       return false;
   }
   const TriangleChannel& t = v.Triangle;
-  if (t.Step > 31 || t.Period > 0x7FF || t.LinearPeriod > 127 || t.Linear > 127) return false;
+  if (t.Step > 31 || t.Period > 0x7FF || t.LinearPeriod > 127 || t.Linear > 127 || t.TimerDue < 1 ||
+      t.TimerDue > kVoiceMaxFrameCycles + 0x800 || (t.NextClock != kNever && t.NextClock != t.TimerDue))
+    return false;
   const NoiseChannel& n = v.Noise;
   if (n.PeriodIndex > 15 || n.Shift == 0 || n.Shift > 0x7FFF || !EnvelopeFits(n.Env)) return false;
   const SampleChannel& d = v.Sample;

@@ -1,6 +1,8 @@
 // The triangle channel: an 11-bit timer clocked by every processor cycle,
 // stepping a 32-step sequence while both the linear counter (fine note
-// length, quarter frames) and the length counter hold the channel open.
+// length, quarter frames) and the length counter hold the channel open. The
+// timer counts whether or not the sequence follows it, so a note starts on
+// the timer's next expiry, not a whole period after the write that opens it.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +16,15 @@ struct TriangleChannel {
   uint8_t Linear = 0;
   uint8_t Step = 0;
   uint16_t Period = 0;
-  uint32_t NextClock = kNever;
+  uint32_t NextClock = kNever;  // the timer's next expiry while the sequence follows it
+  uint32_t TimerDue = 1;        // the timer's next expiry, kept up only when looked at
   LengthCounter Length;
 };
 
+// Brings the timer (and a sequence running too fast to follow) up to `now`;
+// every call below does this first, before anything that could start,
+// stop or retune the channel.
+void TriangleCatchUp(TriangleChannel& t, uint32_t now);
 // `reg` 0-3 for $4008-$400B ($4009 does nothing).
 void TriangleWrite(TriangleChannel& t, int reg, uint8_t value, uint32_t now);
 // Starts or stops following the timer after something changed whether it runs.

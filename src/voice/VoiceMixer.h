@@ -18,22 +18,27 @@ constexpr std::array<float, 31> MakePulseMix() {
 }
 inline constexpr std::array<float, 31> kPulseMix = MakePulseMix();
 
-// The triangle, noise and sample channels share a second network whose
-// output is close to a function of 3 t + 2 n + d (the weights of their
-// resistors). Indexed in half steps so the triangle's mean level, 7.5, has
-// an entry: 2 (3 t + 2 n + d) runs to 404.
-constexpr std::array<float, 405> MakeTndMix() {
-  std::array<float, 405> t{};
-  for (int i = 1; i < 405; ++i) t[i] = static_cast<float>(163.67 / (24329.0 / (i / 2.0) + 100.0));
-  return t;
+// The triangle, noise and sample channels share a second network. Each
+// drives it through its own resistor, so each level counts in proportion to
+// that resistor's conductance (the triangle's a little under three times the
+// sample channel's, the noise's a little under twice) before the network
+// bends the sum. Rounding those weights to 3 and 2 would leave a tenth of
+// the triangle standing where a program cancels it with the sample channel.
+inline constexpr double kTriangleHalfWeight = 1.0 / (2 * 8227.0);
+inline constexpr double kNoiseWeight = 1.0 / 12241.0;
+inline constexpr double kSampleWeight = 1.0 / 22638.0;
+
+inline float TndMix(uint8_t triangleHalves, uint8_t noise, uint8_t sample) {
+  const double sum = triangleHalves * kTriangleHalfWeight + noise * kNoiseWeight + sample * kSampleWeight;
+  // 159.79 / (1 / sum + 100), written so silence needs no special case.
+  return static_cast<float>(159.79 * sum / (1.0 + 100.0 * sum));
 }
-inline constexpr std::array<float, 405> kTndMix = MakeTndMix();
 
 // The mixed output of the five channel levels (pulses and noise 0-15, the
 // triangle in half levels 0-30, the sample channel 0-127): 0 for silence
-// and just under 1.0 with everything at most.
+// and 1.0 with everything at most.
 inline float VoiceMix(uint8_t pulse1, uint8_t pulse2, uint8_t triangleHalves, uint8_t noise, uint8_t sample) {
-  return kPulseMix[pulse1 + pulse2] + kTndMix[3 * triangleHalves + 4 * noise + 2 * sample];
+  return kPulseMix[pulse1 + pulse2] + TndMix(triangleHalves, noise, sample);
 }
 
 // Mixer level to 16-bit sample. Game music mostly keeps its channels well

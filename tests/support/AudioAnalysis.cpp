@@ -56,6 +56,15 @@ double Rms(const std::vector<double>& mono) {
   return std::sqrt(sum / static_cast<double>(mono.size()));
 }
 
+double ToneLevel(const std::vector<double>& mono, int rate, double hz) {
+  if (mono.empty()) return 0;
+  std::complex<double> sum = 0;
+  const double step = 2 * std::numbers::pi * hz / rate;
+  for (size_t i = 0; i < mono.size(); ++i) sum += mono[i] * std::polar(1.0, -step * static_cast<double>(i));
+  // A sine of amplitude a correlates to a n / 2; its RMS is a / sqrt(2).
+  return std::abs(sum) * std::numbers::sqrt2 / static_cast<double>(mono.size());
+}
+
 double DominantFrequency(const std::vector<double>& mono, int rate, double lowHz, double highHz) {
   size_t n = 1;
   while (n * 2 <= mono.size()) n *= 2;

@@ -16,6 +16,11 @@ double Rms(const std::vector<double>& mono);
 // refined by parabolic interpolation. The stretch is cut to a power of two.
 double DominantFrequency(const std::vector<double>& mono, int rate, double lowHz = 40, double highHz = 6000);
 
+// The level (RMS, 16-bit units) of the sine at `hz` in the samples: their
+// correlation with it over the whole stretch, so a tone is measured apart
+// from whatever else sounds with it.
+double ToneLevel(const std::vector<double>& mono, int rate, double hz);
+
 // Semitones from `expected` to `measured` (signed).
 double SemitonesBetween(double measured, double expected);
 

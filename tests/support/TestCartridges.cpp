@@ -7,6 +7,9 @@
 #include "core/Crc32.h"
 #include "engine/Engine.h"
 #include "engine/EngineChoice.h"
+#include "sound/RecordingPcmOut.h"
+#include "sound/Sound.h"
+#include "support/FrameBudgetHost.h"
 #include "support/ScratchFolder.h"
 
 namespace {
@@ -19,6 +22,9 @@ class VerdictHost final : public Host {
   long frames = 0, budget = 0, resetAt = -1;
   bool toEnd = false;
   uint8_t lastStatus = 0;
+  uint8_t held = 0;
+
+  void PollControllers() override { m->PadState[0] = held; }
 
   void AppendLog(std::string_view) override {}
   void ProcessMessages() override {
@@ -36,6 +42,11 @@ class VerdictHost final : public Host {
   }
 };
 
+class HeardHost final : public FrameBudgetHost {
+ public:
+  bool SoundEnabled() const override { return true; }
+};
+
 }  // namespace
 
 std::string TestRomPath(std::string_view relative) {
@@ -44,7 +55,7 @@ std::string TestRomPath(std::string_view relative) {
 }
 
 CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
-                                  bool toEnd) {
+                                  bool toEnd, uint8_t held) {
   ScratchFolder scratch;
   const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
   std::filesystem::copy_file(path, copy);
@@ -54,6 +65,7 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
   host.m = &m;
   host.budget = maxFrames;
   host.toEnd = toEnd;
+  host.held = held;
   ChooseEngine(m, engine);
   CartridgeVerdict v;
   LoadAndStart(m, copy.string());
@@ -73,4 +85,26 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
                   Crc32(reinterpret_cast<const uint8_t*>(picture.Colors.data()), picture.Colors.size_bytes());
   if (m.CartridgeLoaded()) UnloadCartridge(m);
   return v;
+}
+
+std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames) {
+  ScratchFolder scratch;
+  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
+  std::filesystem::copy_file(path, copy);
+  HeardHost host;
+  Machine m;
+  m.host = &host;
+  host.machine = &m;
+  host.budget = frames;
+  ChooseEngine(m, engine);
+  m.Voice = SoundVoice::Console;
+  auto samples = std::make_shared<std::vector<int16_t>>();
+  SoundDeviceFactory devices;
+  devices.pcm = [samples] { return std::make_unique<RecordingPcmOut>(samples); };
+  SetSoundDevices(*m.Sound, devices);
+  LoadAndStart(m, copy.string());
+  if (m.CartridgeLoaded()) UnloadCartridge(m);
+  SoundStop(*m.Sound);
+  SetSoundDevices(*m.Sound, {});
+  return *samples;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The cartridge's path in the public folder; empty when the folder is not
 // here (the caller skips, saying so).
@@ -27,5 +28,13 @@ struct CartridgeVerdict {
 // or until a signed status below $80. A status of $81 is answered by the
 // reset button a few frames later, as the cartridges ask. With `toEnd` the
 // run always lasts `maxFrames` (for the cartridges judged by their picture).
+// Pad 1 holds `held` (bit 0..7: A B Select Start Up Down Left Right) all the
+// while, for the cartridges that choose what they test by a button held at
+// power-on.
 CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
-                                  bool toEnd = false);
+                                  bool toEnd = false, uint8_t held = 0);
+
+// Runs a copy of the cartridge in `engine` for `frames` frames with the
+// console voice heard, as the headless runner's --audio does: the 48 kHz
+// mono samples of the whole run.
+std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames);

@@ -144,4 +144,22 @@ TEST(VoiceSequencerTest, StatusReadsLengthsAndTheFrameInterrupt) {
   }
 }
 
+// The triangle's timer counts while the channel is shut: a note opened by
+// the linear counter's first load (the quarter frame at 7,460) steps on
+// the timer's next expiry, which the period's write set going (an expiry
+// every 256 cycles from the cycle after it), not a whole period later.
+TEST(VoiceSequencerTest, TheTriangleStepsOnItsTimersNextExpiryWhenOpened) {
+  struct Row {
+    uint32_t PeriodWrittenAt;
+    uint32_t FirstStep;  // the first expiry after 7,460
+  };
+  for (const Row& row : {Row{10, 11 + 30 * 256}, Row{100, 101 + 29 * 256}, Row{200, 201 + 29 * 256}}) {
+    SCOPED_TRACE(row.PeriodWrittenAt);
+    ConsoleVoice v = Started({{0, 0x4015, 0x04}, {0, 0x4008, 0xFF}, {0, 0x400B, 0x00}}, 0x00);
+    VoiceWrite(v, row.PeriodWrittenAt, 0x400A, 0xFF, {});
+    CheckSteps(v, {{row.FirstStep, 1}, {row.FirstStep + 256, 2}}, 0,
+               [](const ConsoleVoice& c) { return int{c.Triangle.Step}; });
+  }
+}
+
 }  // namespace
