@@ -4,6 +4,7 @@
 // with the overflow flag's faulty search, the sprite fetches of dots
 // 257-320, and each visible dot's pixel with its priority and sprite-0 hit.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/Machine.h"
@@ -33,6 +34,20 @@ constexpr auto kReversed = [] {
   }
   return t;
 }();
+
+// A byte's bits spread one to a byte, the leftmost pixel (bit 7) in the
+// lowest byte: eight pixels of a plane side by side in one word.
+static_assert(std::endian::native == std::endian::little, "pixels are packed lowest address first");
+constexpr auto kSpread = [] {
+  struct {
+    uint64_t v[256];
+  } t{};
+  for (int i = 0; i < 256; ++i)
+    for (int b = 0; b < 8; ++b)
+      if (i & (0x80 >> b)) t.v[i] |= uint64_t{1} << (8 * b);
+  return t;
+}();
+constexpr uint64_t kEveryByte = 0x0101010101010101;
 
 // Every pattern fetch goes through here, background and sprite alike: the
 // boards that watch the pattern address lines see them in the hardware's order.
@@ -99,18 +114,15 @@ inline int SpriteHeight(const Ppu& p) { return (p.Ctrl & 0x20) ? 16 : 8; }
 
 // One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
 // the byte goes to secondary OAM and the search steps on.
-void Evaluate(Ppu& p, const Machine& m) {
-  if (p.Dot & 1) {
-    p.OamLatch = m.Oam[p.OamAddr];
-    return;
-  }
+// The even dot's step, with the byte the odd dot before it read.
+inline void EvaluateStep(Ppu& p, uint16_t dot) {
   const uint8_t y = p.OamLatch;
   const bool inRange = static_cast<unsigned>(p.Line - y) < static_cast<unsigned>(SpriteHeight(p));
   switch (p.EvalState) {
     case kEvalScan:
       p.Secondary[p.SecondaryIndex] = y;
       if (inRange) {
-        if (p.Dot == 66) p.SpriteZeroNext = true;
+        if (dot == 66) p.SpriteZeroNext = true;
         ++p.SecondaryIndex;
         ++p.OamAddr;
         p.EvalCopied = 1;
@@ -142,6 +154,22 @@ void Evaluate(Ppu& p, const Machine& m) {
       }
       break;
     default: p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4); break;
+  }
+}
+
+void Evaluate(Ppu& p, const Machine& m) {
+  if (p.Dot & 1)
+    p.OamLatch = m.Oam[p.OamAddr];
+  else
+    EvaluateStep(p, p.Dot);
+}
+
+// A tile group's eight dots of evaluation from `first` (odd, past 64): four
+// reads, each with its step.
+inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
+  for (int i = 1; i < 8; i += 2) {
+    p.OamLatch = m.Oam[p.OamAddr];
+    EvaluateStep(p, static_cast<uint16_t>(first + i));
   }
 }
 
@@ -199,6 +227,41 @@ inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
   m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
 }
 
+// Eight pixels from x (8-248, a multiple of 8) with the shift registers as
+// the group's first dot leaves them: the same choice as Pixel makes, the
+// background's eight taken at once from the planes' bytes under fine X.
+// Past the left column no mask applies.
+inline void TilePixels(Ppu& p, Machine& m, int x) {
+  uint64_t colors = 0;
+  if (p.Mask & 0x08) {
+    const int shift = 8 - p.FineX;
+    const uint64_t pixel = kSpread.v[static_cast<uint8_t>(p.ShiftLow >> shift)] |
+                           kSpread.v[static_cast<uint8_t>(p.ShiftHigh >> shift)] << 1;
+    const uint64_t attr = kSpread.v[static_cast<uint8_t>(p.AttrLow >> shift)] << 2 |
+                          kSpread.v[static_cast<uint8_t>(p.AttrHigh >> shift)] << 3;
+    // A transparent pixel is 0 whatever its palette.
+    const uint64_t opaque = ((pixel | pixel >> 1) & kEveryByte) * 0xFF;
+    colors = (pixel | attr) & opaque;
+  }
+  if (p.SpritesHere && (p.Mask & 0x10)) {
+    uint64_t sprites;
+    std::memcpy(&sprites, &p.LinePixels[x], sizeof sprites);
+    if (sprites) {
+      uint8_t out[8];
+      std::memcpy(out, &colors, sizeof out);
+      for (int i = 0; i < 8; ++i) {
+        const uint8_t s = p.LinePixels[x + i], bg = out[i];
+        if (!s) continue;
+        if (bg && (s & 0x40) && x + i != 255) p.Status |= 0x40;
+        if (!bg || !(s & 0x20)) out[i] = s & 0x1F;
+      }
+      std::memcpy(&colors, out, sizeof out);
+    }
+  }
+  colors |= (p.Mask & 1) ? kEveryByte * 0x20 : 0;
+  std::memcpy(&m.FrameBuffer[p.Line * 256 + x], &colors, sizeof colors);
+}
+
 // The evaluation's part of a visible dot: secondary OAM filled with $FF by
 // dot 64, then the search.
 inline void EvaluationDot(Ppu& p, const Machine& m) {
@@ -220,7 +283,7 @@ void RenderTile(Ppu& p, Machine& m) {
   const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
   Shift(p);
   Reload(p);
-  for (int i = 0; i < 8; ++i) Pixel(p, m, first - 1 + i, 15 - p.FineX - i);
+  TilePixels(p, m, first - 1);
   p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 7);
   p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
   p.AttrLow = static_cast<uint16_t>(p.AttrLow << 7);
@@ -230,6 +293,8 @@ void RenderTile(Ppu& p, Machine& m) {
     // every pair of dots.
     p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
     p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
+  } else if (first > 64) {
+    EvaluateGroup(p, m, first);
   } else if (first + 7 >= 64) {
     for (int i = 0; i < 8; ++i) {
       p.Dot = static_cast<uint16_t>(first + i);
