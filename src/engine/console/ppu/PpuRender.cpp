@@ -198,13 +198,22 @@ void FetchSprite(Ppu& p, Machine& m, int slot) {
   // Lower slots win: a pixel already taken stays, even one behind the
   // background, which hides the later sprites' pixels there too.
   const int x = s[3];
-  for (int i = 0; i < 8 && x + i < 256; ++i) {
-    const int pixel = ((low >> (7 - i)) & 1) | (((high >> (7 - i)) & 1) << 1);
-    if (pixel && !p.LinePixels[x + i]) {
-      p.LinePixels[x + i] = static_cast<uint8_t>(tag | pixel);
-      p.SpritesHere = true;
-    }
-  }
+  const uint64_t pixels = kSpread.v[low] | kSpread.v[high] << 1;
+  if (!pixels) return;
+  const uint64_t opaque = ((pixels | pixels >> 1) & kEveryByte) * 0xFF;
+  // Every taken pixel has its 0x10 bit set: a free one is a 0 byte.
+  uint8_t taken[8] = {};
+  const int width = std::min(8, 256 - x);
+  std::memcpy(taken, &p.LinePixels[x], static_cast<size_t>(width));
+  uint64_t line;
+  std::memcpy(&line, taken, sizeof line);
+  // A sprite at the right edge is cut off past x 255.
+  const uint64_t onLine = width == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * width)) - 1;
+  const uint64_t fresh = (pixels | tag * kEveryByte) & opaque & onLine & ~(((line >> 4) & kEveryByte) * 0xFF);
+  if (!fresh) return;
+  line |= fresh;
+  std::memcpy(&p.LinePixels[x], &line, static_cast<size_t>(width));
+  p.SpritesHere = true;
 }
 
 // The visible dot's pixel: background and sprite with their left-column
