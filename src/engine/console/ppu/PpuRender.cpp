@@ -236,13 +236,16 @@ inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
   m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
 }
 
-// Eight pixels from x (8-248, a multiple of 8) with the shift registers as
-// the group's first dot leaves them: the same choice as Pixel makes, the
+// Eight pixels from x (a multiple of 8) with the shift registers as the
+// group's first dot leaves them: the same choice as Pixel makes, the
 // background's eight taken at once from the planes' bytes under fine X.
-// Past the left column no mask applies.
+// The left column's masks hide all eight or none.
 inline void TilePixels(Ppu& p, Machine& m, int x) {
+  const bool left = x < 8;
+  const bool background = (p.Mask & 0x08) && (!left || (p.Mask & 0x02));
+  const bool sprites = (p.Mask & 0x10) && (!left || (p.Mask & 0x04));
   uint64_t colors = 0;
-  if (p.Mask & 0x08) {
+  if (background) {
     const int shift = 8 - p.FineX;
     const uint64_t pixel = kSpread.v[static_cast<uint8_t>(p.ShiftLow >> shift)] |
                            kSpread.v[static_cast<uint8_t>(p.ShiftHigh >> shift)] << 1;
@@ -252,10 +255,10 @@ inline void TilePixels(Ppu& p, Machine& m, int x) {
     const uint64_t opaque = ((pixel | pixel >> 1) & kEveryByte) * 0xFF;
     colors = (pixel | attr) & opaque;
   }
-  if (p.SpritesHere && (p.Mask & 0x10)) {
-    uint64_t sprites;
-    std::memcpy(&sprites, &p.LinePixels[x], sizeof sprites);
-    if (sprites) {
+  if (p.SpritesHere && sprites) {
+    uint64_t here;
+    std::memcpy(&here, &p.LinePixels[x], sizeof here);
+    if (here) {
       uint8_t out[8];
       std::memcpy(out, &colors, sizeof out);
       for (int i = 0; i < 8; ++i) {
@@ -285,13 +288,17 @@ inline void EvaluationDot(Ppu& p, const Machine& m) {
 }
 
 // Eight dots of a visible line at once, from the first dot of a tile's
-// group (9, 17, ... 249) to its last, when nothing reaches the chip in
+// group (1, 9, ... 249) to its last, when nothing reaches the chip in
 // between: the same shifts, reload, fetches, pixels and evaluation steps
-// as dot by dot, without going round the dot loop for each.
+// as dot by dot, without going round the dot loop for each. The line's
+// first group shows the tiles the previous line fetched: no shift or
+// reload on its first dot.
 void RenderTile(Ppu& p, Machine& m) {
   const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
-  Shift(p);
-  Reload(p);
+  if (first > 1) {
+    Shift(p);
+    Reload(p);
+  }
   TilePixels(p, m, first - 1);
   p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 7);
   p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
@@ -310,9 +317,19 @@ void RenderTile(Ppu& p, Machine& m) {
       EvaluationDot(p, m);
     }
   }
-  FetchTile(p, m);
   p.Dot = static_cast<uint16_t>(first + 7);
+  FetchTile(p, m);
   if (p.Dot == 256) PpuIncrementY(p);
+}
+
+// Dots 258-320 of a visible line at once: the eight sprite slots, each
+// holding OAMADDR at 0 and fetching on its last dot.
+void FetchSprites(Ppu& p, Machine& m) {
+  for (int slot = 0; slot < 8; ++slot) {
+    p.Dot = static_cast<uint16_t>(264 + slot * 8);
+    p.OamAddr = 0;
+    FetchSprite(p, m, slot);
+  }
 }
 
 // Dots 321-336 at once: the first tile fetched while the registers shift
@@ -474,9 +491,26 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
       dots -= n;
       continue;
     }
-    if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
+    if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot < 256) {
       RenderTile(p, m);
       dots -= 8;
+      continue;
+    }
+    // A visible line's sprite fetches: dot 257 as it comes, then the slots.
+    if (dots >= 64 && p.Line < 240 && (p.Mask & 0x18) && p.Dot == 256) {
+      StepDot(p, m);
+      FetchSprites(p, m);
+      dots -= 64;
+      continue;
+    }
+    // A visible line's end: the two tile fetches, then dot 337's shift and
+    // reload and three idle dots.
+    if (dots >= 20 && p.Dot == 320 && (p.Mask & 0x18) && p.Line < 240) {
+      PrefetchTiles(p, m);
+      Shift(p);
+      Reload(p);
+      p.Dot = 340;
+      dots -= 20;
       continue;
     }
     // Dots 321-336 of a fetching line: the next line's first two tiles.
