@@ -240,17 +240,17 @@ inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
 // group's first dot leaves them: the same choice as Pixel makes, the
 // background's eight taken at once from the planes' bytes under fine X.
 // The left column's masks hide all eight or none.
-inline void TilePixels(Ppu& p, Machine& m, int x) {
+inline void TilePixels(Ppu& p, Machine& m, int x, const uint16_t (&planes)[4]) {
   const bool left = x < 8;
   const bool background = (p.Mask & 0x08) && (!left || (p.Mask & 0x02));
   const bool sprites = (p.Mask & 0x10) && (!left || (p.Mask & 0x04));
   uint64_t colors = 0;
   if (background) {
     const int shift = 8 - p.FineX;
-    const uint64_t pixel = kSpread.v[static_cast<uint8_t>(p.ShiftLow >> shift)] |
-                           kSpread.v[static_cast<uint8_t>(p.ShiftHigh >> shift)] << 1;
-    const uint64_t attr = kSpread.v[static_cast<uint8_t>(p.AttrLow >> shift)] << 2 |
-                          kSpread.v[static_cast<uint8_t>(p.AttrHigh >> shift)] << 3;
+    const uint64_t pixel = kSpread.v[static_cast<uint8_t>(planes[0] >> shift)] |
+                           kSpread.v[static_cast<uint8_t>(planes[1] >> shift)] << 1;
+    const uint64_t attr = kSpread.v[static_cast<uint8_t>(planes[2] >> shift)] << 2 |
+                          kSpread.v[static_cast<uint8_t>(planes[3] >> shift)] << 3;
     // A transparent pixel is 0 whatever its palette.
     const uint64_t opaque = ((pixel | pixel >> 1) & kEveryByte) * 0xFF;
     colors = (pixel | attr) & opaque;
@@ -259,15 +259,18 @@ inline void TilePixels(Ppu& p, Machine& m, int x) {
     uint64_t here;
     std::memcpy(&here, &p.LinePixels[x], sizeof here);
     if (here) {
-      uint8_t out[8];
-      std::memcpy(out, &colors, sizeof out);
-      for (int i = 0; i < 8; ++i) {
-        const uint8_t s = p.LinePixels[x + i], bg = out[i];
-        if (!s) continue;
-        if (bg && (s & 0x40) && x + i != 255) p.Status |= 0x40;
-        if (!bg || !(s & 0x20)) out[i] = s & 0x1F;
-      }
-      std::memcpy(&colors, out, sizeof out);
+      // Each byte's flags spread to a whole byte: a sprite there (every
+      // sprite pixel has 0x10), behind the background (0x20), from entry 0
+      // (0x40); and an opaque background pixel.
+      const uint64_t sprite = ((here >> 4) & kEveryByte) * 0xFF;
+      const uint64_t behind = ((here >> 5) & kEveryByte) * 0xFF;
+      const uint64_t zero = ((here >> 6) & kEveryByte) * 0xFF;
+      const uint64_t opaque = ((colors | colors >> 1 | colors >> 2 | colors >> 3) & kEveryByte) * 0xFF;
+      // Sprite 0 never hits at x 255.
+      const uint64_t hitColumns = x == 248 ? 0x00FFFFFFFFFFFFFF : ~uint64_t{0};
+      if (sprite & zero & opaque & hitColumns) p.Status |= 0x40;
+      const uint64_t shown = sprite & ~(opaque & behind);
+      colors = (colors & ~shown) | (here & kEveryByte * 0x1F & shown);
     }
   }
   colors |= (p.Mask & 1) ? kEveryByte * 0x20 : 0;
@@ -295,15 +298,20 @@ inline void EvaluationDot(Ppu& p, const Machine& m) {
 // reload on its first dot.
 void RenderTile(Ppu& p, Machine& m) {
   const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
+  // The registers as the first dot leaves them, kept in hand until the
+  // last one's seven more shifts.
+  uint16_t planes[4] = {p.ShiftLow, p.ShiftHigh, p.AttrLow, p.AttrHigh};
   if (first > 1) {
-    Shift(p);
-    Reload(p);
+    const uint8_t loaded[4] = {p.PatternLow, p.PatternHigh,
+                               static_cast<uint8_t>((p.AttrLatch & 1) ? 0xFF : 0),
+                               static_cast<uint8_t>((p.AttrLatch & 2) ? 0xFF : 0)};
+    for (int i = 0; i < 4; ++i) planes[i] = static_cast<uint16_t>(((planes[i] << 1) & 0xFF00) | loaded[i]);
   }
-  TilePixels(p, m, first - 1);
-  p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 7);
-  p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
-  p.AttrLow = static_cast<uint16_t>(p.AttrLow << 7);
-  p.AttrHigh = static_cast<uint16_t>(p.AttrHigh << 7);
+  TilePixels(p, m, first - 1, planes);
+  p.ShiftLow = static_cast<uint16_t>(planes[0] << 7);
+  p.ShiftHigh = static_cast<uint16_t>(planes[1] << 7);
+  p.AttrLow = static_cast<uint16_t>(planes[2] << 7);
+  p.AttrHigh = static_cast<uint16_t>(planes[3] << 7);
   if (first > 64 && p.EvalState == kEvalDone) {
     // A finished search still reads a sprite's Y and steps to the next on
     // every pair of dots.
