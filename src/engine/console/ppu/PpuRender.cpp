@@ -112,65 +112,91 @@ inline void FetchTile(Ppu& p, const Machine& m) {
 
 inline int SpriteHeight(const Ppu& p) { return (p.Ctrl & 0x20) ? 16 : 8; }
 
-// One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
-// the byte goes to secondary OAM and the search steps on.
-// The even dot's step, with the byte the odd dot before it read.
-inline void EvaluateStep(Ppu& p, uint16_t dot) {
-  const uint8_t y = p.OamLatch;
-  const bool inRange = static_cast<unsigned>(p.Line - y) < static_cast<unsigned>(SpriteHeight(p));
-  switch (p.EvalState) {
+// The search's registers, kept in hand while a group's steps run.
+struct Search {
+  uint8_t OamAddr, Index, Copied, State;
+  int Line;
+  unsigned Height;
+};
+
+inline Search SearchOf(const Ppu& p) {
+  return {p.OamAddr,   p.SecondaryIndex, p.EvalCopied,
+          p.EvalState, p.Line,           static_cast<unsigned>(SpriteHeight(p))};
+}
+
+inline void KeepSearch(Ppu& p, const Search& s) {
+  p.OamAddr = s.OamAddr;
+  p.SecondaryIndex = s.Index;
+  p.EvalCopied = s.Copied;
+  p.EvalState = s.State;
+}
+
+// An even dot's step (66-256), with the byte `y` the odd dot before it read:
+// it goes to secondary OAM and the search steps on.
+inline void SearchStep(Ppu& p, Search& s, uint8_t y, uint16_t dot) {
+  const bool inRange = static_cast<unsigned>(s.Line - y) < s.Height;
+  switch (s.State) {
     case kEvalScan:
-      p.Secondary[p.SecondaryIndex] = y;
+      p.Secondary[s.Index] = y;
       if (inRange) {
         if (dot == 66) p.SpriteZeroNext = true;
-        ++p.SecondaryIndex;
-        ++p.OamAddr;
-        p.EvalCopied = 1;
-        p.EvalState = kEvalCopy;
+        ++s.Index;
+        ++s.OamAddr;
+        s.Copied = 1;
+        s.State = kEvalCopy;
       } else {
-        p.EvalState = p.OamAddr >= 0xFC ? kEvalDone : kEvalScan;
-        p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4);
+        s.State = s.OamAddr >= 0xFC ? kEvalDone : kEvalScan;
+        s.OamAddr = static_cast<uint8_t>(s.OamAddr + 4);
       }
       break;
     case kEvalCopy:
-      p.Secondary[p.SecondaryIndex++] = y;
-      if (++p.EvalCopied == 4) {
-        if (p.OamAddr >= 0xFF)
-          p.EvalState = kEvalDone;
+      p.Secondary[s.Index++] = y;
+      if (++s.Copied == 4) {
+        if (s.OamAddr >= 0xFF)
+          s.State = kEvalDone;
         else
-          p.EvalState = p.SecondaryIndex == 32 ? kEvalOverflow : kEvalScan;
+          s.State = s.Index == 32 ? kEvalOverflow : kEvalScan;
       }
-      ++p.OamAddr;
+      ++s.OamAddr;
       break;
     case kEvalOverflow:
       if (inRange) {
         p.Status |= 0x20;
-        p.EvalState = kEvalDone;
+        s.State = kEvalDone;
       } else {
         // The hardware's fault: stepping to the next sprite also steps the
         // byte within it, so the following "Y" read is some other byte.
-        if (p.OamAddr >= 0xFC) p.EvalState = kEvalDone;
-        p.OamAddr = static_cast<uint8_t>(((p.OamAddr + 4) & 0xFC) | ((p.OamAddr + 1) & 3));
+        if (s.OamAddr >= 0xFC) s.State = kEvalDone;
+        s.OamAddr = static_cast<uint8_t>(((s.OamAddr + 4) & 0xFC) | ((s.OamAddr + 1) & 3));
       }
       break;
-    default: p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4); break;
+    default: s.OamAddr = static_cast<uint8_t>(s.OamAddr + 4); break;
   }
 }
 
+// One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
+// the search steps with the byte read.
 void Evaluate(Ppu& p, const Machine& m) {
-  if (p.Dot & 1)
+  if (p.Dot & 1) {
     p.OamLatch = m.Oam[p.OamAddr];
-  else
-    EvaluateStep(p, p.Dot);
+    return;
+  }
+  Search s = SearchOf(p);
+  SearchStep(p, s, p.OamLatch, p.Dot);
+  KeepSearch(p, s);
 }
 
 // A tile group's eight dots of evaluation from `first` (odd, past 64): four
 // reads, each with its step.
 inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
+  Search s = SearchOf(p);
+  uint8_t y = 0;
   for (int i = 1; i < 8; i += 2) {
-    p.OamLatch = m.Oam[p.OamAddr];
-    EvaluateStep(p, static_cast<uint16_t>(first + i));
+    y = m.Oam[s.OamAddr];
+    SearchStep(p, s, y, static_cast<uint16_t>(first + i));
   }
+  p.OamLatch = y;
+  KeepSearch(p, s);
 }
 
 // The fetch of sprite slot `slot` (its last dot): the pattern planes of the
