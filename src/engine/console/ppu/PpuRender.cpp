@@ -321,7 +321,9 @@ inline void EvaluationDot(Ppu& p, const Machine& m) {
 // between: the same shifts, reload, fetches, pixels and evaluation steps
 // as dot by dot, without going round the dot loop for each. The line's
 // first group shows the tiles the previous line fetched: no shift or
-// reload on its first dot.
+// reload on its first dot. The pre-render line (`Visible` false) fetches and
+// shifts the same, drawing and searching nothing.
+template <bool Visible>
 void RenderTile(Ppu& p, Machine& m) {
   const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
   // The registers as the first dot leaves them, kept in hand until the
@@ -333,22 +335,24 @@ void RenderTile(Ppu& p, Machine& m) {
                                static_cast<uint8_t>((p.AttrLatch & 2) ? 0xFF : 0)};
     for (int i = 0; i < 4; ++i) planes[i] = static_cast<uint16_t>(((planes[i] << 1) & 0xFF00) | loaded[i]);
   }
-  TilePixels(p, m, first - 1, planes);
+  if constexpr (Visible) TilePixels(p, m, first - 1, planes);
   p.ShiftLow = static_cast<uint16_t>(planes[0] << 7);
   p.ShiftHigh = static_cast<uint16_t>(planes[1] << 7);
   p.AttrLow = static_cast<uint16_t>(planes[2] << 7);
   p.AttrHigh = static_cast<uint16_t>(planes[3] << 7);
-  if (first > 64 && p.EvalState == kEvalDone) {
-    // A finished search still reads a sprite's Y and steps to the next on
-    // every pair of dots.
-    p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
-    p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
-  } else if (first > 64) {
-    EvaluateGroup(p, m, first);
-  } else if (first + 7 >= 64) {
-    for (int i = 0; i < 8; ++i) {
-      p.Dot = static_cast<uint16_t>(first + i);
-      EvaluationDot(p, m);
+  if constexpr (Visible) {
+    if (first > 64 && p.EvalState == kEvalDone) {
+      // A finished search still reads a sprite's Y and steps to the next on
+      // every pair of dots.
+      p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
+      p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
+    } else if (first > 64) {
+      EvaluateGroup(p, m, first);
+    } else if (first + 7 >= 64) {
+      for (int i = 0; i < 8; ++i) {
+        p.Dot = static_cast<uint16_t>(first + i);
+        EvaluationDot(p, m);
+      }
     }
   }
   p.Dot = static_cast<uint16_t>(first + 7);
@@ -356,9 +360,13 @@ void RenderTile(Ppu& p, Machine& m) {
   if (p.Dot == 256) PpuIncrementY(p);
 }
 
-// Dots 258-320 of a visible line at once: the eight sprite slots, each
-// holding OAMADDR at 0 and fetching on its last dot.
+// Dots 258-320 of a fetching line at once: the eight sprite slots, each
+// holding OAMADDR at 0 and fetching on its last dot. On the pre-render line
+// the vertical scroll bits are copied from T all through 280-304, and the
+// slots fetch tile $FF.
+template <bool Visible>
 void FetchSprites(Ppu& p, Machine& m) {
+  if constexpr (!Visible) p.V = static_cast<uint16_t>((p.V & ~0x7BE0) | (p.T & 0x7BE0));
   for (int slot = 0; slot < 8; ++slot) {
     p.Dot = static_cast<uint16_t>(264 + slot * 8);
     p.OamAddr = 0;
@@ -526,14 +534,23 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
       continue;
     }
     if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot < 256) {
-      RenderTile(p, m);
+      RenderTile<true>(p, m);
       dots -= 8;
       continue;
     }
-    // A visible line's sprite fetches: dot 257 as it comes, then the slots.
-    if (dots >= 64 && p.Line < 240 && (p.Mask & 0x18) && p.Dot == 256) {
+    // The pre-render line's groups after the first, whose dot 1 clears the flags.
+    if (dots >= 8 && p.Line == 261 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
+      RenderTile<false>(p, m);
+      dots -= 8;
+      continue;
+    }
+    // A fetching line's sprite fetches: dot 257 as it comes, then the slots.
+    if (dots >= 64 && (p.Line < 240 || p.Line == 261) && (p.Mask & 0x18) && p.Dot == 256) {
       StepDot(p, m);
-      FetchSprites(p, m);
+      if (p.Line == 261)
+        FetchSprites<false>(p, m);
+      else
+        FetchSprites<true>(p, m);
       dots -= 64;
       continue;
     }
