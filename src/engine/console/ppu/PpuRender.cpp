@@ -206,6 +206,8 @@ void FetchSprite(Ppu& p, Machine& m, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const int height = SpriteHeight(p);
   const bool real = slot < p.SpriteCount;
+  // An empty slot's fetches are seen only by a board watching A12.
+  if (!real && !p.WatchA12) return;
   const uint8_t tile = real ? s[1] : 0xFF;
   const uint8_t attr = s[2];
   int row = real ? (p.Line - s[0]) & (height - 1) : 0;
