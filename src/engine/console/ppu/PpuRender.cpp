@@ -4,6 +4,7 @@
 // with the overflow flag's faulty search, the sprite fetches of dots
 // 257-320, and each visible dot's pixel with its priority and sprite-0 hit.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "core/Machine.h"
@@ -33,6 +34,20 @@ constexpr auto kReversed = [] {
   }
   return t;
 }();
+
+// A byte's bits spread one to a byte, the leftmost pixel (bit 7) in the
+// lowest byte: eight pixels of a plane side by side in one word.
+static_assert(std::endian::native == std::endian::little, "pixels are packed lowest address first");
+constexpr auto kSpread = [] {
+  struct {
+    uint64_t v[256];
+  } t{};
+  for (int i = 0; i < 256; ++i)
+    for (int b = 0; b < 8; ++b)
+      if (i & (0x80 >> b)) t.v[i] |= uint64_t{1} << (8 * b);
+  return t;
+}();
+constexpr uint64_t kEveryByte = 0x0101010101010101;
 
 // Every pattern fetch goes through here, background and sprite alike: the
 // boards that watch the pattern address lines see them in the hardware's order.
@@ -105,52 +120,91 @@ inline void FetchTile(Ppu& p, const Machine& m) {
 
 inline int SpriteHeight(const Ppu& p) { return (p.Ctrl & 0x20) ? 16 : 8; }
 
+// The search's registers, kept in hand while a group's steps run.
+struct Search {
+  uint8_t OamAddr, Index, Copied, State;
+  int Line;
+  unsigned Height;
+};
+
+inline Search SearchOf(const Ppu& p) {
+  return {p.OamAddr,   p.SecondaryIndex, p.EvalCopied,
+          p.EvalState, p.Line,           static_cast<unsigned>(SpriteHeight(p))};
+}
+
+inline void KeepSearch(Ppu& p, const Search& s) {
+  p.OamAddr = s.OamAddr;
+  p.SecondaryIndex = s.Index;
+  p.EvalCopied = s.Copied;
+  p.EvalState = s.State;
+}
+
+// An even dot's step (66-256), with the byte `y` the odd dot before it read:
+// it goes to secondary OAM and the search steps on.
+inline void SearchStep(Ppu& p, Search& s, uint8_t y, uint16_t dot) {
+  const bool inRange = static_cast<unsigned>(s.Line - y) < s.Height;
+  switch (s.State) {
+    case kEvalScan:
+      p.Secondary[s.Index] = y;
+      if (inRange) {
+        if (dot == 66) p.SpriteZeroNext = true;
+        ++s.Index;
+        ++s.OamAddr;
+        s.Copied = 1;
+        s.State = kEvalCopy;
+      } else {
+        s.State = s.OamAddr >= 0xFC ? kEvalDone : kEvalScan;
+        s.OamAddr = static_cast<uint8_t>(s.OamAddr + 4);
+      }
+      break;
+    case kEvalCopy:
+      p.Secondary[s.Index++] = y;
+      if (++s.Copied == 4) {
+        if (s.OamAddr >= 0xFF)
+          s.State = kEvalDone;
+        else
+          s.State = s.Index == 32 ? kEvalOverflow : kEvalScan;
+      }
+      ++s.OamAddr;
+      break;
+    case kEvalOverflow:
+      if (inRange) {
+        p.Status |= 0x20;
+        s.State = kEvalDone;
+      } else {
+        // The hardware's fault: stepping to the next sprite also steps the
+        // byte within it, so the following "Y" read is some other byte.
+        if (s.OamAddr >= 0xFC) s.State = kEvalDone;
+        s.OamAddr = static_cast<uint8_t>(((s.OamAddr + 4) & 0xFC) | ((s.OamAddr + 1) & 3));
+      }
+      break;
+    default: s.OamAddr = static_cast<uint8_t>(s.OamAddr + 4); break;
+  }
+}
+
 // One dot of evaluation (65-256): OAM is read on odd dots, and on even dots
-// the byte goes to secondary OAM and the search steps on.
+// the search steps with the byte read.
 void Evaluate(Ppu& p, const Machine& m) {
   if (p.Dot & 1) {
     p.OamLatch = m.Oam[p.OamAddr];
     return;
   }
-  const uint8_t y = p.OamLatch;
-  const bool inRange = static_cast<unsigned>(p.Line - y) < static_cast<unsigned>(SpriteHeight(p));
-  switch (p.EvalState) {
-    case kEvalScan:
-      p.Secondary[p.SecondaryIndex] = y;
-      if (inRange) {
-        if (p.Dot == 66) p.SpriteZeroNext = true;
-        ++p.SecondaryIndex;
-        ++p.OamAddr;
-        p.EvalCopied = 1;
-        p.EvalState = kEvalCopy;
-      } else {
-        p.EvalState = p.OamAddr >= 0xFC ? kEvalDone : kEvalScan;
-        p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4);
-      }
-      break;
-    case kEvalCopy:
-      p.Secondary[p.SecondaryIndex++] = y;
-      if (++p.EvalCopied == 4) {
-        if (p.OamAddr >= 0xFF)
-          p.EvalState = kEvalDone;
-        else
-          p.EvalState = p.SecondaryIndex == 32 ? kEvalOverflow : kEvalScan;
-      }
-      ++p.OamAddr;
-      break;
-    case kEvalOverflow:
-      if (inRange) {
-        p.Status |= 0x20;
-        p.EvalState = kEvalDone;
-      } else {
-        // The hardware's fault: stepping to the next sprite also steps the
-        // byte within it, so the following "Y" read is some other byte.
-        if (p.OamAddr >= 0xFC) p.EvalState = kEvalDone;
-        p.OamAddr = static_cast<uint8_t>(((p.OamAddr + 4) & 0xFC) | ((p.OamAddr + 1) & 3));
-      }
-      break;
-    default: p.OamAddr = static_cast<uint8_t>(p.OamAddr + 4); break;
+  Search s = SearchOf(p);
+  SearchStep(p, s, p.OamLatch, p.Dot);
+  KeepSearch(p, s);
+}
+
+// A tile group's eight dots of evaluation from `first` (odd, past 64): four
+// reads, each with its step.
+inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
+  Search s = SearchOf(p);
+  uint8_t y = 0;
+  for (int i = 1; i < 8; i += 2) {
+    y = m.Oam[s.OamAddr];
+    SearchStep(p, s, y, static_cast<uint16_t>(first + i));
   }
+  p.OamLatch = y;
+  KeepSearch(p, s);
 }
 
 // The fetch of sprite slot `slot` (its last dot): the pattern planes of the
@@ -162,6 +216,8 @@ uint16_t SpritePatternAddress(const Ppu& p, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const int height = SpriteHeight(p);
   const bool real = slot < p.SpriteCount;
+  // An empty slot's fetches are seen only by a board watching A12.
+  if (!real && !p.WatchA12) return;
   const uint8_t tile = real ? s[1] : 0xFF;
   int row = real ? (p.Line - s[0]) & (height - 1) : 0;
   if (s[2] & 0x80) row = height - 1 - row;
@@ -183,13 +239,22 @@ void FetchSprite(Ppu& p, Machine& m, int slot) {
   // Lower slots win: a pixel already taken stays, even one behind the
   // background, which hides the later sprites' pixels there too.
   const int x = s[3];
-  for (int i = 0; i < 8 && x + i < 256; ++i) {
-    const int pixel = ((low >> (7 - i)) & 1) | (((high >> (7 - i)) & 1) << 1);
-    if (pixel && !p.LinePixels[x + i]) {
-      p.LinePixels[x + i] = static_cast<uint8_t>(tag | pixel);
-      p.SpritesHere = true;
-    }
-  }
+  const uint64_t pixels = kSpread.v[low] | kSpread.v[high] << 1;
+  if (!pixels) return;
+  const uint64_t opaque = ((pixels | pixels >> 1) & kEveryByte) * 0xFF;
+  // Every taken pixel has its 0x10 bit set: a free one is a 0 byte.
+  uint8_t taken[8] = {};
+  const int width = std::min(8, 256 - x);
+  std::memcpy(taken, &p.LinePixels[x], static_cast<size_t>(width));
+  uint64_t line;
+  std::memcpy(&line, taken, sizeof line);
+  // A sprite at the right edge is cut off past x 255.
+  const uint64_t onLine = width == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * width)) - 1;
+  const uint64_t fresh = (pixels | tag * kEveryByte) & opaque & onLine & ~(((line >> 4) & kEveryByte) * 0xFF);
+  if (!fresh) return;
+  line |= fresh;
+  std::memcpy(&p.LinePixels[x], &line, static_cast<size_t>(width));
+  p.SpritesHere = true;
 }
 
 // The visible dot's pixel: background and sprite with their left-column
@@ -212,6 +277,47 @@ inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
   m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
 }
 
+// Eight pixels from x (a multiple of 8) with the shift registers as the
+// group's first dot leaves them: the same choice as Pixel makes, the
+// background's eight taken at once from the planes' bytes under fine X.
+// The left column's masks hide all eight or none.
+inline void TilePixels(Ppu& p, Machine& m, int x, const uint16_t (&planes)[4]) {
+  const bool left = x < 8;
+  const bool background = (p.Mask & 0x08) && (!left || (p.Mask & 0x02));
+  const bool sprites = (p.Mask & 0x10) && (!left || (p.Mask & 0x04));
+  uint64_t colors = 0;
+  if (background) {
+    const int shift = 8 - p.FineX;
+    const uint64_t pixel = kSpread.v[static_cast<uint8_t>(planes[0] >> shift)] |
+                           kSpread.v[static_cast<uint8_t>(planes[1] >> shift)] << 1;
+    const uint64_t attr = kSpread.v[static_cast<uint8_t>(planes[2] >> shift)] << 2 |
+                          kSpread.v[static_cast<uint8_t>(planes[3] >> shift)] << 3;
+    // A transparent pixel is 0 whatever its palette.
+    const uint64_t opaque = ((pixel | pixel >> 1) & kEveryByte) * 0xFF;
+    colors = (pixel | attr) & opaque;
+  }
+  if (p.SpritesHere && sprites) {
+    uint64_t here;
+    std::memcpy(&here, &p.LinePixels[x], sizeof here);
+    if (here) {
+      // Each byte's flags spread to a whole byte: a sprite there (every
+      // sprite pixel has 0x10), behind the background (0x20), from entry 0
+      // (0x40); and an opaque background pixel.
+      const uint64_t sprite = ((here >> 4) & kEveryByte) * 0xFF;
+      const uint64_t behind = ((here >> 5) & kEveryByte) * 0xFF;
+      const uint64_t zero = ((here >> 6) & kEveryByte) * 0xFF;
+      const uint64_t opaque = ((colors | colors >> 1 | colors >> 2 | colors >> 3) & kEveryByte) * 0xFF;
+      // Sprite 0 never hits at x 255.
+      const uint64_t hitColumns = x == 248 ? 0x00FFFFFFFFFFFFFF : ~uint64_t{0};
+      if (sprite & zero & opaque & hitColumns) p.Status |= 0x40;
+      const uint64_t shown = sprite & ~(opaque & behind);
+      colors = (colors & ~shown) | (here & kEveryByte * 0x1F & shown);
+    }
+  }
+  colors |= (p.Mask & 1) ? kEveryByte * 0x20 : 0;
+  std::memcpy(&m.FrameBuffer[p.Line * 256 + x], &colors, sizeof colors);
+}
+
 // The evaluation's part of a visible dot: secondary OAM filled with $FF by
 // dot 64, then the search.
 inline void EvaluationDot(Ppu& p, const Machine& m) {
@@ -226,32 +332,61 @@ inline void EvaluationDot(Ppu& p, const Machine& m) {
 }
 
 // Eight dots of a visible line at once, from the first dot of a tile's
-// group (9, 17, ... 249) to its last, when nothing reaches the chip in
+// group (1, 9, ... 249) to its last, when nothing reaches the chip in
 // between: the same shifts, reload, fetches, pixels and evaluation steps
-// as dot by dot, without going round the dot loop for each.
+// as dot by dot, without going round the dot loop for each. The line's
+// first group shows the tiles the previous line fetched: no shift or
+// reload on its first dot. The pre-render line (`Visible` false) fetches and
+// shifts the same, drawing and searching nothing.
+template <bool Visible>
 void RenderTile(Ppu& p, Machine& m) {
   const uint16_t first = static_cast<uint16_t>(p.Dot + 1);
-  Shift(p);
-  Reload(p);
-  for (int i = 0; i < 8; ++i) Pixel(p, m, first - 1 + i, 15 - p.FineX - i);
-  p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 7);
-  p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 7);
-  p.AttrLow = static_cast<uint16_t>(p.AttrLow << 7);
-  p.AttrHigh = static_cast<uint16_t>(p.AttrHigh << 7);
-  if (first > 64 && p.EvalState == kEvalDone) {
-    // A finished search still reads a sprite's Y and steps to the next on
-    // every pair of dots.
-    p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
-    p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
-  } else if (first + 7 >= 64) {
-    for (int i = 0; i < 8; ++i) {
-      p.Dot = static_cast<uint16_t>(first + i);
-      EvaluationDot(p, m);
+  // The registers as the first dot leaves them, kept in hand until the
+  // last one's seven more shifts.
+  uint16_t planes[4] = {p.ShiftLow, p.ShiftHigh, p.AttrLow, p.AttrHigh};
+  if (first > 1) {
+    const uint8_t loaded[4] = {p.PatternLow, p.PatternHigh,
+                               static_cast<uint8_t>((p.AttrLatch & 1) ? 0xFF : 0),
+                               static_cast<uint8_t>((p.AttrLatch & 2) ? 0xFF : 0)};
+    for (int i = 0; i < 4; ++i) planes[i] = static_cast<uint16_t>(((planes[i] << 1) & 0xFF00) | loaded[i]);
+  }
+  if constexpr (Visible) TilePixels(p, m, first - 1, planes);
+  p.ShiftLow = static_cast<uint16_t>(planes[0] << 7);
+  p.ShiftHigh = static_cast<uint16_t>(planes[1] << 7);
+  p.AttrLow = static_cast<uint16_t>(planes[2] << 7);
+  p.AttrHigh = static_cast<uint16_t>(planes[3] << 7);
+  if constexpr (Visible) {
+    if (first > 64 && p.EvalState == kEvalDone) {
+      // A finished search still reads a sprite's Y and steps to the next on
+      // every pair of dots.
+      p.OamLatch = m.Oam[static_cast<uint8_t>(p.OamAddr + 12)];
+      p.OamAddr = static_cast<uint8_t>(p.OamAddr + 16);
+    } else if (first > 64) {
+      EvaluateGroup(p, m, first);
+    } else if (first + 7 >= 64) {
+      for (int i = 0; i < 8; ++i) {
+        p.Dot = static_cast<uint16_t>(first + i);
+        EvaluationDot(p, m);
+      }
     }
   }
-  FetchTile(p, m);
   p.Dot = static_cast<uint16_t>(first + 7);
+  FetchTile(p, m);
   if (p.Dot == 256) PpuIncrementY(p);
+}
+
+// Dots 258-320 of a fetching line at once: the eight sprite slots, each
+// holding OAMADDR at 0 and fetching on its last dot. On the pre-render line
+// the vertical scroll bits are copied from T all through 280-304, and the
+// slots fetch tile $FF.
+template <bool Visible>
+void FetchSprites(Ppu& p, Machine& m) {
+  if constexpr (!Visible) p.V = static_cast<uint16_t>((p.V & ~0x7BE0) | (p.T & 0x7BE0));
+  for (int slot = 0; slot < 8; ++slot) {
+    p.Dot = static_cast<uint16_t>(264 + slot * 8);
+    p.OamAddr = 0;
+    FetchSprite(p, m, slot);
+  }
 }
 
 // Dots 321-336 at once: the first tile fetched while the registers shift
@@ -419,9 +554,35 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
       dots -= n;
       continue;
     }
-    if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
-      RenderTile(p, m);
+    if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot < 256) {
+      RenderTile<true>(p, m);
       dots -= 8;
+      continue;
+    }
+    // The pre-render line's groups after the first, whose dot 1 clears the flags.
+    if (dots >= 8 && p.Line == 261 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot >= 8 && p.Dot < 256) {
+      RenderTile<false>(p, m);
+      dots -= 8;
+      continue;
+    }
+    // A fetching line's sprite fetches: dot 257 as it comes, then the slots.
+    if (dots >= 64 && (p.Line < 240 || p.Line == 261) && (p.Mask & 0x18) && p.Dot == 256) {
+      StepDot(p, m);
+      if (p.Line == 261)
+        FetchSprites<false>(p, m);
+      else
+        FetchSprites<true>(p, m);
+      dots -= 64;
+      continue;
+    }
+    // A visible line's end: the two tile fetches, then dot 337's shift and
+    // reload and three idle dots.
+    if (dots >= 20 && p.Dot == 320 && (p.Mask & 0x18) && p.Line < 240) {
+      PrefetchTiles(p, m);
+      Shift(p);
+      Reload(p);
+      p.Dot = 340;
+      dots -= 20;
       continue;
     }
     // Dots 321-336 of a fetching line: the next line's first two tiles.
