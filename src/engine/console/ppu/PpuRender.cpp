@@ -207,17 +207,12 @@ inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
   KeepSearch(p, s);
 }
 
-// The fetch of sprite slot `slot` (its last dot): the pattern planes of the
-// row the next line shows, drawn into that line's sprite pixels. Empty slots
-// still fetch, from tile $FF.
 // The address of sprite slot `slot`'s low pattern plane (the high plane is
 // eight bytes on).
 uint16_t SpritePatternAddress(const Ppu& p, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const int height = SpriteHeight(p);
   const bool real = slot < p.SpriteCount;
-  // An empty slot's fetches are seen only by a board watching A12.
-  if (!real && !p.WatchA12) return;
   const uint8_t tile = real ? s[1] : 0xFF;
   int row = real ? (p.Line - s[0]) & (height - 1) : 0;
   if (s[2] & 0x80) row = height - 1 - row;
@@ -225,9 +220,14 @@ uint16_t SpritePatternAddress(const Ppu& p, int slot) {
   return static_cast<uint16_t>(((tile & 1) << 12) | ((tile & 0xFE) << 4) | ((row & 8) << 1) | (row & 7));
 }
 
+// The fetch of sprite slot `slot` (its last dot): the pattern planes of the
+// row the next line shows, drawn into that line's sprite pixels. Empty slots
+// still fetch, from tile $FF.
 void FetchSprite(Ppu& p, Machine& m, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const bool real = slot < p.SpriteCount;
+  // An empty slot's fetches are seen only by a board watching A12.
+  if (!real && !p.WatchA12) return;
   const uint8_t attr = s[2];
   const uint16_t address = SpritePatternAddress(p, slot);
   uint8_t low = PatternFetch(p, m, address);
