@@ -66,6 +66,9 @@ class Engine {
   virtual void SetRegisters(const CpuRegisters& registers) = 0;
 
   virtual PictureView Picture() const = 0;
+  // Before the picture is saved as a screenshot: whatever it still lacks is
+  // drawn into it. The console engine's picture is whole dot by dot.
+  virtual void CompletePicture() {}
   // The sound register writes of the last whole frame, stamped with their
   // cycle, and that frame's length in processor cycles: what the console's
   // voice replays.

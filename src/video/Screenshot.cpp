@@ -4,8 +4,6 @@
 
 #include "core/AtomicFile.h"
 #include "engine/Engine.h"
-#include "engine/EngineChoice.h"
-#include "engine/classic/video/Renderer.h"
 
 namespace {
 
@@ -66,10 +64,7 @@ std::vector<uint8_t> EncodeBitmap(const Machine& m) {
 }
 
 void SaveScreenshot(Machine& m, const std::string& path) {
-  // The designed engine's sprites are drawn once more whether or not they
-  // are shown, so the picture has them even when the last frame's pass was
-  // skipped. The console engine's picture already holds its sprites, dot by dot.
-  if (!m.engine || m.engine->Id() != kConsoleEngineId) RenderSprites(m);
+  m.engine->CompletePicture();
   WriteFileAtomically(path, EncodeBitmap(m));
   const std::string name = reinterpret_cast<const char*>(Utf8Path(path).filename().u8string().c_str());
   m.Log("salvar screen como \"" + name + "\".");

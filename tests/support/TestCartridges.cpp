@@ -49,6 +49,18 @@ class HeardHost final : public FrameBudgetHost {
 
 }  // namespace
 
+namespace {
+
+// The public folder is read-only and a run writes its battery file beside
+// the cartridge: each run takes a copy in a folder of its own.
+std::filesystem::path CopyInto(const ScratchFolder& scratch, const std::string& path) {
+  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
+  std::filesystem::copy_file(path, copy);
+  return copy;
+}
+
+}  // namespace
+
 std::string TestRomPath(std::string_view relative) {
   const std::filesystem::path path = std::filesystem::path(VIREL_TESTROM_DIR) / relative;
   return std::filesystem::exists(path) ? path.string() : std::string();
@@ -57,8 +69,7 @@ std::string TestRomPath(std::string_view relative) {
 CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engine, long maxFrames,
                                   bool toEnd, uint8_t held) {
   ScratchFolder scratch;
-  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
-  std::filesystem::copy_file(path, copy);
+  const std::filesystem::path copy = CopyInto(scratch, path);
   VerdictHost host;
   Machine m;
   m.host = &host;
@@ -89,8 +100,7 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
 
 std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames) {
   ScratchFolder scratch;
-  const std::filesystem::path copy = scratch.path() / std::filesystem::path(path).filename();
-  std::filesystem::copy_file(path, copy);
+  const std::filesystem::path copy = CopyInto(scratch, path);
   HeardHost host;
   Machine m;
   m.host = &host;

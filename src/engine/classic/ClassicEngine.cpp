@@ -2,6 +2,7 @@
 
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/Renderer.h"
 #include "engine/classic/video/ScanlineHook.h"
 
 void ClassicEngine::Reset() { CpuReset(m_); }
@@ -37,6 +38,10 @@ void ClassicEngine::SetRegisters(const CpuRegisters& r) {
 }
 
 PictureView ClassicEngine::Picture() const { return {m_.FrameBuffer, m_.FrameColors}; }
+
+// The sprites are drawn once more whether or not they are shown, so the
+// picture has them even when the last frame's pass was skipped.
+void ClassicEngine::CompletePicture() { RenderSprites(m_); }
 
 std::span<const ApuWrite> ClassicEngine::SoundWrites() const { return m_.LastFrameSoundWrites; }
 

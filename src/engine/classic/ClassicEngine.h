@@ -21,6 +21,7 @@ class ClassicEngine final : public Engine {
   CpuRegisters Registers() const override;
   void SetRegisters(const CpuRegisters& registers) override;
   PictureView Picture() const override;
+  void CompletePicture() override;
   std::span<const ApuWrite> SoundWrites() const override;
   uint32_t FrameCycles() const override;
 

@@ -36,10 +36,10 @@ void BandaiWrite(BoardIrq& b, uint16_t address, uint8_t value, uint64_t cycle) {
     case 0x0A:
       b.Line = false;
       b.Enabled = value & 1;
-      b.CycleCounter = b.CycleLatch;
-      // Counting down one a cycle, the line goes low when it reaches zero;
-      // a counter loaded with zero runs the whole 65,536 first.
-      b.ZeroAt = b.Enabled ? cycle + (b.CycleCounter ? b.CycleCounter : 0x10000) : UINT64_MAX;
+      // The counter takes the latch and, counting down one a cycle, pulls
+      // the line low when it reaches zero; loaded with zero it runs the
+      // whole 65,536 first.
+      b.ZeroAt = b.Enabled ? cycle + (b.CycleLatch ? b.CycleLatch : 0x10000) : UINT64_MAX;
       break;
     case 0x0B: b.CycleLatch = static_cast<uint16_t>((b.CycleLatch & 0xFF00) | value); break;
     case 0x0C: b.CycleLatch = static_cast<uint16_t>((b.CycleLatch & 0x00FF) | value << 8); break;

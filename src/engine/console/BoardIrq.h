@@ -20,7 +20,6 @@ struct BoardIrq {
   // Bandai: the 16-bit counter's latch, and the processor cycle at which the
   // running counter reaches zero (the counter itself is derived from it).
   uint16_t CycleLatch = 0;
-  uint16_t CycleCounter = 0;
   uint64_t ZeroAt = UINT64_MAX;
 };
 
@@ -37,7 +36,6 @@ void BoardIrqA12Rise(BoardIrq& b);
 inline void BoardIrqCycle(BoardIrq& b, uint64_t cycle) {
   if (cycle >= b.ZeroAt) [[unlikely]] {
     b.ZeroAt = UINT64_MAX;
-    b.CycleCounter = 0;
     b.Line = true;
   }
 }

@@ -52,7 +52,11 @@ void WriteIo(Console& c, uint16_t address, uint8_t value) {
   }
 }
 
-uint8_t ReadCartridge(Console& c, uint16_t address) {
+// How many dots the picture processor may be owed before its outputs can
+// change: a board that counts A12's rises sees each one in the cycle it comes.
+uint32_t DotsToEvent(const Console& c) { return c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video); }
+
+uint8_t ReadCartridge(const Console& c, uint16_t address) {
   const CpuBank& bank = c.M->CpuBankTable[address >> 13];
   return bank.Base ? bank.Base[address & bank.Mask] : c.OpenBus;
 }
@@ -141,11 +145,7 @@ uint8_t ConsolePeek(const Console& c, uint16_t address) {
     case 0: return m.Ram[address & 0x7FF];
     case 1: return PpuPeekRegister(c.Video, address);
     case 2: return c.OpenBus;
-    case 3: return m.BatteryRam[address & 0x1FFF];
-    default: {
-      const CpuBank& bank = m.CpuBankTable[address >> 13];
-      return bank.Base ? bank.Base[address & bank.Mask] : c.OpenBus;
-    }
+    default: return ReadCartridge(c, address);
   }
 }
 
@@ -168,7 +168,7 @@ void ConsolePowerOn(Console& c, Machine& m) {
   PpuPowerOn(c.Video);
   c.Video.WatchA12 = c.Board.Kind == BoardIrqKind::Mmc3;
   c.OwedDots = 0;
-  c.DotsToEvent = c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video);
+  c.DotsToEvent = DotsToEvent(c);
   c.Dma = {};
   c.OpenBus = 0;
   c.Strobe = false;
@@ -190,8 +190,7 @@ void ConsoleReset(Console& c) {
 void ConsoleSyncVideo(Console& c) {
   PpuRun(c.Video, *c.M, c.OwedDots);
   c.OwedDots = 0;
-  // A board that counts A12's rises sees each one in the cycle it comes.
-  c.DotsToEvent = c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video);
+  c.DotsToEvent = DotsToEvent(c);
 }
 
 void ConsoleRunFrame(Console& c) {
