@@ -145,6 +145,13 @@ struct Machine {
   // 256 x 240 palette-memory indices and the colour table they index.
   std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
   std::array<Rgb, 256> FrameColors{};
+  // Colour emphasis by pixel group (an index's top two bits): entries
+  // 64g-64g+63 of FrameColors are palette memory seen through emphasis
+  // FrameEmphasis[g] (PPUMASK bits 5-7 shifted down), for the first
+  // FrameEmphasisGroups groups; the rest are left as they are. The designed
+  // engine draws one group without emphasis.
+  std::array<uint8_t, 4> FrameEmphasis{};
+  uint8_t FrameEmphasisGroups = 1;
 
   // --- Cartridge -------------------------------------------------------------------
   std::string RomFileName;  // UTF-8, without folder

@@ -1,11 +1,13 @@
 // Palette memory turned into the colours the picture shows: entries 0-63 of
 // FrameBuffer's colour table follow palette memory $3F00-$3F3F through the
-// console colour table. Hosts call it when they present a frame.
+// console colour table, and each further group of 64 the same through its
+// colour emphasis (Machine::FrameEmphasis). Hosts call it when they present
+// a frame.
 #pragma once
 
 #include "core/Machine.h"
 
-// When palette memory changed since the last rebuild, rebuilds FrameColors
-// entries 0-63, clears PaletteChanged and returns true; otherwise leaves the
+// When palette memory or emphasis changed since the last rebuild, rebuilds
+// FrameColors, clears PaletteChanged and returns true; otherwise leaves the
 // table alone and returns false (the host need not apply it again).
 bool UpdateFrameColors(Machine& m);

@@ -452,3 +452,18 @@ TEST(VirelRun, ResetAtPressesTheResetButtonAtThatFramesStart) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "resetando 6502..."), 2);
   EXPECT_EQ(RunVirel(dir, "--reset-at 0 " + kDemo).status, 2);
 }
+
+// The console's reset line holds the picture processor's control registers
+// cleared until the pre-render line. battery_counter turns the vertical-blank
+// interrupt on in its first instructions and never again: after the reset
+// button the console engine loses that write and counts no more frames past
+// the 59 before it; the designed engine takes it and counts on.
+TEST(VirelRun, AfterTheResetButtonControlWritesWaitForThePreRenderLine) {
+  const auto count = [](const std::string& args) {
+    ScratchFolder dir;  // a fresh battery each run
+    std::filesystem::copy_file(VIREL_ROM_DIR "/battery_counter.nes", dir.path() / "c.nes");
+    return RunVirel(dir, args + " --peek 6000:5 c.nes").out.substr(0, 17);
+  };
+  EXPECT_EQ(count("--engine console --frames 120 --reset-at 60"), count("--engine console --frames 59"));
+  EXPECT_EQ(count("--engine classic --frames 120 --reset-at 60"), count("--engine classic --frames 120"));
+}

@@ -182,6 +182,7 @@ void ConsoleReset(Console& c) {
   ConsoleSyncVideo(c);
   CpuReset(c.Processor);
   PpuReset(c.Video);
+  c.DotsToEvent = DotsToEvent(c);
   c.Dma = {};
   c.Apu.Sample.Requested = false;
   ApuReset(c);

@@ -1,5 +1,7 @@
 #include "engine/console/ConsoleEngine.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -31,11 +33,31 @@ bool Plausible(const Console& c) {
          c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
 }
 
+// The picture's emphasis groups go to the Machine's colour table: rebuilt
+// when they are not the ones it was built for.
+// Groups no longer used go back to black, as the table is for a picture
+// without them.
+void SetEmphasis(Machine& m, const std::array<uint8_t, 4>& groups, uint8_t count) {
+  if (groups == m.FrameEmphasis && count == m.FrameEmphasisGroups) return;
+  std::fill(m.FrameColors.begin() + 64 * count, m.FrameColors.end(), Rgb{});
+  m.FrameEmphasis = groups;
+  m.FrameEmphasisGroups = count;
+  m.PaletteChanged = true;
+}
+
+void PublishEmphasis(const Ppu& p, Machine& m) {
+  std::array<uint8_t, 4> groups{};
+  std::copy_n(p.EmphasisGroups, p.EmphasisGroupCount, groups.begin());
+  SetEmphasis(m, groups, p.EmphasisGroupCount);
+}
+
 }  // namespace
 
 ConsoleEngine::ConsoleEngine(Machine& m) : m_(m), c_(std::make_unique<Console>()) { ConsolePowerOn(*c_, m_); }
 
-ConsoleEngine::~ConsoleEngine() = default;
+// The designed engine draws without emphasis: the colour table goes back
+// to one plain group for whichever engine comes next.
+ConsoleEngine::~ConsoleEngine() { SetEmphasis(m_, {}, 1); }
 
 // The reset sequence runs at once (its seven cycles, the picture processor
 // going on beside it), so that the debugger, the tracer and a register set
@@ -44,6 +66,7 @@ void ConsoleEngine::PowerOn() {
   ConsolePowerOn(*c_, m_);
   PpuPowerOnPalette(m_);
   m_.PaletteChanged = true;
+  PublishEmphasis(c_->Video, m_);
   CpuStep(c_->Processor);
 }
 
@@ -74,6 +97,7 @@ bool ConsoleEngine::FrameEnd() {
   const int rate = m_.FrameRate > 0 ? m_.FrameRate : 1;
   const bool shown = m_.SkipCounter == 0;
   m_.SkipCounter = (m_.SkipCounter + 1) % rate;
+  PublishEmphasis(c_->Video, m_);
   if (shown) {
     m_.host->RefreshColorTable();
     m_.host->PresentFrame();
@@ -146,6 +170,7 @@ RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
   *c_ = *staged;
   c_->M = &m_;
   c_->Processor.Bus = {c_.get(), &ConsoleRead, &ConsoleWrite};
+  PublishEmphasis(c_->Video, m_);
   return RestoreResult::Restored;
 }
 

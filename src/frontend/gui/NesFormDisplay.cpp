@@ -278,7 +278,8 @@ void TfrmNES::PresentFrame() {
   UpdateFrameColors(m);
   QImage picture(m.engine->Picture().Pixels.data(), kScreenWidth, kScreenHeight, kScreenWidth,
                  QImage::Format_Indexed8);
-  // Only entries 0-63 carry colours; the rest stay black.
+  // Entries 0-63 carry the colours, and the further groups of 64 the same
+  // through each colour emphasis the picture uses.
   picture.setColorTable(ColorTableOf(m));
   windowPicture_ = picture.convertToFormat(QImage::Format_RGB32);
   windowFpsText_.clear();

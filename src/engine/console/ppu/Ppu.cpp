@@ -5,6 +5,8 @@
 // undriven bits of.
 #include "engine/console/ppu/Ppu.h"
 
+#include <bit>
+
 #include "core/Machine.h"
 
 namespace {
@@ -28,6 +30,45 @@ void Decay(Ppu& p) {
 }
 
 void UpdateNmi(Ppu& p) { p.Nmi = (p.Ctrl & 0x80) && (p.Status & 0x80); }
+
+// The group of this picture's pixels that shows `emphasis`: one already
+// holding it, a new one while there is room, else the one whose emphasis
+// differs in the fewest bits.
+uint8_t EmphasisGroup(Ppu& p, uint8_t emphasis) {
+  for (uint8_t g = 0; g < p.EmphasisGroupCount; ++g)
+    if (p.EmphasisGroups[g] == emphasis) return g;
+  if (p.EmphasisGroupCount < 4) {
+    p.EmphasisGroups[p.EmphasisGroupCount] = emphasis;
+    return p.EmphasisGroupCount++;
+  }
+  uint8_t nearest = 0;
+  int fewest = 4;
+  for (uint8_t g = 0; g < 4; ++g) {
+    const int differ = std::popcount(static_cast<unsigned>(p.EmphasisGroups[g] ^ emphasis));
+    if (differ < fewest) {
+      fewest = differ;
+      nearest = g;
+    }
+  }
+  return nearest;
+}
+
+void WriteMask(Ppu& p, Machine& m, uint8_t value) {
+  p.Mask = value;
+  // Outside the visible lines no pixel is made: the next picture starts
+  // its groups from the mask as it then stands.
+  if (p.Line >= 240) return;
+  const uint8_t tag = static_cast<uint8_t>((value & 1) << 5 | EmphasisGroup(p, value >> 5) << 6);
+  // The colour stage runs two dots behind the choice of pixel: the last
+  // two pixels chosen leave with the new greyscale bit and emphasis.
+  if (tag != p.PixelTag)
+    for (int x = p.Dot - 2; x < p.Dot; ++x)
+      if (x >= 0 && x < 256) {
+        uint8_t& pixel = m.FrameBuffer[p.Line * 256 + x];
+        pixel = static_cast<uint8_t>((pixel & 0x1F) | tag);
+      }
+  p.PixelTag = tag;
+}
 
 // After a data-port access the address moves on: by 1 or 32 while idle;
 // while fetching, the access collides with the fetch's own steps, which
@@ -117,7 +158,8 @@ bool PpuPlausible(const Ppu& p) {
   const bool writing = p.EvalState <= 1;
   const bool copyFits = p.EvalState != 1 ||
                         (p.EvalCopied >= 1 && p.EvalCopied < 4 && p.SecondaryIndex + 4 - p.EvalCopied <= 32);
-  return p.Dot <= 340 && p.Line <= 261 && p.FineX <= 7 && p.EvalState <= 3 && p.EvalCopied <= 4 && copyFits &&
+  return p.Dot <= 340 && p.Line <= 261 && p.FineX <= 7 && p.EmphasisGroupCount >= 1 &&
+         p.EmphasisGroupCount <= 4 && p.EvalState <= 3 && p.EvalCopied <= 4 && copyFits &&
          p.SpriteCount <= 8 && (writing ? p.SecondaryIndex < 32 : p.SecondaryIndex <= 32);
 }
 
@@ -128,6 +170,19 @@ void PpuReset(Ppu& p) {
   p.FineX = 0;
   p.T = 0;
   p.Nmi = false;
+  p.PixelTag = 0;
+  // The chip comes out of reset at the top of the picture and holds its
+  // registers cleared until the pre-render line.
+  p.Line = 0;
+  p.Dot = 0;
+  p.ResetHeld = true;
+  PpuBeginPicture(p);
+}
+
+void PpuBeginPicture(Ppu& p) {
+  p.EmphasisGroups[0] = static_cast<uint8_t>(p.Mask >> 5);
+  p.EmphasisGroupCount = 1;
+  p.PixelTag = static_cast<uint8_t>((p.Mask & 1) << 5);
 }
 
 uint8_t PpuReadRegister(Ppu& p, Machine& m, uint16_t address) {
@@ -145,23 +200,17 @@ uint8_t PpuPeekRegister(const Ppu& p, uint16_t address) {
 
 void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value) {
   Drive(p, value, 0xFF);
+  // Held in reset, the chip keeps clearing these four (the write toggle
+  // stays put with them).
+  constexpr uint8_t kClearedByReset = 1 << 0 | 1 << 1 | 1 << 5 | 1 << 6;
+  if (p.ResetHeld && (kClearedByReset >> (address & 7) & 1)) return;
   switch (address & 7) {
     case 0:
       p.Ctrl = value;
       p.T = static_cast<uint16_t>((p.T & ~0x0C00) | ((value & 3) << 10));
       UpdateNmi(p);
       break;
-    case 1:
-      // The colour stage runs two dots behind the choice of pixel: the last
-      // two pixels chosen leave with the new greyscale bit.
-      if (((value ^ p.Mask) & 1) && p.Line < 240)
-        for (int x = p.Dot - 2; x < p.Dot; ++x)
-          if (x >= 0 && x < 256) {
-            uint8_t& pixel = m.FrameBuffer[p.Line * 256 + x];
-            pixel = static_cast<uint8_t>((pixel & 0x1F) | ((value & 1) << 5));
-          }
-      p.Mask = value;
-      break;
+    case 1: WriteMask(p, m, value); break;
     case 3: p.OamAddr = value; break;
     case 4:
       if (PpuFetching(p)) {

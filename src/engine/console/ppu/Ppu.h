@@ -42,6 +42,18 @@ struct Ppu {
   uint32_t OpenBusDriven[8] = {};
   // A $2002 read on the dot before the flag rises keeps it down this frame.
   bool VblankSuppressed = false;
+  // The reset line: from the console's reset until the pre-render line
+  // clears the flags, writes to $2000, $2001, $2005 and $2006 are lost.
+  bool ResetHeld = false;
+
+  // --- Colour stage -------------------------------------------------------------------
+  // A pixel is its palette entry (bits 0-4), the greyscale bit (5) and its
+  // emphasis group (6-7): each group stands for one emphasis (PPUMASK bits
+  // 5-7) met in this picture, so that up to four emphases share the host's
+  // 256-colour table. A fifth takes the nearest group.
+  uint8_t EmphasisGroups[4] = {};
+  uint8_t EmphasisGroupCount = 1;
+  uint8_t PixelTag = 0;  // the greyscale bit and group the next pixels carry
 
   // --- Background pipeline ----------------------------------------------------------
   uint8_t NameLatch = 0, AttrLatch = 0, PatternLow = 0, PatternHigh = 0;
@@ -94,6 +106,9 @@ uint8_t PpuReadRegister(Ppu& p, Machine& m, uint16_t address);
 // The side-effect-free view of a register, for the debugger.
 uint8_t PpuPeekRegister(const Ppu& p, uint16_t address);
 void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value);
+// The first visible line begins: the picture's emphasis groups start again
+// from the emphasis in force.
+void PpuBeginPicture(Ppu& p);
 
 // --- PpuMemory.cpp: the picture processor's address space -------------------------
 // A byte of the 14-bit address space: pattern tables through the bank table,

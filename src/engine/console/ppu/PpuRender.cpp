@@ -274,7 +274,7 @@ inline void Pixel(Ppu& p, Machine& m, int x, int bit) {
       if (!bg || !(s & 0x20)) color = s & 0x1F;
     }
   }
-  m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
+  m.FrameBuffer[p.Line * 256 + x] = static_cast<uint8_t>(color | p.PixelTag);
 }
 
 // Eight pixels from x (a multiple of 8) with the shift registers as the
@@ -314,7 +314,7 @@ inline void TilePixels(Ppu& p, Machine& m, int x, const uint16_t (&planes)[4]) {
       colors = (colors & ~shown) | (here & kEveryByte * 0x1F & shown);
     }
   }
-  colors |= (p.Mask & 1) ? kEveryByte * 0x20 : 0;
+  colors |= kEveryByte * p.PixelTag;
   std::memcpy(&m.FrameBuffer[p.Line * 256 + x], &colors, sizeof colors);
 }
 
@@ -458,7 +458,7 @@ void IdleDot(Ppu& p, Machine& m) {
   const uint16_t d = p.Dot;
   if (d >= 1 && d <= 256) {
     const uint8_t color = (p.V & 0x3F00) == 0x3F00 ? static_cast<uint8_t>(p.V & 0x1F) : 0;
-    m.FrameBuffer[p.Line * 256 + d - 1] = static_cast<uint8_t>(color | ((p.Mask & 1) << 5));
+    m.FrameBuffer[p.Line * 256 + d - 1] = static_cast<uint8_t>(color | p.PixelTag);
   } else if (d == 257) {
     p.SpriteCount = 0;
     if (p.SpritesHere) {
@@ -506,6 +506,7 @@ void PpuIncrementY(Ppu& p) {
       if (p.SkipDot) p.Dot = 1;
       p.SkipDot = false;
       p.OddFrame = !p.OddFrame;
+      PpuBeginPicture(p);
     }
   }
   const bool rendering = p.Mask & 0x18;
@@ -522,6 +523,7 @@ void PpuIncrementY(Ppu& p) {
     if (p.Dot == 338) p.SkipDot = p.OddFrame && rendering;
     if (p.Dot == 1) {
       p.Status &= 0x1F;
+      p.ResetHeld = false;
       UpdateNmi(p);
     }
     if (rendering)
