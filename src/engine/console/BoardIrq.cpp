@@ -3,7 +3,6 @@
 namespace {
 
 void Mmc3Write(BoardIrq& b, uint16_t address, uint8_t value) {
-  if (address < 0x8000) return;
   switch (address & 0xE001) {
     case 0xC000: b.Latch = value; break;
     case 0xC001:
@@ -33,7 +32,6 @@ void Mmc3Clock(BoardIrq& b) {
 // The LZ93D50's registers, decoded by the low four address bits: $B and $C
 // set the latch, $A starts or pauses the counter from it and acknowledges.
 void BandaiWrite(BoardIrq& b, uint16_t address, uint8_t value, uint64_t cycle) {
-  if (address < 0x8000) return;
   switch (address & 0x0F) {
     case 0x0A:
       b.Line = false;

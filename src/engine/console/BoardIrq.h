@@ -23,8 +23,7 @@ struct BoardIrq {
   // processor cycle left before its next clock of the counter.
   uint8_t Control = 0;
   uint16_t Prescaler = 0;
-  // Bandai: the 16-bit counter's latch. FFE: its 16-bit counter while it is
-  // stopped (while it runs it is derived from FiresAt).
+  // Bandai: the 16-bit counter's latch. FFE: its 16-bit counter.
   uint16_t CycleLatch = 0;
   // The cycle-counting boards are brought up to date only when a register is
   // written: SyncedAt is the processor cycle their state stands at, FiresAt
