@@ -104,7 +104,10 @@ namespace {
     case 0: m.Ram[address & 0x7FF] = value; break;
     case 1: WriteIo(c, static_cast<uint16_t>(0x2000 | (address & 7)), value); break;
     case 2:
-      if (address < 0x4020) WriteIo(c, address, value);
+      if (address < 0x4020)
+        WriteIo(c, address, value);
+      else if (BoardIrqWatchesLowWrites(c.Board)) [[unlikely]]
+        BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
       break;
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
     default:
