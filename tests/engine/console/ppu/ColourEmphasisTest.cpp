@@ -9,20 +9,10 @@
 #include "cartridge/Lifecycle.h"
 #include "engine/EngineChoice.h"
 #include "engine/classic/video/Renderer.h"
-#include "support/TestMachine.h"
+#include "support/FrameBudgetHost.h"
 #include "video/Palette.h"
 
 namespace {
-
-// Stops the run after `frames` frames.
-class FramesHost : public RecordingHost {
- public:
-  Machine* machine = nullptr;
-  int frames = 0;
-  void ProcessMessages() override {
-    if (++messageRounds >= frames) machine->Running = false;
-  }
-};
 
 Rgb Dimmed(Rgb c, bool r, bool g, bool b) {
   const auto dim = [](uint8_t v, bool on) { return on ? static_cast<uint8_t>(v * 746 / 1000) : v; };
@@ -32,11 +22,9 @@ Rgb Dimmed(Rgb c, bool r, bool g, bool b) {
 // The colour each of three lines shows: above the first change, between
 // the two, below the second.
 std::array<Rgb, 3> Bands(const char* engine) {
-  FramesHost host;
-  Machine m;
-  host.machine = &m;
-  host.frames = 10;
-  m.host = &host;
+  BudgetMachine b;
+  b.host.budget = 10;
+  Machine& m = b.m;
   ChooseEngine(m, engine);
   LoadAndStart(m, std::string(VIREL_ROM_DIR) + "/emphasis.nes");
   UpdateFrameColors(m);
