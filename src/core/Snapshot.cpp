@@ -637,6 +637,8 @@ std::string RestoreMessage(RestoreResult result) {
     case RestoreResult::NewerFormat:
       return "O estado salvo é de uma versão mais nova do Virel; nada foi alterado.";
     case RestoreResult::OtherEngine: return "O estado salvo é do outro motor de emulação; nada foi alterado.";
+    case RestoreResult::OtherLayout:
+      return "O estado salvo é de outra versão do motor Console (preciso); nada foi alterado.";
     case RestoreResult::Damaged: break;
   }
   return "O estado salvo está danificado ou incompleto; nada foi alterado.";

@@ -36,6 +36,7 @@ enum class RestoreResult : uint8_t {
   Damaged,         // short, a section cut or missing, a value out of range
   NewerFormat,     // written by a later, incompatible version
   OtherEngine,     // taken while the other engine ran the console
+  OtherLayout,     // the console engine's chips as another build laid them out
 };
 
 // The console engine's own section: its chips' state (engine/console/).

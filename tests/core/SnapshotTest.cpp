@@ -235,6 +235,17 @@ TEST(Snapshot, EachEngineRefusesTheOthersSnapshots) {
   std::vector<uint8_t> damaged = consoleState;
   damaged[damaged.size() - 100] ^= 0x01;
   EXPECT_EQ(console.m.engine->Restore(damaged), RestoreResult::Damaged);
+  // One laid out by another build (its layout fingerprint opens the section)
+  // is refused as such, with nothing changed.
+  std::vector<uint8_t> otherLayout = consoleState;
+  const size_t fingerprint = FindSnapshotSection(consoleState, kSnapshotTagConsole).data() - consoleState.data();
+  otherLayout[fingerprint] ^= 0x01;
+  console.m.engine->Snapshot(before);
+  EXPECT_EQ(console.m.engine->Restore(otherLayout), RestoreResult::OtherLayout);
+  console.m.engine->Snapshot(after);
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(RestoreMessage(RestoreResult::OtherLayout),
+            "O estado salvo é de outra versão do motor Console (preciso); nada foi alterado.");
   EXPECT_EQ(console.m.engine->Restore(consoleState), RestoreResult::Restored);
 }
 

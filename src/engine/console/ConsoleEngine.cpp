@@ -8,6 +8,7 @@
 #include "cartridge/Lifecycle.h"
 #include "core/Crc32.h"
 #include "engine/console/Console.h"
+#include "engine/console/ConsoleLayout.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
 #include "sound/VoiceOutput.h"
@@ -23,6 +24,10 @@ struct RunScope {
   RunScope& operator=(const RunScope&) = delete;
   Machine& m;
 };
+
+// The layout of the chips' bytes: the fingerprint of the headers that
+// declare them, and their size on this machine.
+constexpr uint32_t kLayout = VIREL_CONSOLE_LAYOUT ^ static_cast<uint32_t>(sizeof(Console));
 
 // The chips' state read back from a snapshot: every position and index in
 // range, so that no damaged or foreign file can send the engine outside its
@@ -128,10 +133,11 @@ void ConsoleEngine::Step() {
   FrameEnd();
 }
 
-// The chips' section: a CRC-32 of the chips' bytes, then the bytes. They
-// are the structs as this build lays them out, so only a section whose
-// check matches (written by a build like this one, undamaged) is taken:
-// a flipped byte could otherwise put an impossible value in a flag.
+// The chips' section: the layout's fingerprint, a CRC-32 of the chips'
+// bytes, then the bytes. They are the structs as this build lays them out:
+// a section of another layout (another build of the engine) is refused as
+// such, and of this layout only one whose check matches is taken, as a
+// flipped byte could otherwise put an impossible value in a flag.
 void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   // Past the last visible line (the frame's end, where the front end takes
   // its turn, and vertical blank) with every frame drawn, all 240 lines are
@@ -141,13 +147,14 @@ void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   TakeSnapshot(m_, out, redrawn);
   const auto* bytes = reinterpret_cast<const uint8_t*>(c_.get());
   const uint32_t check = Crc32(bytes, sizeof(Console));
-  const auto length = static_cast<uint32_t>(4 + sizeof(Console));
+  const auto length = static_cast<uint32_t>(8 + sizeof(Console));
   const size_t at = out.size();
   out.resize(at + 8 + length);
   std::memcpy(out.data() + at, &kSnapshotTagConsole, 4);
   std::memcpy(out.data() + at + 4, &length, 4);
-  std::memcpy(out.data() + at + 8, &check, 4);
-  std::memcpy(out.data() + at + 12, bytes, sizeof(Console));
+  std::memcpy(out.data() + at + 8, &kLayout, 4);
+  std::memcpy(out.data() + at + 12, &check, 4);
+  std::memcpy(out.data() + at + 16, bytes, sizeof(Console));
 }
 
 RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
@@ -157,12 +164,18 @@ RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
     const RestoreResult shared = CheckSnapshotHeader(m_, data);
     return shared == RestoreResult::Restored ? RestoreResult::OtherEngine : shared;
   }
-  uint32_t check = 0;
-  if (section.size() != 4 + sizeof(Console)) return RestoreResult::Damaged;
-  std::memcpy(&check, section.data(), 4);
-  if (Crc32(section.data() + 4, sizeof(Console)) != check) return RestoreResult::Damaged;
+  uint32_t layout = 0, check = 0;
+  if (section.size() >= 4) std::memcpy(&layout, section.data(), 4);
+  if (section.size() != 8 + sizeof(Console) || layout != kLayout) {
+    // Of another build, or damaged: the cartridge and the shared sections
+    // say which, as they do for the designed engine's snapshots.
+    const RestoreResult shared = CheckSnapshotHeader(m_, data);
+    return shared == RestoreResult::Restored ? RestoreResult::OtherLayout : shared;
+  }
+  std::memcpy(&check, section.data() + 4, 4);
+  if (Crc32(section.data() + 8, sizeof(Console)) != check) return RestoreResult::Damaged;
   auto staged = std::make_unique<Console>();
-  std::memcpy(static_cast<void*>(staged.get()), section.data() + 4, sizeof(Console));
+  std::memcpy(static_cast<void*>(staged.get()), section.data() + 8, sizeof(Console));
   if (!Plausible(*staged)) return RestoreResult::Damaged;
   const RestoreResult shared = RestoreSnapshot(m_, data);
   if (shared != RestoreResult::Restored) return shared;
