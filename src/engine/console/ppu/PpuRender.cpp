@@ -203,6 +203,20 @@ void Evaluate(Ppu& p, const Machine& m) {
 // reads, each with its step.
 inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
   Search s = SearchOf(p);
+  // Most groups of a search pass over four sprites of which none is on the
+  // next line: each Y read lands in the same secondary slot and the address
+  // steps a sprite on. Short of the table's last four sprites, none of the
+  // steps ends the search.
+  if (s.State == kEvalScan && s.OamAddr < 0xF0) {
+    const uint8_t* y4 = &m.Oam[s.OamAddr];
+    const auto off = [&](uint8_t y) { return static_cast<unsigned>(s.Line - y) >= s.Height; };
+    if (off(y4[0]) && off(y4[4]) && off(y4[8]) && off(y4[12])) {
+      p.Secondary[s.Index] = y4[12];
+      p.OamLatch = y4[12];
+      p.OamAddr = static_cast<uint8_t>(s.OamAddr + 16);
+      return;
+    }
+  }
   uint8_t y = 0;
   for (int i = 1; i < 8; i += 2) {
     y = m.Oam[s.OamAddr];
