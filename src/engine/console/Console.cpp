@@ -1,5 +1,7 @@
 #include "engine/console/Console.h"
 
+#include <algorithm>
+
 #include "core/Machine.h"
 #include "engine/console/cpu/CpuInstructions.h"
 
@@ -18,7 +20,7 @@ uint8_t ReadPad(Console& c, int pad, bool clock) {
 uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
   Machine& m = *c.M;
   if (address < 0x4000) {
-    ConsoleSyncVideo(c);
+    ConsoleCatchUpVideo(c);
     return PpuReadRegister(c.Video, m, address);
   }
   switch (address) {
@@ -31,7 +33,7 @@ uint8_t ReadIo(Console& c, uint16_t address, bool clockPads) {
 void WriteIo(Console& c, uint16_t address, uint8_t value) {
   Machine& m = *c.M;
   if (address < 0x4000) {
-    ConsoleSyncVideo(c);
+    ConsoleCatchUpVideo(c);
     PpuWriteRegister(c.Video, m, address, value);
     return;
   }
@@ -56,7 +58,37 @@ void WriteIo(Console& c, uint16_t address, uint8_t value) {
 // change: a board that counts A12's rises sees each one in the cycle it comes.
 uint32_t DotsToEvent(const Console& c) { return c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video); }
 
-uint8_t ReadCartridge(const Console& c, uint16_t address) {
+// The first cycle from which the board's interrupt line may change by
+// itself: never for a board without a counter, the cycle its counter fires
+// for one that counts the processor's cycles, and every cycle for one that
+// counts A12's rises (the picture processor is brought up to date on each
+// anyway).
+uint64_t BoardDue(const BoardIrq& b) {
+  switch (b.Kind) {
+    case BoardIrqKind::None: return kConsoleNever;
+    case BoardIrqKind::BandaiCycles:
+    case BoardIrqKind::VrcCycles:
+    case BoardIrqKind::FfeCycles: return b.FiresAt;
+    case BoardIrqKind::Mmc3: return 0;
+  }
+  return 0;
+}
+
+// NextDue for a console about to run cycle `next`. The picture processor is
+// due on the cycle whose third dot makes the owed dots reach DotsToEvent, as
+// ConsoleTickAfter would find them.
+[[gnu::always_inline]] inline void SetNextDue(Console& c, uint64_t next) {
+  // Owed within a cycle of the event (always, for a board watching A12):
+  // due on the very next cycle, whatever else is.
+  if (c.OwedDots + 3 >= c.DotsToEvent) {
+    c.NextDue = next;
+    return;
+  }
+  const uint64_t video = next - 1 + (c.DotsToEvent - c.OwedDots + 2) / 3;
+  c.NextDue = std::min(std::min(video, c.ApuDue), std::min(c.Dma.Due, BoardDue(c.Board)));
+}
+
+[[gnu::always_inline]] inline uint8_t ReadCartridge(const Console& c, uint16_t address) {
   const CpuBank& bank = c.M->CpuBankTable[address >> 13];
   return bank.Base ? bank.Base[address & bank.Mask] : c.OpenBus;
 }
@@ -86,17 +118,20 @@ uint8_t ConsoleBusRead(Console& c, uint16_t address, bool clockPads) {
 
 namespace {
 
-// One processor cycle's read or write with the other chips' share of it.
-[[gnu::always_inline]] inline uint8_t ReadCycle(Console& c, uint16_t address) {
+// A cycle's whole share of the other chips, the access in the middle: every
+// check made, then NextDue worked out for the cycle after it. Out of line:
+// most cycles never come here.
+[[gnu::noinline]] uint8_t ReadCycleDue(Console& c, uint16_t address) {
   if (c.Processor.Cycles >= c.Dma.Due) [[unlikely]]
     DmaRun(c, address);
   ConsoleTickBefore(c);
   const uint8_t value = BusRead(c, address, true);
   ConsoleTickAfter(c);
+  SetNextDue(c, c.Processor.Cycles + 1);
   return value;
 }
 
-[[gnu::always_inline]] inline void WriteCycle(Console& c, uint16_t address, uint8_t value) {
+[[gnu::noinline]] void WriteCycleDue(Console& c, uint16_t address, uint8_t value) {
   Machine& m = *c.M;
   ConsoleTickBefore(c);
   c.OpenBus = value;
@@ -113,12 +148,41 @@ namespace {
     default:
       // The board's banks and mirroring change under the picture
       // processor's fetches from here on.
-      ConsoleSyncVideo(c);
+      ConsoleCatchUpVideo(c);
       BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
       m.MapperWrite(m, address, value);
       break;
   }
   ConsoleTickAfter(c);
+  SetNextDue(c, c.Processor.Cycles + 1);
+}
+
+// One processor cycle's read or write with the other chips' share of it.
+// Before NextDue nothing but the picture processor's three dots goes with a
+// cycle that stays in RAM or the cartridge's memory (the registers at
+// $2000-$5FFF and the board's at $8000-$FFFF always take the long way), and
+// those dots are only owed.
+[[gnu::always_inline]] inline uint8_t ReadCycle(Console& c, uint16_t address) {
+  const unsigned region = address >> 13;
+  if (c.Processor.Cycles >= c.NextDue || region - 1 < 2) [[unlikely]]
+    return ReadCycleDue(c, address);
+  c.OwedDots += 3;
+  c.OpenBus = region == 0 ? c.M->Ram[address & 0x7FF] : ReadCartridge(c, address);
+  return c.OpenBus;
+}
+
+[[gnu::always_inline]] inline void WriteCycle(Console& c, uint16_t address, uint8_t value) {
+  const unsigned region = address >> 13;
+  if (c.Processor.Cycles >= c.NextDue || (region != 0 && region != 3)) [[unlikely]] {
+    WriteCycleDue(c, address, value);
+    return;
+  }
+  c.OwedDots += 3;
+  c.OpenBus = value;
+  if (region == 0)
+    c.M->Ram[address & 0x7FF] = value;
+  else
+    c.M->BatteryRam[address & 0x1FFF] = value;
 }
 
 // The console's bus built into the processor's instructions for the frame
@@ -179,6 +243,7 @@ void ConsolePowerOn(Console& c, Machine& m) {
   c.FrameStartCycle = 0;
   c.SampleLoading = false;
   ApuPowerOn(c);
+  ConsoleRefreshDue(c);
 }
 
 void ConsoleReset(Console& c) {
@@ -189,13 +254,25 @@ void ConsoleReset(Console& c) {
   c.Dma = {};
   c.Apu.Sample.Requested = false;
   ApuReset(c);
+  c.Processor.NmiLine = c.Video.Nmi;
+  ConsoleRefreshDue(c);
 }
 
-void ConsoleSyncVideo(Console& c) {
+void ConsoleCatchUpVideo(Console& c) {
   PpuRun(c.Video, *c.M, c.OwedDots);
   c.OwedDots = 0;
   c.DotsToEvent = DotsToEvent(c);
 }
+
+void ConsoleSyncVideo(Console& c) {
+  ConsoleCatchUpVideo(c);
+  // Between cycles: the NMI line is the processor's now (a cycle on the
+  // short way leaves it alone), and the next due cycle counts from here.
+  c.Processor.NmiLine = c.Video.Nmi;
+  ConsoleRefreshDue(c);
+}
+
+void ConsoleRefreshDue(Console& c) { SetNextDue(c, c.Processor.Cycles); }
 
 void ConsoleRunFrame(Console& c) {
   while (!c.Video.FrameReady) cpu2a03::CpuStepOn<ConsoleBus>(c.Processor);
@@ -210,5 +287,6 @@ uint32_t ConsoleBeginFrame(Console& c) {
   // The chip's next due cycle counts from the new frame's start; a pending
   // sample fetch's halt cycle counts from power-on and stands.
   ApuSettle(c);
+  ConsoleRefreshDue(c);
   return cycles;
 }

@@ -71,6 +71,12 @@ struct Console {
   // themselves. Every access that reaches it brings it up to date first.
   uint32_t OwedDots = 0;
   uint32_t DotsToEvent = 0;
+  // The first processor cycle on which anything but the processor's own
+  // memory access is due: a DMA halt, the sound chip, the picture
+  // processor's catch-up, the board's counter. Until then a cycle that only
+  // touches RAM or the cartridge is the access and three owed dots, one
+  // comparison. Derived from the fields above (ConsoleRefreshDue).
+  uint64_t NextDue = 0;
 };
 
 // Power-on (new cartridge): processor, picture processor, sound chip and
@@ -85,8 +91,12 @@ void ConsoleRunFrame(Console& c);
 inline uint32_t ConsoleFrameCycle(const Console& c) {
   return static_cast<uint32_t>(c.Processor.Cycles - c.FrameStartCycle);
 }
-// Brings the picture processor up to the processor's cycle.
+// Brings the picture processor up to the processor's cycle, between two
+// cycles (the NMI line and NextDue follow).
 void ConsoleSyncVideo(Console& c);
+// Works NextDue out again between two cycles, after anything it derives from
+// changed outside a cycle (power, reset, a frame's start, a restored snapshot).
+void ConsoleRefreshDue(Console& c);
 // Starts the next frame's cycle count; the finished frame's length.
 uint32_t ConsoleBeginFrame(Console& c);
 
@@ -98,6 +108,9 @@ uint8_t ConsolePeek(const Console& c, uint16_t address);
 
 // --- Between the console's units ------------------------------------------------
 
+// Console.cpp: the picture processor's catch-up inside a cycle, whose end
+// copies the NMI line and works NextDue out.
+void ConsoleCatchUpVideo(Console& c);
 // Console.cpp: one read cycle's bus access with its side effects, no DMA
 // check and no clock; `clockPads` false for the DMA unit's repeats of a
 // halted read, which the controllers see as the same read.
@@ -140,7 +153,7 @@ inline void ConsoleTickBefore(Console& c) {
 void ConsoleBoardCatchUp(Console& c);
 
 inline void ConsoleTickAfter(Console& c) {
-  if (++c.OwedDots >= c.DotsToEvent) ConsoleSyncVideo(c);
+  if (++c.OwedDots >= c.DotsToEvent) ConsoleCatchUpVideo(c);
   c.Processor.NmiLine = c.Video.Nmi;
   if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
     ConsoleBoardCatchUp(c);

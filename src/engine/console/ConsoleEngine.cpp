@@ -183,12 +183,19 @@ RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
   *c_ = *staged;
   c_->M = &m_;
   c_->Processor.Bus = {c_.get(), &ConsoleRead, &ConsoleWrite};
+  ConsoleRefreshDue(*c_);
   PublishEmphasis(c_->Video, m_);
   return RestoreResult::Restored;
 }
 
 uint8_t ConsoleEngine::Peek(uint16_t address) { return ConsolePeek(*c_, address); }
-uint8_t ConsoleEngine::Read(uint16_t address) { return ConsoleRead(c_.get(), address); }
+// The debugger's read is a cycle's access without the processor's clock:
+// the dots it owed the picture processor move NextDue.
+uint8_t ConsoleEngine::Read(uint16_t address) {
+  const uint8_t value = ConsoleRead(c_.get(), address);
+  ConsoleRefreshDue(*c_);
+  return value;
+}
 
 CpuRegisters ConsoleEngine::Registers() const {
   const Cpu& s = c_->Processor;

@@ -45,7 +45,7 @@ void DmaRun(Console& c, uint16_t haltedAt) {
         holding = true;
       } else if (copying && holding && !get) {
         c.OpenBus = held;
-        ConsoleSyncVideo(c);
+        ConsoleCatchUpVideo(c);
         PpuWriteRegister(c.Video, m, 0x2004, held);
         holding = false;
         copying = ++copied < 256;

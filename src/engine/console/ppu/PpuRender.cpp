@@ -107,12 +107,17 @@ inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
 }
 
 // A tile group's four fetches at once, for RenderTile.
+// Both name-table reads are made before anything is stored: a byte stored
+// into the chip's state could, for all the compiler knows, be the board's
+// mirroring, which it would then read again.
 inline void FetchTile(Ppu& p, const Machine& m) {
   const uint16_t v = p.V;
-  p.NameLatch = m.Vram[PpuNameTableIndex(m, 0x2000 | (v & 0x0FFF))];
   const uint16_t at = static_cast<uint16_t>(0x23C0 | (v & 0x0C00) | ((v >> 4) & 0x38) | ((v >> 2) & 0x07));
-  p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> (((v >> 4) & 4) | (v & 2))) & 3);
-  const auto pattern = static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (v >> 12));
+  const uint8_t name = m.Vram[PpuNameTableIndex(m, 0x2000 | (v & 0x0FFF))];
+  const uint8_t attr = m.Vram[PpuNameTableIndex(m, at)];
+  const auto pattern = static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (name << 4) | (v >> 12));
+  p.NameLatch = name;
+  p.AttrLatch = static_cast<uint8_t>((attr >> (((v >> 4) & 4) | (v & 2))) & 3);
   p.PatternLow = PatternFetch(p, m, pattern);
   p.PatternHigh = PatternFetch(p, m, static_cast<uint16_t>(pattern | 8));
   PpuIncrementX(p);
@@ -198,6 +203,20 @@ void Evaluate(Ppu& p, const Machine& m) {
 // reads, each with its step.
 inline void EvaluateGroup(Ppu& p, const Machine& m, uint16_t first) {
   Search s = SearchOf(p);
+  // Most groups of a search pass over four sprites of which none is on the
+  // next line: each Y read lands in the same secondary slot and the address
+  // steps a sprite on. Short of the table's last four sprites, none of the
+  // steps ends the search.
+  if (s.State == kEvalScan && s.OamAddr < 0xF0) {
+    const uint8_t* y4 = &m.Oam[s.OamAddr];
+    const auto off = [&](uint8_t y) { return static_cast<unsigned>(s.Line - y) >= s.Height; };
+    if (off(y4[0]) && off(y4[4]) && off(y4[8]) && off(y4[12])) {
+      p.Secondary[s.Index] = y4[12];
+      p.OamLatch = y4[12];
+      p.OamAddr = static_cast<uint8_t>(s.OamAddr + 16);
+      return;
+    }
+  }
   uint8_t y = 0;
   for (int i = 1; i < 8; i += 2) {
     y = m.Oam[s.OamAddr];
@@ -345,10 +364,12 @@ void RenderTile(Ppu& p, Machine& m) {
   // last one's seven more shifts.
   uint16_t planes[4] = {p.ShiftLow, p.ShiftHigh, p.AttrLow, p.AttrHigh};
   if (first > 1) {
-    const uint8_t loaded[4] = {p.PatternLow, p.PatternHigh,
-                               static_cast<uint8_t>((p.AttrLatch & 1) ? 0xFF : 0),
-                               static_cast<uint8_t>((p.AttrLatch & 2) ? 0xFF : 0)};
-    for (int i = 0; i < 4; ++i) planes[i] = static_cast<uint16_t>(((planes[i] << 1) & 0xFF00) | loaded[i]);
+    // The attribute latch's two bits widen to the palette planes' bytes.
+    const unsigned attr = p.AttrLatch;
+    planes[0] = static_cast<uint16_t>(((planes[0] << 1) & 0xFF00) | p.PatternLow);
+    planes[1] = static_cast<uint16_t>(((planes[1] << 1) & 0xFF00) | p.PatternHigh);
+    planes[2] = static_cast<uint16_t>(((planes[2] << 1) & 0xFF00) | (0u - (attr & 1)) >> 24);
+    planes[3] = static_cast<uint16_t>(((planes[3] << 1) & 0xFF00) | (0u - (attr >> 1 & 1)) >> 24);
   }
   if constexpr (Visible) TilePixels(p, m, first - 1, planes);
   p.ShiftLow = static_cast<uint16_t>(planes[0] << 7);
@@ -557,8 +578,12 @@ void PpuRun(Ppu& p, Machine& m, uint32_t dots) {
       continue;
     }
     if (dots >= 8 && p.Line < 240 && (p.Mask & 0x18) && (p.Dot & 7) == 0 && p.Dot < 256) {
-      RenderTile<true>(p, m);
-      dots -= 8;
+      // Each group ends on the next one's first dot: the line's groups run
+      // one after another while the dots owed last.
+      do {
+        RenderTile<true>(p, m);
+        dots -= 8;
+      } while (dots >= 8 && p.Dot < 256);
       continue;
     }
     // The pre-render line's groups after the first, whose dot 1 clears the flags.
