@@ -1,6 +1,7 @@
 #include "support/TestCartridges.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "cartridge/Lifecycle.h"
@@ -117,4 +118,15 @@ std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::stri
   SoundStop(*m.Sound);
   SetSoundDevices(*m.Sound, {});
   return *samples;
+}
+
+std::string TestName(std::string_view text) {
+  std::string name(text);
+  for (char& ch : name)
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  return name;
+}
+
+std::string CartridgeTestName(std::string_view path) {
+  return TestName(std::filesystem::path(path).stem().string());
 }

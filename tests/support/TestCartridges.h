@@ -38,3 +38,8 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
 // console voice heard, as the headless runner's --audio does: the 48 kHz
 // mono samples of the whole run.
 std::vector<int16_t> RenderTestCartridgeVoice(const std::string& path, std::string_view engine, long frames);
+
+// `text` as a test name: letters and digits kept, anything else '_'.
+std::string TestName(std::string_view text);
+// A cartridge's file name, without folder and extension, as a test name.
+std::string CartridgeTestName(std::string_view path);

@@ -5,8 +5,6 @@
 // print it are judged by their picture.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <filesystem>
 #include <string>
 
 #include "support/TestCartridges.h"
@@ -28,12 +26,7 @@ TEST_P(ConsoleCartridge, Passes) {
   EXPECT_EQ(v.Status, 0) << v.Text;
 }
 
-std::string RowName(const testing::TestParamInfo<Row>& info) {
-  std::string name = std::filesystem::path(info.param.Path).stem().string();
-  for (char& ch : name)
-    if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-  return name;
-}
+std::string RowName(const testing::TestParamInfo<Row>& info) { return CartridgeTestName(info.param.Path); }
 
 // The processor: every instruction, its dummy accesses and the reset.
 INSTANTIATE_TEST_SUITE_P(Processor, ConsoleCartridge,

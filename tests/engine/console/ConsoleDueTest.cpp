@@ -66,10 +66,7 @@ INSTANTIATE_TEST_SUITE_P(Console, ConsoleDue,
                                          Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma.nes", 20, true},
                                          Row{"apu_test/rom_singles/6-irq_flag_timing.nes", 20, true}),
                          [](const testing::TestParamInfo<Row>& info) {
-                           std::string name = std::filesystem::path(info.param.Path).stem().string();
-                           for (char& ch : name)
-                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
+                           return CartridgeTestName(info.param.Path);
                          });
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/console/Console.h"
+#include "support/TestCartridges.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -55,11 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"first sample fetch after a failed halt",
             {kLdaImm, 0x10, kStaAbs, 0x15, 0x40, kStaZp, 0x00, kNop},
             2 + 4 + 3 + 4 + 2}),
-    [](const testing::TestParamInfo<Row>& info) {
-      std::string name = info.param.What;
-      for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name;
-    });
+    [](const testing::TestParamInfo<Row>& info) { return TestName(info.param.What); });
 
 }  // namespace

@@ -6,13 +6,13 @@
 // The suites that need the picture or sound chip's registers wait for them.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <string>
 
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
 #include "engine/console/cpu/Cpu.h"
+#include "support/TestCartridges.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -112,12 +112,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "instr_misc/rom_singles/02-branch_wrap.nes", "instr_misc/rom_singles/03-dummy_reads.nes",
                     "cpu_exec_space/test_cpu_exec_space_apu.nes", "cpu_reset/ram_after_reset.nes",
                     "cpu_reset/registers.nes"),
-    [](const testing::TestParamInfo<const char*>& info) {
-      // The file name without folder and extension, as a test name.
-      std::string name = std::filesystem::path(info.param).stem().string();
-      for (char& ch : name)
-        if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      return name;
-    });
+    [](const testing::TestParamInfo<const char*>& info) { return CartridgeTestName(info.param); });
 
 }  // namespace

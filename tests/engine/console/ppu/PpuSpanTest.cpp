@@ -11,7 +11,6 @@
 // clock and each sound register write's cycle must agree as well.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <ostream>
@@ -104,10 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Console, PpuSpans,
                              Row{"apu_test/rom_singles/6-irq_flag_timing.nes", 120},
                              Row{"cpu_interrupts_v2/rom_singles/3-nmi_and_irq.nes", 120}),
                          [](const testing::TestParamInfo<Row>& info) {
-                           std::string name = std::filesystem::path(info.param.Path).stem().string();
-                           for (char& ch : name)
-                             if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           return name;
+                           return CartridgeTestName(info.param.Path);
                          });
 
 }  // namespace
