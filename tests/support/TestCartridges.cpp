@@ -17,6 +17,11 @@ namespace {
 
 // Watches $6000 at every frame's end, presses reset when asked and stops
 // the run at the result or the budget.
+// The cartridge has signed its status byte at $6000.
+bool SignedStatus(const Machine& m) {
+  return m.engine->Peek(0x6001) == 0xDE && m.engine->Peek(0x6002) == 0xB0 && m.engine->Peek(0x6003) == 0x61;
+}
+
 class VerdictHost final : public Host {
  public:
   Machine* m = nullptr;
@@ -30,9 +35,8 @@ class VerdictHost final : public Host {
   void AppendLog(std::string_view) override {}
   void ProcessMessages() override {
     ++frames;
-    const auto peek = [&](uint16_t a) { return m->engine->Peek(a); };
-    const bool signed_ = peek(0x6001) == 0xDE && peek(0x6002) == 0xB0 && peek(0x6003) == 0x61;
-    const uint8_t status = peek(0x6000);
+    const bool signed_ = SignedStatus(*m);
+    const uint8_t status = m->engine->Peek(0x6000);
     if (signed_ && status == 0x81 && lastStatus != 0x81) resetAt = frames + 6;
     if (signed_) lastStatus = status;
     if (resetAt >= 0 && frames >= resetAt) {
@@ -47,10 +51,6 @@ class HeardHost final : public FrameBudgetHost {
  public:
   bool SoundEnabled() const override { return true; }
 };
-
-}  // namespace
-
-namespace {
 
 // The public folder is read-only and a run writes its battery file beside
 // the cartridge: each run takes a copy in a folder of its own.
@@ -82,8 +82,7 @@ CartridgeVerdict RunTestCartridge(const std::string& path, std::string_view engi
   CartridgeVerdict v;
   LoadAndStart(m, copy.string());
   v.Frames = host.frames;
-  v.Signed =
-      m.engine->Peek(0x6001) == 0xDE && m.engine->Peek(0x6002) == 0xB0 && m.engine->Peek(0x6003) == 0x61;
+  v.Signed = SignedStatus(m);
   v.Status = m.engine->Peek(0x6000);
   for (uint16_t a = 0x6004; a < 0x8000; ++a) {
     const uint8_t ch = m.engine->Peek(a);

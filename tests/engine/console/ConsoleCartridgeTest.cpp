@@ -11,22 +11,43 @@
 
 namespace {
 
+// The tables' rows each name a cartridge of the public folder (Path) and
+// the frames it may take (Frames); the test is skipped, saying so, when
+// the folder is not here.
+template <typename RowType>
+class PublicCartridge : public testing::TestWithParam<RowType> {
+ protected:
+  void SetUp() override {
+    path_ = TestRomPath(this->GetParam().Path);
+    if (path_.empty())
+      GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
+  }
+  // The console engine's run of the row's cartridge.
+  CartridgeVerdict Run(bool toEnd, uint8_t held = 0) const {
+    return RunTestCartridge(path_, "console", this->GetParam().Frames, toEnd, held);
+  }
+
+ private:
+  std::string path_;
+};
+
+template <typename RowType>
+std::string RowName(const testing::TestParamInfo<RowType>& info) {
+  return CartridgeTestName(info.param.Path);
+}
+
 struct Row {
   const char* Path;
   long Frames;
 };
 
-class ConsoleCartridge : public testing::TestWithParam<Row> {};
+class ConsoleCartridge : public PublicCartridge<Row> {};
 
 TEST_P(ConsoleCartridge, Passes) {
-  const std::string path = TestRomPath(GetParam().Path);
-  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames);
+  const CartridgeVerdict v = Run(false);
   ASSERT_TRUE(v.Signed) << "no result at $6000 after " << v.Frames << " frames";
   EXPECT_EQ(v.Status, 0) << v.Text;
 }
-
-std::string RowName(const testing::TestParamInfo<Row>& info) { return CartridgeTestName(info.param.Path); }
 
 // The processor: every instruction, its dummy accesses and the reset.
 INSTANTIATE_TEST_SUITE_P(Processor, ConsoleCartridge,
@@ -34,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Processor, ConsoleCartridge,
                                          Row{"instr_misc/instr_misc.nes", 1200},
                                          Row{"cpu_reset/ram_after_reset.nes", 600},
                                          Row{"cpu_reset/registers.nes", 600}),
-                         RowName);
+                         RowName<Row>);
 
 // The sound chip as the processor sees it: length counters, the frame
 // counter and its interrupt, the sample channel, and what power and the
@@ -50,14 +71,14 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"apu_reset/4015_cleared.nes", 600}, Row{"apu_reset/4017_timing.nes", 600},
         Row{"apu_reset/4017_written.nes", 600}, Row{"apu_reset/irq_flag_cleared.nes", 600},
         Row{"apu_reset/len_ctrs_enabled.nes", 600}, Row{"apu_reset/works_immediately.nes", 600}),
-    RowName);
+    RowName<Row>);
 
 // The DMA unit: sprite copies and sample fetches stealing the processor's
 // cycles, alone and together.
 INSTANTIATE_TEST_SUITE_P(Dma, ConsoleCartridge,
                          testing::Values(Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma.nes", 600},
                                          Row{"sprdma_and_dmc_dma/sprdma_and_dmc_dma_512.nes", 600}),
-                         RowName);
+                         RowName<Row>);
 
 // Interrupt timing against instructions, branches and DMA, and instruction
 // timing measured with the sound chip's clocks.
@@ -71,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Interrupts, ConsoleCartridge,
                                          Row{"instr_timing/rom_singles/2-branch_timing.nes", 600},
                                          Row{"instr_misc/rom_singles/04-dummy_reads_apu.nes", 600},
                                          Row{"cpu_exec_space/test_cpu_exec_space_apu.nes", 600}),
-                         RowName);
+                         RowName<Row>);
 
 // The MMC3's interrupt counter: clocked by A12 through $2006 and $2007 and
 // by the fetches, to the dot of the scanline, as the newer chip counts.
@@ -81,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Board, ConsoleCartridge,
                                          Row{"mmc3_test_2/rom_singles/3-A12_clocking.nes", 120},
                                          Row{"mmc3_test_2/rom_singles/4-scanline_timing.nes", 400},
                                          Row{"mmc3_test_2/rom_singles/5-MMC3.nes", 120}),
-                         RowName);
+                         RowName<Row>);
 
 // The two MMC3 revisions differ in a counter reloaded with 0; the engine
 // models the newer one, so the older chip's cartridges stop at the first
@@ -105,12 +126,10 @@ struct PrintedRow {
   uint32_t Sum;
 };
 
-class PrintingCartridge : public testing::TestWithParam<PrintedRow> {};
+class PrintingCartridge : public PublicCartridge<PrintedRow> {};
 
 TEST_P(PrintingCartridge, PrintsWhatTheConsolePrints) {
-  const std::string path = TestRomPath(GetParam().Path);
-  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  const CartridgeVerdict v = Run(true);
   const uint32_t sum =
       v.Ram[0x10] | v.Ram[0x11] << 8 | v.Ram[0x12] << 16 | static_cast<uint32_t>(v.Ram[0x13]) << 24;
   EXPECT_EQ(sum, GetParam().Sum);
@@ -128,9 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PrintedRow{"dmc_dma_during_read4/read_write_2007.nes", 120, 0xCAF36710},
                     PrintedRow{"dmc_dma_during_read4/double_2007_read.nes", 120, 0x7A3029D8},
                     PrintedRow{"read_joy3/thorough_test.nes", 240, 0x61928C6D}),
-    [](const testing::TestParamInfo<PrintedRow>& info) {
-      return RowName({Row{info.param.Path, info.param.Frames}, info.index});
-    });
+    RowName<PrintedRow>);
 
 // The picture processor: vertical blank and NMI timing to the dot, the
 // register bus, the read buffer, OAM access, and the processor's dummy reads
@@ -154,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Picture, ConsoleCartridge,
                                          Row{"instr_misc/rom_singles/03-dummy_reads.nes", 600},
                                          Row{"cpu_dummy_writes/cpu_dummy_writes_ppumem.nes", 600},
                                          Row{"cpu_dummy_writes/cpu_dummy_writes_oam.nes", 600}),
-                         RowName);
+                         RowName<Row>);
 
 // The older cartridges predate the $6000 protocol: each leaves its result
 // code in zero page, 1 for a pass, and then only prints or beeps it.
@@ -164,18 +181,15 @@ struct ZeroPageRow {
   uint8_t Address;
 };
 
-class ConsoleZeroPageCartridge : public testing::TestWithParam<ZeroPageRow> {};
+class ConsoleZeroPageCartridge : public PublicCartridge<ZeroPageRow> {};
 
 TEST_P(ConsoleZeroPageCartridge, ReportsPass) {
-  const std::string path = TestRomPath(GetParam().Path);
-  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true);
+  const CartridgeVerdict v = Run(true);
   EXPECT_EQ(v.Ram[GetParam().Address], 1) << "failed test number " << int{v.Ram[GetParam().Address]};
 }
 
 std::string ZeroPageRowName(const testing::TestParamInfo<ZeroPageRow>& info) {
-  return RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
-         std::to_string(info.param.Frames);
+  return RowName(info) + "_" + std::to_string(info.param.Frames);
 }
 
 // Sprite-0 hit, sprite overflow, vertical blank and NMI timing, palette and
@@ -256,19 +270,16 @@ struct PictureRow {
   uint8_t Held = 0;  // pad 1's buttons held from power-on (bit 0 A, bit 1 B)
 };
 
-class ConsolePictureCartridge : public testing::TestWithParam<PictureRow> {};
+class ConsolePictureCartridge : public PublicCartridge<PictureRow> {};
 
 std::string PictureRowName(const testing::TestParamInfo<PictureRow>& info) {
-  std::string name = RowName({Row{info.param.Path, info.param.Frames}, info.index}) + "_" +
-                     std::to_string(info.param.Frames);
+  std::string name = RowName(info) + "_" + std::to_string(info.param.Frames);
   if (info.param.Held != 0) name += "_held" + std::to_string(info.param.Held);
   return name;
 }
 
 TEST_P(ConsolePictureCartridge, ShowsItsPicture) {
-  const std::string path = TestRomPath(GetParam().Path);
-  if (path.empty()) GTEST_SKIP() << "The public test cartridges are not here (" << VIREL_TESTROM_DIR << ")";
-  const CartridgeVerdict v = RunTestCartridge(path, "console", GetParam().Frames, true, GetParam().Held);
+  const CartridgeVerdict v = Run(true, GetParam().Held);
   EXPECT_EQ(v.PictureHash, GetParam().Hash) << std::hex << v.PictureHash;
 }
 

@@ -29,8 +29,6 @@ void Decay(Ppu& p) {
     if (now - p.OpenBusDriven[bit] > kDecayFrames) p.OpenBus &= static_cast<uint8_t>(~(1 << bit));
 }
 
-void UpdateNmi(Ppu& p) { p.Nmi = (p.Ctrl & 0x80) && (p.Status & 0x80); }
-
 // The group of this picture's pixels that shows `emphasis`: one already
 // holding it, a new one while there is room, else the one whose emphasis
 // differs in the fewest bits.
@@ -93,7 +91,7 @@ uint8_t ReadStatus(Ppu& p) {
   Drive(p, p.Status, 0xE0);
   p.Status &= 0x7F;
   p.Toggle = false;
-  UpdateNmi(p);
+  PpuUpdateNmi(p);
   return p.OpenBus;
 }
 
@@ -208,7 +206,7 @@ void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value) {
     case 0:
       p.Ctrl = value;
       p.T = static_cast<uint16_t>((p.T & ~0x0C00) | ((value & 3) << 10));
-      UpdateNmi(p);
+      PpuUpdateNmi(p);
       break;
     case 1: WriteMask(p, m, value); break;
     case 3: p.OamAddr = value; break;

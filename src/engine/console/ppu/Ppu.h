@@ -13,9 +13,8 @@ struct Machine;
 
 struct Ppu {
   // --- Position ------------------------------------------------------------------
-  uint16_t Dot = 0;   // 0-340
-  uint16_t Line = 0;  // 0-239 visible, 240 post-render, 241-260 vertical blank, 261 pre-render
-  bool OddFrame = false;
+  uint16_t Dot = 0;      // 0-340
+  uint16_t Line = 0;     // 0-239 visible, 240 post-render, 241-260 vertical blank, 261 pre-render
   bool SkipDot = false;  // this odd frame loses a dot (rendering was on when it was decided)
   uint64_t Frame = 0;    // frames begun since power on
   // Set when the picture of a frame is complete (the post-render line
@@ -79,6 +78,11 @@ struct Ppu {
   uint8_t A12Rises = 0;      // rises past the filter, not yet taken by the board
   uint64_t A12LowSince = 0;  // the dot (PpuDotClock) at which A12 last fell
 };
+
+// The /NMI output follows the vertical blank flag and the enable bit.
+inline void PpuUpdateNmi(Ppu& p) { p.Nmi = (p.Ctrl & 0x80) && (p.Status & 0x80); }
+// Odd frames (counted from power-on, the first even) may lose a dot.
+inline bool PpuOddFrame(const Ppu& p) { return p.Frame & 1; }
 
 // Dots since power on, as far as the position tells (a skipped dot aside).
 inline uint64_t PpuDotClock(const Ppu& p) { return p.Frame * (341 * 262) + p.Line * 341u + p.Dot; }

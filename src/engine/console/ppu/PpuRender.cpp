@@ -56,8 +56,6 @@ inline uint8_t PatternFetch(Ppu& p, const Machine& m, uint16_t address) {
   return m.PatternBankTable[address >> 10][address];
 }
 
-void UpdateNmi(Ppu& p) { p.Nmi = (p.Ctrl & 0x80) && (p.Status & 0x80); }
-
 inline void Shift(Ppu& p) {
   p.ShiftLow = static_cast<uint16_t>(p.ShiftLow << 1);
   p.ShiftHigh = static_cast<uint16_t>(p.ShiftHigh << 1);
@@ -73,33 +71,36 @@ inline void Reload(Ppu& p) {
   p.AttrHigh = static_cast<uint16_t>((p.AttrHigh & 0xFF00) | ((p.AttrLatch & 2) ? 0xFF : 0));
 }
 
+// The background's addresses from the current address V: its name-table
+// byte, the attribute byte of its 32 x 32 pixel block and the two bits of
+// that byte for its 16 x 16 quarter, and the low plane of its tile's row.
+inline uint16_t NameAddress(uint16_t v) { return static_cast<uint16_t>(0x2000 | (v & 0x0FFF)); }
+inline uint16_t AttributeAddress(uint16_t v) {
+  return static_cast<uint16_t>(0x23C0 | (v & 0x0C00) | ((v >> 4) & 0x38) | ((v >> 2) & 0x07));
+}
+inline uint8_t AttributeBits(uint8_t attr, uint16_t v) {
+  return static_cast<uint8_t>((attr >> (((v >> 4) & 4) | (v & 2))) & 3);
+}
+inline uint16_t PatternAddress(const Ppu& p, uint8_t name) {
+  return static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (name << 4) | (p.V >> 12));
+}
+
 // The background fetch of the dot's place in its eight-dot group: each
 // memory access takes two dots and the byte is latched on the second.
 inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
   switch (dot & 7) {
-    case 2: p.NameLatch = m.Vram[PpuNameTableIndex(m, 0x2000 | (p.V & 0x0FFF))]; break;
-    case 4: {
-      const uint16_t at =
-          static_cast<uint16_t>(0x23C0 | (p.V & 0x0C00) | ((p.V >> 4) & 0x38) | ((p.V >> 2) & 0x07));
-      const int shift = ((p.V >> 4) & 4) | (p.V & 2);
-      p.AttrLatch = static_cast<uint8_t>((m.Vram[PpuNameTableIndex(m, at)] >> shift) & 3);
-      break;
-    }
+    case 2: p.NameLatch = m.Vram[PpuNameTableIndex(m, NameAddress(p.V))]; break;
+    case 4: p.AttrLatch = AttributeBits(m.Vram[PpuNameTableIndex(m, AttributeAddress(p.V))], p.V); break;
     case 5:
     case 7:
       // The pattern planes' addresses go out a dot before their bytes come
       // back: a board watching A12 sees them here.
       if (p.WatchA12) [[unlikely]]
-        PpuAddressOut(p, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12) |
-                                               (dot & 2) << 2));
+        PpuAddressOut(p, static_cast<uint16_t>(PatternAddress(p, p.NameLatch) | (dot & 2) << 2));
       break;
-    case 6:
-      p.PatternLow = PatternFetch(
-          p, m, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12)));
-      break;
+    case 6: p.PatternLow = PatternFetch(p, m, PatternAddress(p, p.NameLatch)); break;
     case 0:
-      p.PatternHigh = PatternFetch(
-          p, m, static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (p.NameLatch << 4) | (p.V >> 12) | 8));
+      p.PatternHigh = PatternFetch(p, m, static_cast<uint16_t>(PatternAddress(p, p.NameLatch) | 8));
       PpuIncrementX(p);
       break;
     default: break;
@@ -112,12 +113,11 @@ inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
 // mirroring, which it would then read again.
 inline void FetchTile(Ppu& p, const Machine& m) {
   const uint16_t v = p.V;
-  const uint16_t at = static_cast<uint16_t>(0x23C0 | (v & 0x0C00) | ((v >> 4) & 0x38) | ((v >> 2) & 0x07));
-  const uint8_t name = m.Vram[PpuNameTableIndex(m, 0x2000 | (v & 0x0FFF))];
-  const uint8_t attr = m.Vram[PpuNameTableIndex(m, at)];
-  const auto pattern = static_cast<uint16_t>(((p.Ctrl & 0x10) << 8) | (name << 4) | (v >> 12));
+  const uint8_t name = m.Vram[PpuNameTableIndex(m, NameAddress(v))];
+  const uint8_t attr = m.Vram[PpuNameTableIndex(m, AttributeAddress(v))];
+  const uint16_t pattern = PatternAddress(p, name);
   p.NameLatch = name;
-  p.AttrLatch = static_cast<uint8_t>((attr >> (((v >> 4) & 4) | (v & 2))) & 3);
+  p.AttrLatch = AttributeBits(attr, v);
   p.PatternLow = PatternFetch(p, m, pattern);
   p.PatternHigh = PatternFetch(p, m, static_cast<uint16_t>(pattern | 8));
   PpuIncrementX(p);
@@ -526,7 +526,6 @@ void PpuIncrementY(Ppu& p) {
       // idle dot 0 is skipped.
       if (p.SkipDot) p.Dot = 1;
       p.SkipDot = false;
-      p.OddFrame = !p.OddFrame;
       PpuBeginPicture(p);
     }
   }
@@ -541,11 +540,11 @@ void PpuIncrementY(Ppu& p) {
   if (p.Line == 261) {
     // Whether an odd frame loses its dot is settled by rendering as it
     // stands at dot 338.
-    if (p.Dot == 338) p.SkipDot = p.OddFrame && rendering;
+    if (p.Dot == 338) p.SkipDot = PpuOddFrame(p) && rendering;
     if (p.Dot == 1) {
       p.Status &= 0x1F;
       p.ResetHeld = false;
-      UpdateNmi(p);
+      PpuUpdateNmi(p);
     }
     if (rendering)
       RenderDot<false>(p, m);
@@ -561,7 +560,7 @@ void PpuIncrementY(Ppu& p) {
   if (p.Line == 241 && p.Dot == 1) {
     if (!p.VblankSuppressed) p.Status |= 0x80;
     p.VblankSuppressed = false;
-    UpdateNmi(p);
+    PpuUpdateNmi(p);
   }
 }
 
