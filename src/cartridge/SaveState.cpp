@@ -8,6 +8,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Snapshot.h"
+#include "core/Text.h"
 #include "engine/Engine.h"
 
 namespace {
@@ -44,9 +45,10 @@ void SaveState(Machine& m) {
   // A failed write throws before the log line: the caller shows the error.
   WriteFileAtomically(StateFileName(m), bytes);
   m.Log("Arquivo gravado com sucesso.");
+  m.host->ShowMessage("Estado salvo em " + Quoted(StateFileName(m)) + ".");
 }
 
-void LoadState(Machine& m) {
+RestoreResult LoadState(Machine& m) {
   const std::string name = StateFileName(m);
   // Only a complete state is taken: a truncated or foreign file would leave
   // the memories half old and half new, which no game survives.
@@ -65,14 +67,19 @@ void LoadState(Machine& m) {
   // Past the memories only a snapshot of ours is accepted.
   if (bytes.size() < kStateFileSize || (bytes.size() > kStateFileSize && !LooksLikeSnapshot(tail))) {
     m.Log("Erro ao carregar arquivo: " + name);
-    return;
+    std::error_code error;
+    m.host->ShowMessage(std::filesystem::exists(Utf8Path(name), error)
+                            ? "O estado salvo " + Quoted(name) + " está danificado; nada foi alterado."
+                            : "Não há estado salvo (" + Quoted(name) + "); nada foi alterado.");
+    return RestoreResult::Damaged;
   }
   if (!tail.empty()) {
     // The snapshot holds the three memories too, and everything else.
     const RestoreResult result = m.engine->Restore(tail);
     if (result != RestoreResult::Restored) {
       m.Log(RestoreMessage(result));
-      return;
+      m.host->ShowMessage(RestoreMessage(result));
+      return result;
     }
   } else {
     std::copy_n(bytes.begin(), m.Ram.size(), m.Ram.begin());
@@ -83,4 +90,6 @@ void LoadState(Machine& m) {
     m.PaletteChanged = true;
   }
   m.Log("Arquivo carregado com sucesso.");
+  m.host->ShowMessage("Estado carregado de " + Quoted(name) + ".");
+  return RestoreResult::Restored;
 }

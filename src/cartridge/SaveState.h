@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/Machine.h"
+#include "core/Snapshot.h"
 
 constexpr size_t kStateFileSize = 2049 + 257 + 16385;
 
@@ -15,5 +16,7 @@ std::string StateFileName(const Machine& m);
 // Throws std::runtime_error when the file cannot be written.
 void SaveState(Machine& m);
 // A snapshot of another cartridge, or a damaged one, is refused with a log
-// line and changes nothing.
-void LoadState(Machine& m);
+// line and changes nothing. Both say what happened on the host's message
+// line too. Returns Restored, or why the state was refused (Damaged also for
+// no file at all).
+RestoreResult LoadState(Machine& m);

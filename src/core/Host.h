@@ -25,6 +25,9 @@ class Host {
   virtual void LeaveDisplay() {}
   virtual void SetCartridgeItemsEnabled(bool /*enabled*/) {}
   virtual void SetStatusText(std::string_view /*text*/) {}
+  // What a command the player gave did (a state saved or refused, ...), for
+  // the player to see where they look: the picture. The log has it too.
+  virtual void ShowMessage(std::string_view /*text*/) {}
   // Whether "Habilita Som" is checked: sound output starts with the cartridge.
   virtual bool SoundEnabled() const { return false; }
   // Rate setting handed to SoundStart (11, 22 or 44 in normal use).

@@ -16,3 +16,11 @@ bool ChooseEngine(Machine& m, std::string_view id) {
   m.engine = std::move(engine);
   return true;
 }
+
+std::string_view SnapshotEngineId(std::span<const uint8_t> snapshot) {
+  return FindSnapshotSection(snapshot, kSnapshotTagConsole).empty() ? kClassicEngineId : kConsoleEngineId;
+}
+
+std::string_view EngineCaption(std::string_view id) {
+  return id == kConsoleEngineId ? "Console (preciso)" : "Clássico (rápido)";
+}

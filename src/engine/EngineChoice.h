@@ -4,7 +4,9 @@
 // them by these ids.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 
 #include "core/Machine.h"
@@ -19,3 +21,8 @@ std::unique_ptr<Engine> MakeEngine(std::string_view id, Machine& m);
 // an unknown id. A started cartridge must be started again afterwards: the
 // new engine has not powered the console up.
 bool ChooseEngine(Machine& m, std::string_view id);
+// The engine that took a snapshot: the console engine's carry its chips.
+std::string_view SnapshotEngineId(std::span<const uint8_t> snapshot);
+// The engine as the "CPU > Motor" menu names it: "Clássico (rápido)" or
+// "Console (preciso)".
+std::string_view EngineCaption(std::string_view id);

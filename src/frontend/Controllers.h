@@ -17,11 +17,14 @@ constexpr int kPadBindingCount = 8;
 struct PadBindings {
   std::array<int32_t, kPadBindingCount> Keys{};
   bool JoystickEnabled = false;
+  // The mouse plays this controller ("Mouse controla o Jogador 1"): only
+  // controller 1 has it, on by default.
+  bool MouseEnabled = false;
 };
 
 // Controller 1 on the arrows with Space, Ctrl, Enter, Tab; controller 2 on
 // E, X, S, D with Shift, Z, Q, W.
-constexpr PadBindings kDefaultPad1{{38, 40, 37, 39, 32, 17, 13, 9}, false};
+constexpr PadBindings kDefaultPad1{{38, 40, 37, 39, 32, 17, 13, 9}, false, true};
 constexpr PadBindings kDefaultPad2{{69, 88, 83, 68, 16, 90, 81, 87}, false};
 
 // Input states of an input component: the four directions, then Button 1-32.

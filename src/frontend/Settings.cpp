@@ -104,6 +104,8 @@ void LoadPad(SettingsStore& store, Reader& read, int pad, PadBindings& bindings)
   read.Key(kPadKeys[pad]);
   read.Bool("ENABLED", bindings.JoystickEnabled);
   for (int i = 0; i < kPadBindingCount; ++i) read.Int(kBindingNames[i], bindings.Keys[i], 0, kMaxKeyCode);
+  // Added later: an older file lacks it and the mouse plays as it always did.
+  if (pad == 0) read.Bool("MOUSE", bindings.MouseEnabled);
   store.CloseKey();
 }
 
@@ -111,6 +113,7 @@ void SavePad(SettingsStore& store, int pad, const PadBindings& bindings) {
   if (!store.OpenKey(kPadKeys[pad])) return;
   for (int i = 0; i < kPadBindingCount; ++i) store.WriteInteger(kBindingNames[i], bindings.Keys[i]);
   store.WriteInteger("ENABLED", bindings.JoystickEnabled ? 1 : 0);
+  if (pad == 0) store.WriteInteger("MOUSE", bindings.MouseEnabled ? 1 : 0);
   store.CloseKey();
 }
 
@@ -170,6 +173,8 @@ VirelSettings LoadSettings(SettingsStore& store, const SettingsLog& log) {
     read.Int("TamanhoJanela", s.WindowSize, kMinWindowSize, kMaxWindowSize, true);
     read.Int("SoundVoice", s.SoundVoice, 0, 1);
     read.Int("Motor", s.Motor, 0, 1);
+    read.Bool("MensagensNaTela", s.ScreenMessages);
+    read.Bool("PausarSemFoco", s.PauseOnFocusLoss);
     store.CloseKey();
   }
   LoadPad(store, read, 0, s.Pads[0]);
@@ -199,6 +204,8 @@ void SaveSettings(SettingsStore& store, const VirelSettings& s) {
     store.WriteInteger("TamanhoJanela", s.WindowSize);
     store.WriteInteger("SoundVoice", s.SoundVoice);
     store.WriteInteger("Motor", s.Motor);
+    store.WriteInteger("MensagensNaTela", s.ScreenMessages ? 1 : 0);
+    store.WriteInteger("PausarSemFoco", s.PauseOnFocusLoss ? 1 : 0);
     store.CloseKey();
   }
   SavePad(store, 0, s.Pads[0]);

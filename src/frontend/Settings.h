@@ -49,7 +49,9 @@ struct VirelSettings {
   int32_t WindowSize = 2;      // "Tamanho da Janela": picture area as a multiple of 256 x 240
   int32_t FrameRate = 1;       // frame-skip modulus, 1-10
   bool ViewFrequency = false;  // "Exibir Fps"
-  bool AbilitaSom = false;     // "Habilita Som"
+  // "Habilita Som": with nothing stored the item's own state, checked, so a
+  // first start plays sound.
+  bool AbilitaSom = true;
   int32_t SoundFrequencia = 11;
   // Whether "SoundFrequencia" was stored: only a stored 11, 22 or 44 moves the
   // check mark of the rate items, the form's own "22 Khz" stays otherwise.
@@ -71,6 +73,12 @@ struct VirelSettings {
   int32_t SoundVoice = 0;
   // "CPU > Motor": 0 runs the designed engine, 1 the console engine.
   int32_t Motor = 0;
+  // "Vídeo > Mensagens na Tela": what a command did, and the states that
+  // last (pause, rewind, fast-forward), drawn over the picture.
+  bool ScreenMessages = true;
+  // "Pausar quando a janela perder o foco": the game waits while another
+  // program has the player's attention.
+  bool PauseOnFocusLoss = false;
   // Under the key "TEMPO", after both controllers.
   TimeSettings Time;
 };

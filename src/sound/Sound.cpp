@@ -23,7 +23,8 @@ uint32_t Pack(uint32_t status, uint32_t data1, uint32_t data2) {
 // Only the device: a new device catching up with what already stands.
 void SendToDevice(SoundLayer& s, uint32_t status, uint32_t data1, uint32_t data2 = 0) {
   // A device that could not be opened leaves no handle: messages go nowhere.
-  if (s.midi) s.midi->ShortMessage(Pack(status, data1, data2));
+  // A paused device is brought up to date as a whole when the pause ends.
+  if (s.midi && !s.paused) s.midi->ShortMessage(Pack(status, data1, data2));
 }
 
 void SendToTap(SoundLayer& s, uint32_t status, uint32_t data1, uint32_t data2 = 0) {
@@ -87,6 +88,7 @@ const SoundDeviceFactory& CurrentSoundDevices(const SoundLayer& s) { return s.fa
 
 void SoundStart(SoundLayer& s, void* /*instance*/, int rate, int bufferCount) {
   SoundStop(s);
+  s.paused = false;
   s.channelMask = 255;
   s.mode = 0;
   s.tapOnly = false;
@@ -103,6 +105,8 @@ void SoundStart(SoundLayer& s, void* /*instance*/, int rate, int bufferCount) {
 void SoundStop(SoundLayer& s) {
   VoiceCloseOutput(s);
   s.mode = 0;
+  // Nothing sounds on a closed device: no pause to end.
+  s.paused = false;
   // The worker is ended before its device is closed, so the two never race.
   s.StopWorker();
   if (s.wave) {
@@ -333,7 +337,37 @@ void SoundSilenceAll(SoundLayer& s) {
   s.beforeStop = CurrentChannels(s);
   s.resumePending = false;
   for (int channel = 0; channel < kSoundChannels; ++channel) SoundSetVolume(s, channel, 0);
+  // A stop ends a pause: the channels are silent now, and the device takes
+  // their volumes and bends so that the next note sounds as the run asks.
+  SoundContinue(s);
 }
+
+void SoundPause(SoundLayer& s) {
+  if (s.paused || s.mode == 0) return;
+  if (s.mode >= kWaveModeMin) {
+    // The worker's channels go quiet; what was posted stays for the return.
+    for (int channel = 0; channel < kSoundChannels; ++channel) s.queue->Post(SoundMsg::SetVolume, channel, 0);
+  } else {
+    for (int channel = 0; channel < kSoundChannels; ++channel) {
+      const int32_t note = s.channels[channel].note;
+      if (note != 0) SendToDevice(s, 0x80 + channel, note & 0x7F, 127);
+    }
+  }
+  s.paused = true;
+}
+
+void SoundContinue(SoundLayer& s) {
+  if (!s.paused) return;
+  s.paused = false;
+  if (s.mode >= kWaveModeMin) {
+    for (int channel = 0; channel < kSoundChannels; ++channel)
+      s.queue->Post(SoundMsg::SetVolume, channel, s.posted[channel].volume);
+  } else if (s.mode == 1) {
+    SendChannelState(s, [&s](uint32_t status, uint32_t d1, uint32_t d2) { SendToDevice(s, status, d1, d2); });
+  }
+}
+
+bool SoundPaused(const SoundLayer& s) { return s.paused; }
 
 void SoundResumeHeld(SoundLayer& s) {
   if (!s.resumePending || s.held) return;

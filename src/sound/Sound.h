@@ -44,6 +44,17 @@ void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool st
 void SoundSilenceAll(SoundLayer& s);
 // A restored run starting: the channels restored while stopped sound again.
 void SoundResumeHeld(SoundLayer& s);
+// The emulation waits while its run goes on (a dialog over the window, a
+// command that waits): the notes sounding on the device end and the device
+// hears nothing more, while the channels keep what they sound and a
+// recording, whose clock stands still, keeps its notes. SoundContinue brings
+// the device back to the channels as they stand (their volumes, bends and
+// notes struck again); a stop's SilenceAll does so too, silent. Only the
+// MIDI back end and the wave back end are paused here; the console voice
+// falls silent by itself when no frame runs.
+void SoundPause(SoundLayer& s);
+void SoundContinue(SoundLayer& s);
+bool SoundPaused(const SoundLayer& s);
 // Frames that run without being heard as they run: from SoundHold on, each
 // channel's changes are kept (the latest only) instead of sent, and a restore
 // waits as it does while stopped. SoundRelease sends what the restore left

@@ -59,6 +59,9 @@ struct SoundLayer {
   // stopped left them, waiting to sound when the run resumes).
   std::array<SoundChannelCache, kSoundChannels> beforeStop{};
   bool resumePending = false;
+  // The emulation waits (SoundPause): the device has been silenced and hears
+  // nothing until SoundContinue brings it back to the channels.
+  bool paused = false;
   // Held (SoundHold): frames that are run but not heard as they run (run
   // ahead, rewound, between the shown frames of fast-forward). A channel's
   // changes are kept here, only the latest of each, instead of being sent.

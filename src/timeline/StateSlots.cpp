@@ -16,6 +16,7 @@
 #include "core/SystemReason.h"
 #include "core/Text.h"
 #include "engine/Engine.h"
+#include "engine/EngineChoice.h"
 
 namespace {
 
@@ -182,16 +183,24 @@ SlotInfo StateSlots::Info(int slot) const {
   SlotInfo info;
   const std::string path = SlotFilePath(m_.ImageCrc, slot);
   if (!SlotFileExists(path)) return info;
-  const std::vector<uint8_t> bytes = ReadSlotFile(path, kHeaderSize + kThumbBytes);
+  // The whole file (a few tens of kilobytes): the engine is told by the
+  // snapshot's sections.
+  const std::vector<uint8_t> bytes = ReadSlotFile(path, kLargestSlotFile);
   Header h;
   info.Status = ReadHeader(bytes, m_.ImageCrc, h);
   if (info.Status != SlotStatus::Ready) return info;
   info.SavedAt = h.savedAt;
   info.Thumbnail.assign(bytes.begin() + kHeaderSize, bytes.begin() + kHeaderSize + kThumbBytes);
+  const size_t snapshotAt = kHeaderSize + kThumbBytes + size_t{h.pictureLength};
+  if (bytes.size() == snapshotAt + h.snapshotLength)
+    info.Engine = SnapshotEngineId(std::span<const uint8_t>(bytes).subspan(snapshotAt));
   return info;
 }
 
 SlotOutcome StateSlots::Save(int slot) {
+  // A slot the other engine saved is replaced all the same, but not without
+  // a word: the player may have kept it to load there.
+  const std::string replaced = Info(slot).Engine;
   const SlotPicture picture = CurrentPicture(m_);
   std::vector<uint8_t> body;
   for (const Rgb& c : picture.Colors) body.insert(body.end(), {c.R, c.G, c.B});
@@ -222,7 +231,11 @@ SlotOutcome StateSlots::Save(int slot) {
     throw std::runtime_error("Não foi possível criar a pasta " + Quoted(folder) + ": " + SystemReason(error) +
                              ".");
   WriteFileAtomically(SlotFilePath(m_.ImageCrc, slot), bytes);
-  SlotOutcome outcome{true, "Estado salvo no espaço " + std::to_string(slot) + "."};
+  SlotOutcome outcome{true, "Estado salvo no espaço " + std::to_string(slot) + ".", {}};
+  if (!replaced.empty() && replaced != m_.engine->Id()) {
+    outcome.Message = "Estado salvo no espaço " + std::to_string(slot) + " (substituiu um estado do motor " +
+                      std::string(EngineCaption(replaced)) + ").";
+  }
   m_.Log(outcome.Message);
   return outcome;
 }
@@ -257,16 +270,18 @@ SlotOutcome StateSlots::Load(int slot) {
   before->Picture = CurrentPicture(m_);
   before->ImageCrc = m_.ImageCrc;
   before->Slot = slot;
-  const RestoreResult result = m_.engine->Restore(body.subspan(h.pictureLength));
+  const std::span<const uint8_t> snapshot = body.subspan(h.pictureLength);
+  const RestoreResult result = m_.engine->Restore(snapshot);
   if (result != RestoreResult::Restored) {
     outcome.Message =
         "Não foi possível carregar o espaço " + std::to_string(slot) + ": " + RestoreMessage(result);
+    if (result == RestoreResult::OtherEngine) outcome.OtherEngine = SnapshotEngineId(snapshot);
     m_.Log(outcome.Message);
     return outcome;
   }
   ShowPicture(m_, picture);
   undo_ = std::move(before);
-  outcome = {true, "Estado carregado do espaço " + std::to_string(slot) + "."};
+  outcome = {true, "Estado carregado do espaço " + std::to_string(slot) + ".", {}};
   m_.Log(outcome.Message);
   return outcome;
 }
@@ -287,8 +302,10 @@ SlotOutcome StateSlots::Undo() {
     return outcome;
   }
   ShowPicture(m_, undo_->Picture);
-  outcome = {true, "Carregamento do espaço " + std::to_string(undo_->Slot) +
-                       " desfeito: o jogo voltou ao ponto de antes."};
+  outcome = {
+      true,
+      "Carregamento do espaço " + std::to_string(undo_->Slot) + " desfeito: o jogo voltou ao ponto de antes.",
+      {}};
   undo_.reset();
   m_.Log(outcome.Message);
   return outcome;

@@ -48,12 +48,18 @@ struct SlotInfo {
   int64_t SavedAt = 0;  // seconds since 1970-01-01 UTC
   // kSlotThumbWidth x kSlotThumbHeight RGB, row by row; only when Ready.
   std::vector<uint8_t> Thumbnail;
+  // The id of the engine that saved it (engine/EngineChoice.h); only when
+  // Ready and whole.
+  std::string Engine;
 };
 
 // What a command did, in the words the log and the status bar show.
 struct SlotOutcome {
   bool Done = false;
   std::string Message;
+  // A load refused only because another engine saved the slot: that
+  // engine's id, which can load it once the cartridge runs in it.
+  std::string OtherEngine;
 };
 
 // $XDG_DATA_HOME/virel/slots (when that is an absolute path), else
@@ -69,13 +75,14 @@ class StateSlots {
   explicit StateSlots(Machine& m);
   ~StateSlots();
 
-  // Reads only the header and thumbnail of the loaded cartridge's slot.
+  // What the menu shows of the loaded cartridge's slot: the header, the
+  // thumbnail and the engine that saved it.
   SlotInfo Info(int slot) const;
   // Writes the slot atomically (the folder is created when first needed).
   // Throws std::runtime_error with the player's message when it cannot.
   SlotOutcome Save(int slot);
-  // A refused slot (empty, damaged, another cartridge, newer) is logged and
-  // changes nothing, the undo included.
+  // A refused slot (empty, damaged, another cartridge, newer, another
+  // engine's) is logged and changes nothing, the undo included.
   SlotOutcome Load(int slot);
   // Whether a load can be undone: one has succeeded since the cartridge
   // started and has not been undone.

@@ -50,6 +50,8 @@ class TimeControl {
   bool FastForwarding() const;
   void SetRewinding(bool held) { rewindHeld_ = held; }
   bool Rewinding() const { return kind_ == FrameKind::Rewound; }
+  // Rewinding, and at the oldest frame kept: the same frame shows again.
+  bool RewoundToOldest() const { return Rewinding() && history_.Frames() <= 1; }
   // The history keeps `minutes` of play at 60 frames a second, in at most
   // `bytes` of memory.
   void SetHistoryLength(int minutes, size_t bytes);

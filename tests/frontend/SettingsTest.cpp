@@ -54,7 +54,11 @@ class MemoryStore : public SettingsStore {
 TEST(Settings, FirstStartGivesTheDefaults) {
   MemoryStore store;
   VirelSettings s = LoadSettings(store);
-  EXPECT_FALSE(s.AbilitaSom);
+  EXPECT_TRUE(s.AbilitaSom);  // the item's own state: a first start plays sound
+  EXPECT_TRUE(s.Pads[0].MouseEnabled);
+  EXPECT_FALSE(s.Pads[1].MouseEnabled);
+  EXPECT_TRUE(s.ScreenMessages);
+  EXPECT_FALSE(s.PauseOnFocusLoss);
   EXPECT_EQ(s.SoundFrequencia, 11);
   EXPECT_FALSE(s.SoundFrequenciaStored);
   EXPECT_EQ(s.SoundVolume, 255);  // the loudest, the slider's top
@@ -251,13 +255,14 @@ TEST(Settings, ReadAndWriteOrder) {
   expected.insert(expected.end(), {"/SCREEN", "/WIN"});
   for (int i = 1; i <= 5; ++i) expected.push_back("/MRU" + std::to_string(i));
   for (int i = 1; i <= 5; ++i) expected.push_back("/FAV" + std::to_string(i));
-  expected.insert(expected.end(),
-                  {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela", "/SoundVoice", "/Motor"});
+  expected.insert(expected.end(), {"/VideoEsticar", "/Path", "/MidiOutPort", "/TamanhoJanela", "/SoundVoice",
+                                   "/Motor", "/MensagensNaTela", "/PausarSemFoco"});
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT", "ENABLED"}) {
       expected.push_back(std::string(key) + "/" + name);
     }
   }
+  expected.insert(expected.begin() + static_cast<std::ptrdiff_t>(expected.size() - 9), "JOY1/MOUSE");
   const auto timeNames = [] {
     std::vector<std::string> names;
     for (int c = 0; c < kTimeCommandCount; ++c) names.push_back("TEMPO/" + TimeCommandValueName(c));
@@ -280,10 +285,13 @@ TEST(Settings, ReadAndWriteOrder) {
   read.push_back("/TamanhoJanela");
   read.push_back("/SoundVoice");
   read.push_back("/Motor");
+  read.push_back("/MensagensNaTela");
+  read.push_back("/PausarSemFoco");
   for (const char* key : {"JOY1", "JOY2"}) {
     for (const char* name : {"ENABLED", "UP", "DOWN", "LEFT", "RIGHT", "A", "B", "START", "SELECT"}) {
       read.push_back(std::string(key) + "/" + name);
     }
+    if (std::string(key) == "JOY1") read.push_back("JOY1/MOUSE");
   }
   read.insert(read.end(), timeNames.begin(), timeNames.end());
   EXPECT_EQ(store.reads, read);

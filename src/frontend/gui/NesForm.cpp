@@ -24,6 +24,7 @@
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
 #include "engine/EngineChoice.h"
+#include "frontend/gui/MessageLine.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesFormParts.h"
 #include "frontend/gui/QtSettingsStore.h"
@@ -113,6 +114,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFacto
   DXDraw = new TDXDraw(client_);
   DXDraw->setObjectName(QStringLiteral("DXDraw"));
   DXDraw->setContextMenuPolicy(Qt::CustomContextMenu);
+  messageLine_ = new TMessageLine(client_);
 
   CreateMenus();
   midiMenu_ = new TMidiMenu(*this, Som1);
@@ -131,6 +133,7 @@ TfrmNES::TfrmNES(const QStringList& arguments, QWidget* parent, SoundDeviceFacto
   qApp->installEventFilter(this);
   inputs_[0] = std::make_unique<TDXInput>(this, TDXInput::Config{0, 50, 10, true});
   inputs_[1] = std::make_unique<TDXInput>(this, TDXInput::Config{1, 50, 10, false});
+  inputs_[0]->ReadMouseButtons = [this] { return PictureMouseButtons(); };
 
   // Fixed single border: the designed client area plus the menu bar.
   normalSize_ = QSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
@@ -256,7 +259,10 @@ void TfrmNES::CreateMenus() {
   Vdeo1->addActions({VerFps1, est});
   Vdeo1->addMenu(TamanhoJanela1);
   Vdeo1->addMenu(Efeitos1);
-  Vdeo1->addActions({ExibirLog1, elaCheia1});
+  MensagensNaTela1 = Item(this, "MensagensNaTela1", QStringLiteral("Mensagens na Tela"));
+  MensagensNaTela1->setCheckable(true);
+  MensagensNaTela1->setChecked(true);
+  Vdeo1->addActions({ExibirLog1, MensagensNaTela1, elaCheia1});
   bar->addMenu(Vdeo1);
 
   Som1 = SubMenu(this, "Som1", QStringLiteral("Som"));
@@ -314,6 +320,9 @@ void TfrmNES::CreateMenus() {
   MotorConsole1 = Radio(engines, Item(this, "MotorConsole1", QStringLiteral("Console (preciso)")), false);
   Motor1->addActions({MotorClassico1, MotorConsole1});
   mnuCPU->addMenu(Motor1);
+  PausarSemFoco1 = Item(this, "PausarSemFoco1", QStringLiteral("Pausar quando a janela perder o foco"));
+  PausarSemFoco1->setCheckable(true);
+  mnuCPU->addAction(PausarSemFoco1);
   bar->addMenu(mnuCPU);
 
   Help1 = SubMenu(this, "Help1", QStringLiteral("&Ajuda"));
@@ -365,7 +374,19 @@ void TfrmNES::CreateMenus() {
           [this] { Command([this] { ChooseEngineClick(kConsoleEngineId); }); });
   bind(elaCheia1, &TfrmNES::ToggleFullScreen);
   connect(mnusvecpd, &QAction::triggered, this, [this] { Command([this] { SaveState(*machine_); }); });
-  connect(mnuldacpd, &QAction::triggered, this, [this] { Command([this] { LoadState(*machine_); }); });
+  connect(mnuldacpd, &QAction::triggered, this, [this] {
+    Command([this] {
+      if (LoadState(*machine_) != RestoreResult::OtherEngine) return;
+      // Only two engines: the state is the one's that does not run.
+      const bool console = machine_->engine->Id() == kConsoleEngineId;
+      LoadInOtherEngine(console ? kClassicEngineId : kConsoleEngineId, [this] {
+        return LoadState(*machine_) == RestoreResult::Restored
+                   ? "estado carregado de \"" + StateFileName(*machine_) + "\"."
+                   : std::string();
+      });
+    });
+  });
+  connect(MensagensNaTela1, &QAction::toggled, this, [this](bool on) { messageLine_->SetSwitchedOn(on); });
   connect(mnuExit, &QAction::triggered, this, &QWidget::close);
   connect(VerFps1, &QAction::triggered, this, [this] { ShowFps = VerFps1->isChecked(); });
   connect(est, &QAction::triggered, this, [this] { DXDraw->SetStretch(est->isChecked()); });
@@ -501,6 +522,8 @@ void TfrmNES::ApplyLoadedSettings() {
   VerFps1->setChecked(s.ViewFrequency);
   ShowFps = VerFps1->isChecked();
   abltsom->setChecked(s.AbilitaSom);
+  MensagensNaTela1->setChecked(s.ScreenMessages);
+  PausarSemFoco1->setChecked(s.PauseOnFocusLoss);
   SoundFrequencia = s.SoundFrequencia;
   if (s.SoundFrequenciaStored) {
     if (s.SoundFrequencia == 11) N11mhz1->setChecked(true);
@@ -524,6 +547,8 @@ void TfrmNES::CollectSettings() {
   s.FrameRate = machine_->FrameRate;
   s.ViewFrequency = ShowFps;
   s.AbilitaSom = abltsom->isChecked();
+  s.ScreenMessages = MensagensNaTela1->isChecked();
+  s.PauseOnFocusLoss = PausarSemFoco1->isChecked();
   s.SoundFrequencia = SoundFrequencia;
   s.SoundVolume = machine_->SoundVolume;
   for (int i = 0; i < 5; ++i) s.SoundChannel[i] = machine_->ChannelEnabled[i];
@@ -536,6 +561,7 @@ void TfrmNES::ApplyKeyBindings() {
   for (int pad = 0; pad < 2; ++pad) {
     ApplyBindings(inputs_[pad]->Keys, settings_.Pads[pad]);
     inputs_[pad]->JoystickEnabled = settings_.Pads[pad].JoystickEnabled;
+    inputs_[pad]->MouseEnabled = settings_.Pads[pad].MouseEnabled;
   }
   ApplyTimeSettings();
   statesMenu_->ApplyKeys();
@@ -545,6 +571,8 @@ void TfrmNES::Command(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
+    // Said over the picture too, where the player looks once the box is gone.
+    ShowMessage(e.what());
     ShowError(QString::fromUtf8(e.what()));
   } catch (...) {
     ShowError(QStringLiteral("Erro desconhecido."));
@@ -605,7 +633,9 @@ void TfrmNES::closeEvent(QCloseEvent* event) {
 
 void TfrmNES::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+  if (event->type() != QEvent::ActivationChange) return;
+  ActivationChanged();
+  if (!isActiveWindow()) return;
   // The command-line cartridge starts at the first activation only: coming
   // back from a dialog or another program must not restart the game.
   if (activatedOnce_) return;
@@ -622,6 +652,7 @@ void TfrmNES::changeEvent(QEvent* event) {
 }
 
 bool TfrmNES::eventFilter(QObject* watched, QEvent* event) {
+  WatchWindowEvents(watched, event);
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     auto* target = static_cast<QWidget*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);

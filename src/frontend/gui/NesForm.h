@@ -41,6 +41,7 @@ class QToolButton;
 class TDXDraw;
 class TClientArea;
 class TStatusIcons;
+class TMessageLine;
 class TMidiMenu;
 class TStatesMenu;
 
@@ -87,6 +88,8 @@ class TfrmNES : public QMainWindow, public Host {
   std::array<QAction*, 4> WindowSizes{};  // 1x to 4x
   QAction *abltsom, *N11mhz1, *N22mhz1, *N44Khz1, *Estreo1, *Mono1;
   QAction *SintetizadorMIDI1, *Console1;  // "Voz"
+  QAction* MensagensNaTela1 = nullptr;    // "Vídeo > Mensagens na Tela"
+  QAction* PausarSemFoco1 = nullptr;      // "CPU > Pausar quando a janela perder o foco"
   QMenu* Motor1 = nullptr;                // "CPU > Motor"
   QAction *MotorClassico1, *MotorConsole1;
   QAction *mnuReset, *mnuPause, *mnuDebug, *Reiniciar1, *JoyStick21, *mnusvecpd, *mnuldacpd;
@@ -119,6 +122,11 @@ class TfrmNES : public QMainWindow, public Host {
   void SwitchEngineNow();
   // Checks the menu item of the engine that runs.
   void ShowEngine();
+  // A state the other engine saved (a slot, or "Carregar Status"): the
+  // cartridge restarts in `engine` as "CPU > Motor" restarts it, without
+  // asking, then `load` runs and its words go to the message line. A game
+  // that was paused stays paused on the loaded state.
+  void LoadInOtherEngine(std::string_view engine, std::function<std::string()> load);
   void mnuFileClick();
   void Favoritos1Click();
   void mnuCPUClick();
@@ -150,6 +158,13 @@ class TfrmNES : public QMainWindow, public Host {
   // "Avançar um Quadro": paused, runs one frame and shows it; running, pauses.
   void FrameAdvanceClick();
 
+  // --- Message line and the player's attention (NesFormFeedback.cpp) ----------------
+  TMessageLine& messageLine() { return *messageLine_; }
+  // Puts the line over the bottom of the picture as it lies now.
+  void PlaceMessageLine();
+  // The states that last (paused, rewinding, fast-forward) on the line.
+  void ShowLastingState();
+
   // --- Display --------------------------------------------------------------------
   void ShowIdleScreen();
   void ToggleFullScreen();
@@ -171,6 +186,7 @@ class TfrmNES : public QMainWindow, public Host {
   void LeaveDisplay() override;
   void SetCartridgeItemsEnabled(bool enabled) override;
   void SetStatusText(std::string_view text) override;
+  void ShowMessage(std::string_view text) override;
   bool SoundEnabled() const override;
   int SoundRate() const override { return SoundFrequencia; }
 
@@ -223,8 +239,29 @@ class TfrmNES : public QMainWindow, public Host {
   void ReadHeldTimeKeys();
   // The status bar names fast-forward and rewind while they run.
   void ShowTimeStatus();
+  // The text of the time control running now (rewind, fast-forward), or none.
+  QString TimeStateText() const;
+  // NesFormFeedback.cpp: a modal dialog over the window holds the run loop
+  // where it is, so the notes it left sounding are silenced until the game
+  // runs on; the mouse's buttons count for the game only when pressed on the
+  // picture; the game waits while another program has the focus, when the
+  // player asked for it.
+  void WatchWindowEvents(QObject* watched, QEvent* event);
+  void ActivationChanged();
+  uint32_t PictureMouseButtons() const;
+  // Resumes the sound a dialog held, once the run goes on.
+  void ContinueHeldSound();
 
   std::unique_ptr<Machine> machine_;
+  TMessageLine* messageLine_ = nullptr;
+  // The state load waiting for the engine switch, and whether the game runs
+  // on after it.
+  std::function<std::string()> pendingLoad_;
+  bool runAfterSwitch_ = true;
+  // Mouse buttons pressed on the picture (bits 0-2: left, right, middle).
+  uint32_t pictureButtons_ = 0;
+  // The game paused because the window lost the focus: it resumes with it.
+  bool pausedForFocus_ = false;
   std::unique_ptr<TimeControl> time_;
   std::chrono::steady_clock::time_point lastShown_{};
   QString timeStatus_;

@@ -72,6 +72,8 @@ void TfrmNES::AdicionaraoFavorito1Click() {
 }
 
 void TfrmNES::mnuPauseClick() {
+  // The player's own pause or resume: the focus no longer decides.
+  pausedForFocus_ = false;
   if (machine_->Running) {
     // The loop stops at the next frame start and the channels fall silent.
     machine_->Running = false;
@@ -159,7 +161,9 @@ void TfrmNES::ShowEngine() {
 void TfrmNES::ChooseEngineClick(std::string_view id) {
   if (machine_->engine->Id() == id) return;
   if (machine_->CartridgeLoaded() &&
-      !Confirm(QStringLiteral("Trocar o motor reinicia o cartucho em execução. Continuar?"))) {
+      !Confirm(QStringLiteral("Trocar o motor reinicia o cartucho em execução. Os estados salvos num "
+                              "motor só carregam no outro por essa troca: carregar um deles troca o motor "
+                              "sozinho. Continuar?"))) {
     ShowEngine();
     return;
   }
@@ -171,6 +175,8 @@ void TfrmNES::ChooseEngineClick(std::string_view id) {
 
 void TfrmNES::SwitchEngineNow() {
   const std::string id = std::exchange(enginePending_, std::string());
+  const auto load = std::exchange(pendingLoad_, nullptr);
+  const bool run = std::exchange(runAfterSwitch_, true);
   const bool loaded = machine_->CartridgeLoaded();
   const std::string path = machine_->RomFolder + machine_->RomFileName;
   // The battery RAM is written and the cartridge let go by the engine that
@@ -181,8 +187,32 @@ void TfrmNES::SwitchEngineNow() {
   }
   ChooseEngine(*machine_, id);
   ShowEngine();
-  machine_->Log(id == kConsoleEngineId ? "Motor: Console (preciso)" : "Motor: Clássico (rápido)");
-  if (loaded) LoadAndStart(*machine_, path);
+  const std::string caption(EngineCaption(id));
+  machine_->Log("Motor: " + caption);
+  const std::string switched = "Motor trocado para " + caption;
+  if (!loaded) {
+    ShowMessage(switched + ".");
+    return;
+  }
+  if (!load) {
+    ShowMessage(switched + "; o cartucho foi reiniciado.");
+    LoadAndStart(*machine_, path);
+    return;
+  }
+  if (!StartCartridge(*machine_, path)) return;
+  std::string said = load();
+  // One sentence: the load's own words follow the switch's.
+  if (!said.empty() && said[0] >= 'A' && said[0] <= 'Z') said[0] = char(said[0] - 'A' + 'a');
+  ShowMessage(said.empty() ? switched + "." : switched + "; " + said);
+  if (run) {
+    RunOrContinue(*machine_);
+    return;
+  }
+  // Paused it was, and paused it stays, showing the state just loaded.
+  machine_->Running = false;
+  RefreshColorTable();
+  PresentFrame();
+  ShowRunState();
 }
 
 void TfrmNES::mnuFileClick() {
@@ -212,6 +242,7 @@ void TfrmNES::ShowRunState() {
   // The pause item names the command it will run, in its caption and its
   // picture; the popup's item follows it.
   const bool running = machine_->Running;
+  ShowLastingState();
   const QString caption = running ? QStringLiteral("&Pausa") : QStringLiteral("&Rodar");
   if (mnuPause->text() == caption) return;  // unchanged: no repaint of the menus
   mnuPause->setText(caption);

@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 #include "engine/Engine.h"
+#include "frontend/gui/MessageLine.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
@@ -71,10 +72,13 @@ TClientArea::TClientArea(TfrmNES& form) : QWidget(&form), form_(form) {
 }
 
 void TClientArea::resizeEvent(QResizeEvent*) {
-  // The display and the log both fill the area; one of them is visible.
+  // The display and the log both fill the area; one of them is visible. The
+  // message line lies over the picture, wherever that lands.
   for (QObject* child : children()) {
-    if (child->isWidgetType()) static_cast<QWidget*>(child)->setGeometry(rect());
+    if (child->isWidgetType() && child != &form_.messageLine())
+      static_cast<QWidget*>(child)->setGeometry(rect());
   }
+  form_.PlaceMessageLine();
 }
 
 void TClientArea::paintEvent(QPaintEvent*) {
@@ -311,6 +315,8 @@ void TfrmNES::ProcessMessages() {
   }
   ShowRunState();
   QApplication::processEvents(QEventLoop::AllEvents);
+  // A dialog opened in there held the notes; the game runs on now.
+  ContinueHeldSound();
 }
 
 void TfrmNES::AppendLog(std::string_view line) {

@@ -85,14 +85,10 @@ void TfrmNES::ReadHeldTimeKeys() {
 }
 
 void TfrmNES::ShowTimeStatus() {
-  QString text;
-  if (time_->Rewinding()) {
-    text = QStringLiteral("Rebobinando");
-  } else if (time_->FastForwarding() || AvancoRapido1->isChecked()) {
-    const int speed = time_->FastForwardSpeed();
-    text = speed == 0 ? QStringLiteral("Avanço Rápido (máxima)")
-                      : QStringLiteral("Avanço Rápido %1x").arg(speed);
-  }
+  // The line over the picture says it too: in full screen the status bar is
+  // hidden.
+  ShowLastingState();
+  const QString text = TimeStateText();
   if (text == timeStatus_) return;
   timeStatus_ = text;
   auto* status = statusBar()->findChild<QLabel*>(QStringLiteral("StatusTime"));

@@ -295,6 +295,7 @@ QWidget* TfrmSetting::CreateJoypadPage(int pad) {
     cbJoy1 = joy;
     tbjoy1 = MakeCheck(page, "tbjoy1", "Turbo", 140, 216);
     tbjoy1->setEnabled(false);
+    ckMouse1 = MakeCheck(page, "ckMouse1", "Mouse controla o Jogador 1", 16, 236);
     tsJoypad1 = page;
   } else {
     cbJoy2 = joy;
@@ -332,6 +333,7 @@ void TfrmSetting::FormCreate(const QStringList& displayModes) {
   QCheckBox* const channels[] = {cbCH1, cbCH2, cbCH3, cbCH4, cbCH5};
   for (int i = 0; i < 5; ++i) channels[i]->setChecked(fields_.ChannelEnabled[i]);
   cbJoy1->setChecked(fields_.Pads[0].JoystickEnabled);
+  ckMouse1->setChecked(fields_.Pads[0].MouseEnabled);
   cbJoy2->setChecked(fields_.Pads[1].JoystickEnabled);
 
   if (fields_.StartFullScreen == 0) rbNormal->setChecked(true);
@@ -413,6 +415,7 @@ void TfrmSetting::btnOKClick() {
   for (int i = 0; i < 5; ++i) fields_.ChannelEnabled[i] = channels[i]->isChecked();
   fields_.Pads[0].Keys = keys_;
   fields_.Pads[0].JoystickEnabled = cbJoy1->isChecked();
+  fields_.Pads[0].MouseEnabled = ckMouse1->isChecked();
   fields_.Pads[1].JoystickEnabled = cbJoy2->isChecked();
   fields_.ShowFps = ckViewFreq->isChecked();
   if (tsTempo != nullptr) *time_ = tsTempo->Values();

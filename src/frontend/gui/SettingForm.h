@@ -85,6 +85,7 @@ class TfrmSetting : public QDialog {
   TShape *ci1, *ba1, *es1, *di1, *sl1, *st1, *b1a, *bb1;
   QLabel* llp;
   QCheckBox *cbJoy1, *tbjoy1, *cbJoy2;
+  QCheckBox* ckMouse1;             // "Mouse controla o Jogador 1"
   std::array<TShape*, 8> Shape{};  // Shape1-Shape8 of controller 2's page
   QPushButton* SpeedButton1;
   QPushButton *btnOK, *btnCancel;

@@ -11,6 +11,7 @@
 #include <exception>
 
 #include "cartridge/Lifecycle.h"
+#include "engine/EngineChoice.h"
 #include "frontend/TimeSettings.h"
 #include "frontend/gui/KeyChords.h"
 #include "frontend/gui/NesForm.h"
@@ -120,9 +121,14 @@ void TStatesMenu::Refresh() {
     switch (info.Status) {
       case SlotStatus::Empty: load->setText(caption + QStringLiteral(" (vazio)")); break;
       case SlotStatus::Ready:
+        // Each slot names the engine that saved it: the other engine's
+        // loads through a switch of engine.
         load->setText(
             caption + QStringLiteral(" — ") +
-            QDateTime::fromSecsSinceEpoch(info.SavedAt).toString(QStringLiteral("dd/MM/yyyy HH:mm")));
+            QDateTime::fromSecsSinceEpoch(info.SavedAt).toString(QStringLiteral("dd/MM/yyyy HH:mm")) +
+            (info.Engine.empty()
+                 ? QString()
+                 : QStringLiteral(" · ") + QString::fromUtf8(EngineCaption(info.Engine).data())));
         break;
       case SlotStatus::Damaged: load->setText(caption + QStringLiteral(" (danificado)")); break;
       case SlotStatus::NewerFormat: load->setText(caption + QStringLiteral(" (versão mais nova)")); break;
@@ -146,6 +152,15 @@ void TStatesMenu::Save(int slot) {
 void TStatesMenu::Load(int slot) {
   if (!loaded_) return;
   const SlotOutcome outcome = slots_->Load(slot);
+  if (!outcome.OtherEngine.empty()) {
+    // The other engine's slot loads once the cartridge runs in that engine.
+    form_.LoadInOtherEngine(outcome.OtherEngine, [this, slot] {
+      const SlotOutcome again = slots_->Load(slot);
+      Refresh();
+      return again.Done ? again.Message : std::string();
+    });
+    return;
+  }
   Report(outcome);
   if (outcome.Done) ShowWhilePaused();
   Refresh();
@@ -170,4 +185,5 @@ void TStatesMenu::ShowWhilePaused() {
 
 void TStatesMenu::Report(const SlotOutcome& outcome) {
   form_.statusBar()->showMessage(QString::fromStdString(outcome.Message), kNoticeMs);
+  form_.ShowMessage(outcome.Message);
 }

@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
+#include <QApplication>
 #include <QCursor>
-#include <QGuiApplication>
 
 #include "frontend/gui/VirtualKeys.h"
 
@@ -27,6 +27,14 @@ TDXInput::TDXInput(QWidget* foreground, const Config& config) : foreground_(fore
   KeyboardTracker::Instance();
   ReadJoystick = [this](int number, int range, JoystickReading& reading) {
     return ReadSdlJoystick(number, range, reading);
+  };
+  ReadMouseButtons = [] {
+    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+    uint32_t buttons = 0;
+    if (held & Qt::LeftButton) buttons |= 1;
+    if (held & Qt::RightButton) buttons |= 2;
+    if (held & Qt::MiddleButton) buttons |= 4;
+    return buttons;
   };
 }
 
@@ -62,11 +70,15 @@ void TDXInput::Update() {
   // Asking where the pointer is waits for the X server's answer: only the
   // controller the mouse moves asks, once a frame.
   QPoint motion;
-  if (config_.Mouse) {
+  const bool mouse = config_.Mouse && MouseEnabled;
+  if (mouse) {
     const QPoint cursor = QCursor::pos();
     if (cursorKnown_) motion = cursor - lastCursor_;
     lastCursor_ = cursor;
     cursorKnown_ = true;
+  } else {
+    // Switched on again later, the mouse starts from where it is then.
+    cursorKnown_ = false;
   }
   // Nothing is read while another window has the user's attention: a key
   // typed into a dialog or another program must not move the player.
@@ -79,12 +91,8 @@ void TDXInput::Update() {
       states_ |= JoystickStates(reading, config_.Range, config_.DeadZone);
     }
   }
-  if (config_.Mouse) {
-    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
-    uint32_t buttons = 0;
-    if (held & Qt::LeftButton) buttons |= 1;
-    if (held & Qt::RightButton) buttons |= 2;
-    if (held & Qt::MiddleButton) buttons |= 4;
-    states_ |= MouseStates(motion.x(), motion.y(), buttons);
-  }
+  // A menu open over the game is where the mouse is at work: reaching for
+  // an item must not move the player or press a button.
+  if (mouse && QApplication::activePopupWidget() == nullptr)
+    states_ |= MouseStates(motion.x(), motion.y(), ReadMouseButtons());
 }

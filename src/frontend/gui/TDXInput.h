@@ -27,6 +27,9 @@ class TDXInput {
 
   KeyTable Keys{};
   bool JoystickEnabled = false;
+  // The player's switch for a controller the mouse is given to: off, the
+  // mouse moves and presses nothing.
+  bool MouseEnabled = true;
 
   // Reads every enabled device; the union of what they report now becomes
   // the component's states.
@@ -36,6 +39,10 @@ class TDXInput {
   // Reads the joystick of a number; false when there is none. SDL2 by
   // default; tests put their own here.
   std::function<bool(int number, int range, JoystickReading& reading)> ReadJoystick;
+  // The mouse buttons held for the game (bits 0-2: left, right, middle). All
+  // held buttons by default; the main window counts only presses on the
+  // picture that opened no menu.
+  std::function<uint32_t()> ReadMouseButtons;
 
  private:
   bool ReadSdlJoystick(int number, int range, JoystickReading& reading);

@@ -111,6 +111,10 @@ TEST_F(FormTest, ToolButtonsFollowTheirItems) {
   // "Habilita Som" and its button share one pressed state.
   auto* sound = form->Bar->findChild<QToolButton*>(QStringLiteral("ToolButton3"));
   sound->click();
+  EXPECT_FALSE(Item("abltsom")->isChecked());
+  EXPECT_FALSE(sound->isChecked());
+  EXPECT_FALSE(form->machine().SoundOn);
+  sound->click();
   EXPECT_TRUE(Item("abltsom")->isChecked());
   EXPECT_TRUE(sound->isChecked());
   EXPECT_TRUE(form->machine().SoundOn);

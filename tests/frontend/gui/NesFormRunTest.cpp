@@ -68,12 +68,12 @@ TEST_F(FormTest, StatusPanelsWhileRunning) {
   RunFrames([&] { Item("mnuLoadROM")->trigger(); },
             [&] {
               icons = form->StatusPanel1->IconNames();
-              Item("abltsom")->trigger();  // switching sound on while running
+              Item("abltsom")->trigger();  // switching sound off while running
               iconsWithSound = form->StatusPanel1->IconNames();
               return true;
             });
-  EXPECT_EQ(icons, (QStringList{"DirectX", "NoAudio"}));
-  EXPECT_EQ(iconsWithSound, (QStringList{"DirectX", "Audio"}));
+  EXPECT_EQ(icons, (QStringList{"DirectX", "Audio"}));
+  EXPECT_EQ(iconsWithSound, (QStringList{"DirectX", "NoAudio"}));
   // Paused: the panel is empty again.
   EXPECT_TRUE(form->StatusPanel1->IconNames().isEmpty());
   EXPECT_EQ(form->StatusPanel0->text(), QStringLiteral("FRONTEND_PAD.NES"));

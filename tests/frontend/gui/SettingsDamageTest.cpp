@@ -64,7 +64,7 @@ TEST_F(SettingsDamageTest, EveryUnusableValueFallsBackToItsDefaultWithOneLogLine
   EXPECT_EQ(form->pos(), QPoint(kDesignedLeft, kDesignedTop));
   EXPECT_FALSE(s.VideoEsticar);
   EXPECT_EQ(form->machine().FrameRate, 1);
-  EXPECT_FALSE(Item("abltsom")->isChecked());
+  EXPECT_TRUE(Item("abltsom")->isChecked());
   EXPECT_EQ(form->SoundFrequencia, 11);
   EXPECT_TRUE(Item("N22mhz1")->isChecked());
   EXPECT_EQ(form->machine().SoundVolume, 255);
