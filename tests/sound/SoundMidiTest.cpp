@@ -239,3 +239,41 @@ TEST_F(MidiLayerTest, HeldChangesSendOnlyTheLatestAtTheRelease) {
   ASSERT_FALSE(sent.empty());
   EXPECT_EQ(sent.back(), NoteOn(0, NoteFor(330).note));
 }
+
+// A dialog over a running game: the device's notes end, the recording (whose
+// clock stands still) hears nothing, changes made meanwhile reach only the
+// channels, and the end of the pause brings the device to them as they
+// stand; a stop during the pause leaves the device silent and unpaused.
+TEST_F(MidiLayerTest, APauseSilencesTheDeviceAndContinueStrikesTheNotesAgain) {
+  auto tap = std::make_shared<MidiRecording>();
+  SoundAttachTap(sound, std::make_shared<RecordingMidiOut>(tap));
+  SoundUpdateChannel(sound, 0, 440, 255);
+  SoundUpdateChannel(sound, 2, 262, 200);
+  Sent();
+  const size_t tapMark = tap->events.size();
+
+  SoundPause(sound);
+  EXPECT_TRUE(SoundPaused(sound));
+  EXPECT_THAT(Sent(), ElementsAre(NoteOffMsg(0, 69), NoteOffMsg(2, NoteFor(262).note)));
+  SoundUpdateChannel(sound, 0, 494, 255);  // a step of the debugger, say
+  EXPECT_THAT(Sent(), IsEmpty());
+  SoundPause(sound);  // a second dialog over the first
+  EXPECT_THAT(Sent(), IsEmpty());
+
+  SoundContinue(sound);
+  EXPECT_FALSE(SoundPaused(sound));
+  EXPECT_THAT(Sent(), ElementsAre(Volume(0, 127), Bend(0, NoteFor(494).bend), NoteOn(0, 71), Volume(2, 100),
+                                  Bend(2, NoteFor(262).bend), NoteOn(2, NoteFor(262).note)));
+  // The recording heard the note change and nothing of the pause.
+  EXPECT_THAT(tap->MessagesFrom(tapMark),
+              ElementsAre(NoteOffMsg(0, 69), Bend(0, NoteFor(494).bend), NoteOn(0, 71)));
+
+  SoundPause(sound);
+  Sent();
+  SoundSilenceAll(sound);
+  EXPECT_FALSE(SoundPaused(sound));
+  const SynthView device(*recording);
+  EXPECT_EQ(device.note[0], 0);
+  EXPECT_EQ(device.note[2], 0);
+  SoundDetachTap(sound);
+}

@@ -577,8 +577,10 @@ void TfrmNES::Command(const std::function<void()>& command) {
   } catch (...) {
     ShowError(QStringLiteral("Erro desconhecido."));
   }
-  // An engine chosen while a loop ran: that loop has returned now.
-  if (!enginePending_.empty() && !RunLoopActive(*machine_)) SwitchEngineNow();
+  // An engine chosen while a loop ran: that loop has returned now. The run
+  // in the new engine may ask for the other one in turn (a state it cannot
+  // load), and its loop returns here too.
+  while (!enginePending_.empty() && !RunLoopActive(*machine_)) SwitchEngineNow();
   // A command may have started or stopped emulation (the loop has returned
   // when it stopped).
   ShowRunState();
