@@ -25,8 +25,10 @@ class Reader {
   void Key(const char* key) { key_ = key; }
 
   // Integers within [low, high]; a number outside is refused unless `clamp`,
-  // which brings it to the nearest bound (and still says so).
-  bool Int(std::string_view name, int32_t& value, int32_t low, int32_t high, bool clamp = false) {
+  // which brings it to the nearest bound (and still says so). A number within
+  // that `valid` turns down is refused too.
+  bool Int(std::string_view name, int32_t& value, int32_t low, int32_t high, bool clamp = false,
+           const std::function<bool(int32_t)>& valid = {}) {
     if (!store_.ValueExists(name)) return false;
     const std::optional<int32_t> stored = store_.TryReadInteger(name);
     if (!stored) return Refuse(name, std::to_string(value));
@@ -36,6 +38,7 @@ class Reader {
       Report(name, std::to_string(value));
       return true;
     }
+    if (valid && !valid(*stored)) return Refuse(name, std::to_string(value));
     value = *stored;
     return true;
   }
@@ -118,6 +121,7 @@ void SavePad(SettingsStore& store, int pad, const PadBindings& bindings) {
 }
 
 constexpr const char* kTimeKey = "TEMPO";
+constexpr int32_t kMaxJoyButtonCode = JoyButtonCode({kMaxJoysticks, kJoystickButtons});
 
 void LoadTime(SettingsStore& store, Reader& read, TimeSettings& time) {
   if (!store.OpenKey(kTimeKey)) return;
@@ -130,6 +134,14 @@ void LoadTime(SettingsStore& store, Reader& read, TimeSettings& time) {
   }
   read.Int("REBOBINAR_MINUTOS", time.RewindMinutes, kMinRewindMinutes, kMaxRewindMinutes, true);
   read.Int("ANTECIPAR", time.RunAhead, 0, kMaxRunAhead, true);
+  // The joystick buttons came after the rest: older stores lack them and
+  // keep none.
+  const auto isButton = [](int32_t code) { return JoyButtonFromCode(code).has_value(); };
+  for (int c = 0; c < kTimeCommandCount; ++c) {
+    int32_t code = JoyButtonCode(time.Buttons[c]);
+    if (read.Int(TimeCommandValueName(c) + "_JOY", code, 0, kMaxJoyButtonCode, false, isButton))
+      time.Buttons[c] = *JoyButtonFromCode(code);
+  }
   store.CloseKey();
 }
 
@@ -139,6 +151,8 @@ void SaveTime(SettingsStore& store, const TimeSettings& time) {
   store.WriteInteger("VELOCIDADE", time.FastForwardSpeed);
   store.WriteInteger("REBOBINAR_MINUTOS", time.RewindMinutes);
   store.WriteInteger("ANTECIPAR", time.RunAhead);
+  for (int c = 0; c < kTimeCommandCount; ++c)
+    store.WriteInteger(TimeCommandValueName(c) + "_JOY", JoyButtonCode(time.Buttons[c]));
   store.CloseKey();
 }
 

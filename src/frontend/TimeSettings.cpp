@@ -29,3 +29,11 @@ std::string TimeCommandValueName(int command) {
     default: return {};
   }
 }
+
+std::optional<JoyButton> JoyButtonFromCode(int32_t code) {
+  if (code == 0) return JoyButton{};
+  const JoyButton b{code / 100, code % 100};
+  if (code < 0 || b.Joystick < 1 || b.Joystick > kMaxJoysticks || b.Button < 1 || b.Button > kJoystickButtons)
+    return std::nullopt;
+  return b;
+}

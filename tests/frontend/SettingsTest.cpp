@@ -80,6 +80,8 @@ TEST(Settings, FirstStartGivesTheDefaults) {
   EXPECT_EQ(s.Pads[1].Keys, pad2);
   EXPECT_FALSE(s.Pads[0].JoystickEnabled);
   EXPECT_FALSE(s.Pads[1].JoystickEnabled);
+  // No time control answers to a joystick button until one is bound.
+  for (JoyButton b : s.Time.Buttons) EXPECT_FALSE(b.Bound());
 }
 
 TEST(Settings, SavedValuesComeBackUnchanged) {
@@ -104,6 +106,8 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   out.MidiOutPort = "Sintetizador Externo:entrada 1";
   out.SoundVoice = 1;
   out.Motor = 1;
+  out.Time.Buttons[tcRewind] = {1, 5};
+  out.Time.Buttons[tcSaveSlot1 + 8] = {kMaxJoysticks, kJoystickButtons};
   MemoryStore store;
   SaveSettings(store, out);
   VirelSettings in = LoadSettings(store);
@@ -128,6 +132,8 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
   EXPECT_EQ(in.MidiOutPort, out.MidiOutPort);
   EXPECT_EQ(in.SoundVoice, 1);
   EXPECT_EQ(in.Motor, 1);
+  EXPECT_EQ(in.Time.Buttons, out.Time.Buttons);
+  EXPECT_EQ(std::get<int32_t>(store.keys["TEMPO"]["REBOBINAR_JOY"]), 105);
   // Defaults are written too, so the store is complete after the first exit.
   EXPECT_EQ(std::get<int32_t>(store.keys["JOY2"]["UP"]), 69);
 }
@@ -165,19 +171,29 @@ TEST(Settings, StoredValuesThatNeedCare) {
     EXPECT_EQ(LoadSettings(store).Motor, c.expected) << c.stored;
   }
   // Time controls: a speed not offered keeps 4x, history and run-ahead are
-  // clamped, a key code beyond any chord is refused.
+  // clamped, a key code beyond any chord is refused, and so is a joystick
+  // button no joystick has (joystick 1-8, button 1-32, stored j × 100 + b).
   for (Case c : {Case{"VELOCIDADE", 3, 4}, Case{"VELOCIDADE", 0, 0}, Case{"VELOCIDADE", 8, 8},
                  Case{"REBOBINAR_MINUTOS", 0, 1}, Case{"REBOBINAR_MINUTOS", 500, 60}, Case{"ANTECIPAR", 9, 3},
-                 Case{"ANTECIPAR", 2, 2}, Case{"REBOBINAR", 0x800, 8}, Case{"REBOBINAR", 0x141, 0x141}}) {
+                 Case{"ANTECIPAR", 2, 2}, Case{"REBOBINAR", 0x800, 8}, Case{"REBOBINAR", 0x141, 0x141},
+                 Case{"REBOBINAR_JOY", 105, 105}, Case{"REBOBINAR_JOY", 832, 832},
+                 Case{"REBOBINAR_JOY", 133, 0}, Case{"REBOBINAR_JOY", 100, 0}, Case{"REBOBINAR_JOY", 905, 0},
+                 Case{"REBOBINAR_JOY", 5, 0}, Case{"REBOBINAR_JOY", -105, 0}}) {
     MemoryStore store;
     store.keys["TEMPO"][c.name] = c.stored;
-    const TimeSettings t = LoadSettings(store).Time;
+    std::vector<std::string> log;
+    const TimeSettings t = LoadSettings(store, [&log](const std::string& line) { log.push_back(line); }).Time;
     const std::string name = c.name;
     const int32_t got = name == "VELOCIDADE"          ? t.FastForwardSpeed
                         : name == "REBOBINAR_MINUTOS" ? t.RewindMinutes
                         : name == "ANTECIPAR"         ? t.RunAhead
-                                                      : t.Keys[tcRewind];
+                        : name == "REBOBINAR"         ? t.Keys[tcRewind]
+                                                      : JoyButtonCode(t.Buttons[tcRewind]);
     EXPECT_EQ(got, c.expected) << c.name << " " << c.stored;
+    if (name == "REBOBINAR_JOY") {
+      const std::vector<std::string> refused{"Configuração \"TEMPO/REBOBINAR_JOY\" inválida; usando 0."};
+      EXPECT_EQ(log, c.expected == c.stored ? std::vector<std::string>{} : refused) << c.stored;
+    }
   }
   MemoryStore store;
   store.keys[""]["ViewFrequency"] = 7;
@@ -243,7 +259,7 @@ TEST(Settings, KeysThatCannotBeOpened) {
   SaveSettings(store, s);
   for (const std::string& w : store.writes)
     EXPECT_TRUE(w.rfind("JOY2/", 0) == 0 || w.rfind("TEMPO/", 0) == 0) << w;
-  EXPECT_EQ(store.writes.size(), 9u + kTimeCommandCount + 3);
+  EXPECT_EQ(store.writes.size(), 9u + kTimeCommandCount + 3 + kTimeCommandCount);
 }
 
 TEST(Settings, ReadAndWriteOrder) {
@@ -268,6 +284,7 @@ TEST(Settings, ReadAndWriteOrder) {
     for (int c = 0; c < kTimeCommandCount; ++c) names.push_back("TEMPO/" + TimeCommandValueName(c));
     for (const char* name : {"VELOCIDADE", "REBOBINAR_MINUTOS", "ANTECIPAR"})
       names.push_back(std::string("TEMPO/") + name);
+    for (int c = 0; c < kTimeCommandCount; ++c) names.push_back("TEMPO/" + TimeCommandValueName(c) + "_JOY");
     return names;
   }();
   expected.insert(expected.end(), timeNames.begin(), timeNames.end());

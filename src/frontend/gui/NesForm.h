@@ -25,6 +25,7 @@
 #include "core/Host.h"
 #include "core/Machine.h"
 #include "frontend/Settings.h"
+#include "frontend/gui/JoystickButtons.h"
 #include "frontend/gui/TDXInput.h"
 #include "sound/SoundDevices.h"
 #include "timeline/TimeControl.h"
@@ -37,6 +38,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QToolBar;
+class QTimer;
 class QToolButton;
 class TDXDraw;
 class TClientArea;
@@ -197,6 +199,8 @@ class TfrmNES : public QMainWindow, public Host {
   std::function<void(const QString&)> ShowError;
   // A yes-or-no question; true for yes.
   std::function<bool(const QString&)> Confirm;
+  // The joysticks' buttons as the time controls' bindings see them (SDL2).
+  JoystickButtonsReader ReadJoystickButtons;
   // The window path draws the frame here when the display is unavailable.
   const QImage& WindowPicture() const { return windowPicture_; }
 
@@ -235,8 +239,19 @@ class TfrmNES : public QMainWindow, public Host {
   void UpdatePaletteColors();
   void CreateTimeItems();
   void ApplyTimeSettings();
-  // The held keys (rewind, fast-forward) as they stand at a frame start.
+  // The held keys and joystick buttons (rewind, fast-forward) as they stand
+  // at a frame start.
   void ReadHeldTimeKeys();
+  // Each joystick button bound to a pressed command (slots, undo, the
+  // fast-forward toggle, frame advance) that went down since the last look
+  // runs its command's item, once.
+  void RunPressedTimeButtons();
+  // A paused game has no frame starts: a timer looks at the joysticks instead,
+  // while a cartridge is in and a command has a button.
+  void FollowTimeButtons(bool cartridgeLoaded);
+  void PollTimeButtonsWhilePaused();
+  bool AnyTimeButton() const;
+  QAction* TimeCommandItem(int command) const;
   // The status bar names fast-forward and rewind while they run.
   void ShowTimeStatus();
   // The text of the time control running now (rewind, fast-forward), or none.
@@ -265,6 +280,10 @@ class TfrmNES : public QMainWindow, public Host {
   std::unique_ptr<TimeControl> time_;
   std::chrono::steady_clock::time_point lastShown_{};
   QString timeStatus_;
+  std::unique_ptr<TJoystickButtons> joysticks_;
+  QTimer* timeButtonTimer_ = nullptr;
+  // The joysticks as last read, and as the last look for presses saw them.
+  JoystickButtons padsNow_, padsSeen_;
   VirelSettings settings_;
   std::array<std::unique_ptr<TDXInput>, 2> inputs_;
   TClientArea* client_ = nullptr;

@@ -260,6 +260,7 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
   mnuDebug->setEnabled(enabled);
   AvancarQuadro1->setEnabled(enabled);
   statesMenu_->SetCartridgeLoaded(enabled);
+  FollowTimeButtons(enabled);
   // Another cartridge, or none: the rewind history has nothing to go back to.
   time_->Forget();
 }

@@ -306,6 +306,9 @@ void TfrmNES::ProcessMessages() {
   if (ended != FrameKind::Ahead && ended != FrameKind::AheadShown) ++framesRun_;
   ReadHeldTimeKeys();
   if (!time_->AtFrameStart()) return;
+  // Bound joystick buttons run their commands where the keys' items run:
+  // here, between two frames, with the machine in its real state.
+  RunPressedTimeButtons();
   ShowTimeStatus();
   // The icons follow commands that ran since the last frame; repainting the
   // panel only when they changed spares the window a repaint every frame.

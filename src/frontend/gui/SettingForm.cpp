@@ -180,7 +180,9 @@ void TfrmSetting::CreatePages() {
   PageControl->addTab(CreateJoypadPage(1), QStringLiteral("Jogador 2"));
   PageControl->addTab(CreateNetworkPage(), QStringLiteral("Rede"));
   if (time_ != nullptr) {
-    tsTempo = new TTimePage(*time_, [this](int32_t chord) { return KeyOwner(chord); });
+    tsTempo = new TTimePage(
+        *time_, [this](int32_t chord) { return KeyOwner(chord); },
+        [this](JoyButton button) { return ButtonOwner(button); });
     PageControl->addTab(tsTempo, QStringLiteral("Tempo"));
   }
   // The live display rests while pages change and resumes on the new page.
@@ -480,6 +482,19 @@ QString TfrmSetting::KeyOwner(int32_t chord) const {
   for (const auto& k : kWindowKeys)
     if (k.Chord == chord) return QStringLiteral("\"%1\"").arg(QString::fromUtf8(k.Item));
   return {};
+}
+
+QString TfrmSetting::ButtonOwner(JoyButton button) const {
+  // A controller whose joystick is on takes buttons 1-4 of its joystick as
+  // A, B, Start and Select (the first joystick is controller 1's).
+  static const char* const kButtons[] = {"A", "B", "Start", "Select"};
+  const QCheckBox* const enabled[2] = {cbJoy1, cbJoy2};
+  if (button.Joystick < 1 || button.Joystick > 2 || button.Button < 1 || button.Button > 4 ||
+      !enabled[button.Joystick - 1]->isChecked())
+    return {};
+  return QStringLiteral("Jogador %1 (%2)")
+      .arg(button.Joystick)
+      .arg(QLatin1String(kButtons[button.Button - 1]));
 }
 
 // ---------------------------------------------------------------------------

@@ -119,6 +119,8 @@ class TfrmSetting : public QDialog {
   // What else answers to a time control's key: a controller's button (the
   // keys as edited here) or one of the main window's own keys.
   QString KeyOwner(int32_t chord) const;
+  // Likewise for a joystick button: a controller's, while its joystick is on.
+  QString ButtonOwner(JoyButton button) const;
 
   TSettingFields fields_;
   TimeSettings* time_ = nullptr;

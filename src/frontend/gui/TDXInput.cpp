@@ -5,23 +5,8 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "frontend/gui/JoystickButtons.h"
 #include "frontend/gui/VirtualKeys.h"
-
-namespace {
-
-// The joystick subsystem is started once for the program; a machine without
-// joysticks (or without SDL support) simply never reports one.
-bool JoystickSubsystem() {
-  static const bool ready = [] {
-    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
-    // Signals stay with the program (SDL would queue them as events).
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    return SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
-  }();
-  return ready;
-}
-
-}  // namespace
 
 TDXInput::TDXInput(QWidget* foreground, const Config& config) : foreground_(foreground), config_(config) {
   KeyboardTracker::Instance();

@@ -1,6 +1,6 @@
 // The settings dialog over a set of fields of its own: what it shows, what OK
-// and Cancel write, the volume levels, the click-then-press key capture and
-// the live display of controller 1.
+// and Cancel write, the volume levels, the click-then-press key capture, the
+// live display of controller 1, and the joystick buttons of the "Tempo" page.
 #include "frontend/gui/SettingForm.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +24,7 @@
 
 #include "core/gui/Shape.h"
 #include "frontend/gui/TDXInput.h"
+#include "frontend/gui/TimePage.h"
 
 static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -381,6 +384,125 @@ TEST_F(SettingFormFixture, ChangingPagesRestartsTheLiveDisplay) {
   EXPECT_TRUE(dlg->tj1->isActive());
   Type(Qt::Key_U);  // ends the capture left open above
   EXPECT_EQ(dlg->WorkingKeys()[pbUp], 'U');
+}
+
+// The "Tempo" page over time settings of its own, with the joysticks it
+// listens to fed by the test.
+struct TempoPageFixture : SettingFormFixture {
+  TimeSettings time;
+  JoystickButtons pads{0, 0};
+
+  TTimePage& OpenTempo() {
+    dlg = std::make_unique<TfrmSetting>(f.Refs(), kModes, nullptr, &time);
+    dlg->show();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(dlg.get()));
+    dlg->PageControl->setCurrentWidget(dlg->tsTempo);
+    dlg->tsTempo->ReadJoysticks = [this] { return pads; };
+    return *dlg->tsTempo;
+  }
+  // Clicks the command's joystick button, then holds `button` of `joystick`
+  // until the page has taken it.
+  void Bind(TTimePage& page, int command, int joystick, int button) {
+    QTest::mouseClick(page.PadButtons[command], Qt::LeftButton);
+    EXPECT_EQ(page.PadButtons[command]->text(), "Pressione...");
+    pads[size_t(joystick - 1)] |= 1u << (button - 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page.CapturingButton() < 0; }, 1000));
+    pads = {0, 0};
+  }
+};
+
+// A press on any joystick binds the waiting command; a button held since
+// before the click is no press, and one another command or a controller's
+// joystick (controller 2's is on) uses is refused with the reason.
+TEST_F(TempoPageFixture, AJoystickPressBindsTheWaitingCommand) {
+  TTimePage& page = OpenTempo();
+  EXPECT_EQ(page.PadButtons[tcRewind]->text(), "(nenhum)");
+  pads = {1u << 2, 0};
+  Bind(page, tcRewind, 1, 5);
+  EXPECT_EQ(page.PadButtons[tcRewind]->text(), "Joystick 1 botão 5");
+  const struct {
+    int command, joystick, button;
+    const char* warning;  // empty when bound
+  } cases[] = {
+      {tcFrameAdvance, 1, 5,
+       "O Joystick 1 botão 5 já é usado por \"Rebobinar (segurar)\"; escolha outro para \"Avançar um "
+       "Quadro\"."},
+      {tcFrameAdvance, 2, 3,
+       "O Joystick 2 botão 3 já é usado por Jogador 2 (Start); escolha outro para \"Avançar um Quadro\"."},
+      {tcFrameAdvance, 1, 3, ""},
+      {tcSaveSlot1 + 4, 2, 12, ""},
+  };
+  for (const auto& c : cases) {
+    Bind(page, c.command, c.joystick, c.button);
+    EXPECT_EQ(page.lbAviso->text(), QString::fromUtf8(c.warning));
+  }
+  dlg->btnOK->click();
+  TimeSettings want;
+  want.Buttons[tcRewind] = {1, 5};
+  want.Buttons[tcFrameAdvance] = {1, 3};
+  want.Buttons[tcSaveSlot1 + 4] = {2, 12};
+  EXPECT_EQ(time.Buttons, want.Buttons);
+}
+
+// A wait ends without a press by Escape or a second click (the binding
+// stays), by Delete or Backspace (it goes) or by "Padrão" (every one goes).
+TEST_F(TempoPageFixture, AWaitEndsByEscapeSecondClickOrClearing) {
+  time.Buttons[tcUndoLoad] = {1, 9};
+  time.Buttons[tcFastForward] = {2, 6};
+  for (Qt::Key key : {Qt::Key_Escape, Qt::Key_unknown, Qt::Key_Delete, Qt::Key_Backspace, Qt::Key_Home}) {
+    SCOPED_TRACE(key);
+    TTimePage& page = OpenTempo();
+    QPushButton* button = page.PadButtons[tcUndoLoad];
+    QTest::mouseClick(button, Qt::LeftButton);
+    if (key == Qt::Key_unknown)
+      QTest::mouseClick(button, Qt::LeftButton);
+    else if (key == Qt::Key_Home)
+      page.btnPadrao->click();
+    else
+      QTest::keyClick(button, key);
+    EXPECT_TRUE(dlg->isVisible());  // Escape went to the wait, not to the dialog
+    pads = {1u << 10, 0};           // pressed after the wait: taken by nothing
+    QTest::qWait(50);
+    pads = {0, 0};
+    const bool cleared = key != Qt::Key_Escape && key != Qt::Key_unknown;
+    EXPECT_EQ(page.Values().Buttons[tcUndoLoad], (cleared ? JoyButton{} : JoyButton{1, 9}));
+    EXPECT_EQ(button->text(), cleared ? "(nenhum)" : "Joystick 1 botão 9");
+    EXPECT_EQ(page.Values().Buttons[tcFastForward].Bound(), key != Qt::Key_Home);
+  }
+}
+
+// Every key and joystick button shows its whole text, showing the longest
+// bindings or waiting for a press, in the dialog's font and in a larger one
+// (other desktops give other fonts).
+TEST_F(TempoPageFixture, EveryButtonShowsItsWholeText) {
+  for (int c = 0; c < kTimeCommandCount; ++c) time.Buttons[c] = {kMaxJoysticks, kJoystickButtons - c % 2};
+  time.Keys[tcFrameAdvance] = kChordCtrl | kChordShift | 107;  // Ctrl+Shift+numeric plus
+  auto expectFits = [](QPushButton* b) {
+    QStyleOptionButton option;
+    option.initFrom(b);
+    option.text = b->text();
+    const QRect inside = b->style()->subElementRect(QStyle::SE_PushButtonContents, &option, b);
+    EXPECT_LE(b->fontMetrics().horizontalAdvance(b->text()), inside.width()) << b->text().toStdString();
+    EXPECT_LE(b->sizeHint().width(), b->width()) << b->text().toStdString();
+  };
+  for (int pixels : {11, 15}) {
+    TTimePage& page = OpenTempo();
+    QFont font = page.font();
+    font.setPixelSize(pixels);
+    page.setFont(font);
+    for (int c = 0; c < kTimeCommandCount; ++c) {
+      for (QPushButton* b : {page.KeyButtons[c], page.PadButtons[c]}) {
+        QApplication::processEvents();  // the layout follows the text
+        expectFits(b);
+        QTest::mouseClick(b, Qt::LeftButton);
+        QApplication::processEvents();
+        expectFits(b);
+        QTest::keyClick(b, Qt::Key_Escape);
+      }
+    }
+    // Nor is anything pushed out of sight to the right.
+    EXPECT_LE(page.PadButtons[0]->geometry().right(), page.KeyButtons[0]->parentWidget()->width());
+  }
 }
 
 }  // namespace

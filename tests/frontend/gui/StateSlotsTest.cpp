@@ -121,6 +121,34 @@ TEST_F(StateSlotsTest, SavedLoadedAndUndoneByTheirKeysInFullScreen) {
   EXPECT_TRUE(QFile::exists(SlotFile(3)));
 }
 
+// A joystick button bound to a slot saves once per press while the game
+// runs, and one bound to a load loads while it is paused.
+TEST_F(StateSlotsTest, JoystickButtonsSaveRunningAndLoadPaused) {
+  OpenShown();
+  JoystickButtons pads{0, 0};
+  form->ReadJoystickButtons = [&] { return pads; };
+  form->settings().Time.Buttons[tcSaveSlot1 + 1] = {2, 6};
+  form->settings().Time.Buttons[tcLoadSlot1 + 1] = {2, 7};
+  form->ApplyKeyBindings();
+  Machine& m = form->machine();
+  std::array<uint8_t, 2049> savedRam{};
+  bool savedAtOnce = false;
+  int frame = 0;
+  nextRomFile = kScrollRom;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              pads[1] = ++frame >= 5 && frame < 12 ? 1u << 5 : 0;  // held six frames: one save
+              if (frame == 6) savedAtOnce = QFile::exists(SlotFile(2)), savedRam = m.Ram;
+              return frame == 40;
+            });
+  EXPECT_TRUE(savedAtOnce);
+  EXPECT_EQ(Log().count(QStringLiteral("Estado salvo no espaço 2.")), 1);
+  ASSERT_NE(m.Ram, savedRam);
+  pads[1] = 1u << 6;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return m.Ram == savedRam; }, 1000));
+  EXPECT_FALSE(m.Running);
+}
+
 TEST_F(StateSlotsTest, CartridgesOfTheSameNameNeverShareASlotAndAChangeEndsTheUndo) {
   // Two different images under one file name.
   QTemporaryDir a, b;

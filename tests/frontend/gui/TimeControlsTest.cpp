@@ -1,5 +1,5 @@
 // Rewind, fast-forward and frame advance on the real window, driven by their
-// keys and menu items as a player drives them.
+// keys, menu items and joystick buttons as a player drives them.
 #include "FormFixture.h"
 #include "core/Crc32.h"
 #include "sound/Sound.h"
@@ -109,4 +109,50 @@ TEST_F(FormTest, FastForwardAndFrameAdvance) {
     EXPECT_EQ(form->FramesRun(), frames + 1);
     EXPECT_TRUE(form->timeControl().ShowsFrame());
   }
+}
+
+// Joystick buttons bound on the "Tempo" page: held, they rewind and
+// fast-forward the running game as the held keys do; pressed while the game
+// is paused, frame advance runs exactly one frame per press however long the
+// button is held.
+TEST_F(FormTest, JoystickButtonsRewindFastForwardAndAdvanceFrames) {
+  Open();
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  JoystickButtons pads{0, 0};
+  form->ReadJoystickButtons = [&] { return pads; };
+  auto& buttons = form->settings().Time.Buttons;
+  buttons[tcRewind] = {2, 5};
+  buttons[tcFastForward] = {2, 6};
+  buttons[tcFrameAdvance] = {1, 8};
+  form->ApplyKeyBindings();
+  nextRomFile = kPadRom;
+  Machine& m = form->machine();
+  std::vector<uint8_t> counter;  // the cartridge's frame counter at each shown frame
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              counter.push_back(m.Ram[0x12]);
+              const size_t t = counter.size();
+              pads[1] = t >= 60 && t < 80 ? 1u << 4 : t >= 80 && t < 100 ? 1u << 5 : 0;
+              return t == 110;
+            });
+  ASSERT_EQ(counter.size(), 110u);
+  // Each look at the buttons counts from the next frame on: rewound one frame
+  // per shown frame, then four, then one again.
+  for (size_t t = 62; t < 80; ++t) EXPECT_EQ(counter[t], uint8_t(counter[t - 1] - 1)) << t;
+  EXPECT_NEAR(uint8_t(counter[99] - counter[82]), 17 * 4, 4);
+  for (size_t t = 102; t < 110; ++t) EXPECT_EQ(counter[t], uint8_t(counter[t - 1] + 1)) << t;
+
+  ASSERT_FALSE(m.Running);
+  for (int press = 0; press < 3; ++press) {
+    const uint8_t before = m.Ram[0x12];
+    pads[0] = 1u << 7;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m.Ram[0x12] != before; }, 1000));
+    QTest::qWait(60);  // still held: still the one frame
+    EXPECT_EQ(m.Ram[0x12], uint8_t(before + 1)) << press;
+    pads[0] = 0;
+    QTest::qWait(40);
+  }
+  EXPECT_FALSE(m.Running);
 }
