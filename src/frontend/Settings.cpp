@@ -127,11 +127,12 @@ void LoadTime(SettingsStore& store, Reader& read, TimeSettings& time) {
   if (!store.OpenKey(kTimeKey)) return;
   read.Key(kTimeKey);
   for (int c = 0; c < kTimeCommandCount; ++c) read.Int(TimeCommandValueName(c), time.Keys[c], 0, kChordMax);
-  int32_t speed = time.FastForwardSpeed;
-  if (read.Int("VELOCIDADE", speed, 0, 8)) {
-    if (std::find(kFastForwardSpeeds.begin(), kFastForwardSpeeds.end(), speed) != kFastForwardSpeeds.end())
-      time.FastForwardSpeed = speed;
-  }
+  // Only the speeds the settings page offers; another one is refused with
+  // its log line like any unusable value.
+  const auto offered = [](int32_t speed) {
+    return std::find(kFastForwardSpeeds.begin(), kFastForwardSpeeds.end(), speed) != kFastForwardSpeeds.end();
+  };
+  read.Int("VELOCIDADE", time.FastForwardSpeed, 0, 8, false, offered);
   read.Int("REBOBINAR_MINUTOS", time.RewindMinutes, kMinRewindMinutes, kMaxRewindMinutes, true);
   read.Int("ANTECIPAR", time.RunAhead, 0, kMaxRunAhead, true);
   // The joystick buttons came after the rest: older stores lack them and

@@ -190,6 +190,8 @@ TEST(Settings, StoredValuesThatNeedCare) {
                         : name == "REBOBINAR"         ? t.Keys[tcRewind]
                                                       : JoyButtonCode(t.Buttons[tcRewind]);
     EXPECT_EQ(got, c.expected) << c.name << " " << c.stored;
+    // Whatever is not taken as stored says so, one line each.
+    EXPECT_EQ(log.size(), c.expected == c.stored ? 0u : 1u) << c.name << " " << c.stored;
     if (name == "REBOBINAR_JOY") {
       const std::vector<std::string> refused{"Configuração \"TEMPO/REBOBINAR_JOY\" inválida; usando 0."};
       EXPECT_EQ(log, c.expected == c.stored ? std::vector<std::string>{} : refused) << c.stored;
