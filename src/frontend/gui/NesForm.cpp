@@ -312,6 +312,10 @@ void TfrmNES::CreateMenus() {
   mnusvecpd = Item(this, "mnusvecpd", QStringLiteral("Salvar Status"), Qt::Key_F8, false);
   mnuldacpd = Item(this, "mnuldacpd", QStringLiteral("Carregar Status"), Qt::Key_F9, false);
   mnuCPU->addActions({mnuReset, mnuPause, mnuDebug});
+  // Also the window's own, so that their keys work in full screen, where the
+  // hidden menu bar would take its menus' keys with it (F2, F3, F4, F8 and
+  // F9 are answered by the window itself).
+  addActions({mnuReset, mnuPause, mnuDebug, mnuSavesnapshot, mnuRom, mnuSettings});
   mnuCPU->addMenu(Joystick1);
   mnuCPU->addActions({mnusvecpd, mnuldacpd});
   Motor1 = SubMenu(mnuCPU, "Motor1", QStringLiteral("Motor"));

@@ -279,7 +279,11 @@ void TDXDraw::Flip() {
   // Only what changed is painted and sent to the screen; a picture that did
   // not change at all is already showing.
   flipped_ = ChangedRegion();
-  if (flipped_ == QRegion(rect())) {
+  if (!flipped_.isEmpty() && CoveredWithin(flipped_)) {
+    // A widget lying over the picture (the message line) would be painted
+    // over by the changed rows: the parent paints both, in their order.
+    parentWidget()->repaint(flipped_.translated(pos()));
+  } else if (flipped_ == QRegion(rect())) {
     repaint();
   } else if (!flipped_.isEmpty()) {
     repaint(flipped_);
@@ -287,6 +291,24 @@ void TDXDraw::Flip() {
   hadText_ = !textItems_.isEmpty();
   if (frameLog_ != nullptr) LogPresentation();
   if (options_.WaitVBlank) WaitForFrameDeadline();
+}
+
+bool TDXDraw::CoveredWithin(const QRegion& region) const {
+  const QWidget* parent = parentWidget();
+  if (parent == nullptr) return false;
+  const QRegion inParent = region.translated(pos());
+  // Siblings come in their stacking order: those after this one lie above.
+  bool above = false;
+  for (const QObject* child : parent->children()) {
+    if (child == this) {
+      above = true;
+      continue;
+    }
+    const auto* widget = qobject_cast<const QWidget*>(child);
+    if (above && widget != nullptr && widget->isVisible() && inParent.intersects(widget->geometry()))
+      return true;
+  }
+  return false;
 }
 
 void TDXDraw::LogPresentation() {

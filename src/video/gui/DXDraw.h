@@ -104,6 +104,8 @@ class TDXDraw : public QWidget {
     int PointSize;
   };
   void WaitForFrameDeadline();
+  // Whether a visible sibling stacked above lies over `region` (ours).
+  bool CoveredWithin(const QRegion& region) const;
   void LogPresentation();
   // Brings the 32-bit copy the widget paints from up to date with the
   // surface, each surface pixel a `multiple` x `multiple` block.
