@@ -4,6 +4,9 @@
 // main window, the headless runner and the tests run the very same sequence.
 #include "cartridge/Lifecycle.h"
 
+#include <utility>
+#include <vector>
+
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
@@ -21,15 +24,40 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
+void LogLines(Machine& m, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) m.Log(line);
+}
+
 }  // namespace
 
 bool StartCartridge(Machine& m, const std::string& path) {
+  // The new image is read and judged before anything of the cartridge in the
+  // machine is touched: a file that is no cartridge must not end the game
+  // being played. Its loading lines wait, so that on a replacement they
+  // follow the unload's as they always have.
+  RomImage image;
+  std::vector<std::string> lines;
+  bool accepted = false;
+  try {
+    accepted = ReadRomImage(path, image, lines);
+  } catch (...) {
+    LogLines(m, lines);
+    throw;
+  }
+  if (!accepted || !MapperSupported(image.MapperNumber)) {
+    LogLines(m, lines);
+    if (accepted) LogMapperRefused(m, image.MapperNumber);
+    return false;
+  }
   if (m.CartridgeLoaded()) {
     m.host->SetCartridgeItemsEnabled(false);
     UnloadCartridge(m);
   }
-  if (!LoadRomFile(m, path)) return false;
-  // An unsupported mapper leaves the images loaded but nothing started.
+  LogLines(m, lines);
+  InstallRomImage(m, std::move(image));
+  // The board is in the catalogue, so this no longer refuses; a battery file
+  // that cannot be read still ends the start with an error. It is read only
+  // now: the cartridge just unloaded may share it and has only now written it.
   if (!LoadBatteryAndMapper(m)) return false;
   m.host->SetCartridgeItemsEnabled(true);
   ResetMachine(m, true);

@@ -13,10 +13,12 @@
 // machine and sets Running, and the active loop carries on with the new cartridge.
 // File errors propagate as exceptions (RomLoadError or std::runtime_error).
 void LoadAndStart(Machine& m, const std::string& path);
-// Every step of LoadAndStart except entering the run loop: unload what is
-// loaded, load, map, reset, start sound, prepare the display, set Running.
-// True when the cartridge started (Running set); false when the image was
-// refused or its mapper is not supported (the reason is in the log).
+// Every step of LoadAndStart except entering the run loop: read and check
+// the image, unload what is loaded, install, map, reset, start sound, prepare
+// the display, set Running. True when the cartridge started (Running set);
+// false when the image was refused or its mapper is not supported (the
+// reason is in the log). A refused image, false or thrown, leaves the
+// cartridge that was loaded as it was, running or not.
 bool StartCartridge(Machine& m, const std::string& path);
 // `powerOn`: a cartridge just started, so the engine powers the console up.
 void ResetMachine(Machine& m, bool powerOn = false);

@@ -80,13 +80,20 @@ void CommonLayout(Machine& m) {
   m.ChrBankMask = static_cast<uint8_t>(m.ChrCount - 1);
 }
 
-bool MapperInit(Machine& m, int number) {
+bool MapperSupported(int number) { return FindMapperBoard(number) != nullptr; }
+
+void LogMapperRefused(Machine& m, int number) {
   m.Log("Carregando Mapper #" + MapperName(number) + "...");
+  m.Log("* iNES mapper #" + std::to_string(number) + " não suportado.");
+}
+
+bool MapperInit(Machine& m, int number) {
   const MapperBoard* board = FindMapperBoard(number);
   if (!board) {
-    m.Log("* iNES mapper #" + std::to_string(number) + " não suportado.");
+    LogMapperRefused(m, number);
     return false;
   }
+  m.Log("Carregando Mapper #" + std::string(board->Name) + "...");
   // Only a board that keeps its state goes on from what a previous cartridge
   // on the same board left; for every other one a counter left running must
   // not fire into it, and registers of another board mean nothing to it.

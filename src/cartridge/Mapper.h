@@ -16,6 +16,11 @@ std::string MapperName(int number);
 // clock of the board for `number`; false (with a log line) for an
 // unsupported number.
 bool MapperInit(Machine& m, int number);
+// Whether the catalogue has a board for `number`: asked of a new image before
+// it may replace the cartridge that runs.
+bool MapperSupported(int number);
+// The two lines MapperInit logs as it refuses `number`.
+void LogMapperRefused(Machine& m, int number);
 // Clocked once per visible line the hook reaches; may turn `code` into intIRQ.
 inline void MapperScanline(Machine& m, uint8_t& code) { m.MapperClock(m, code); }
 

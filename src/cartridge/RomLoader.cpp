@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "cartridge/Mapper.h"
@@ -100,40 +101,24 @@ void ReleaseImages(Machine& m) {
   m.PatternRomSerial = 0;
 }
 
-// Leaves no half-loaded cartridge behind: unless the load is accepted, the
-// images go, whether it returns false or ends with an error.
-class ReleaseUnlessAccepted {
- public:
-  explicit ReleaseUnlessAccepted(Machine& m) : m_(m) {}
-  ~ReleaseUnlessAccepted() {
-    if (!accepted_) ReleaseImages(m_);
-  }
-  ReleaseUnlessAccepted(const ReleaseUnlessAccepted&) = delete;
-  ReleaseUnlessAccepted& operator=(const ReleaseUnlessAccepted&) = delete;
-  void Accept() { accepted_ = true; }
-
- private:
-  Machine& m_;
-  bool accepted_ = false;
-};
+void WriteLog(Machine& m, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) m.Log(line);
+}
 
 }  // namespace
 
-bool LoadRomFile(Machine& m, const std::string& path) {
-  ReleaseUnlessAccepted guard(m);
-  ReleaseImages(m);
-
-  m.Log("");
+bool ReadRomImage(const std::string& path, RomImage& rom, std::vector<std::string>& log) {
+  log.emplace_back();
   const auto cut = std::find_if(path.rbegin(), path.rend(), IsSeparator).base();
-  m.RomFileName.assign(cut, path.end());
-  m.RomFolder.assign(path.begin(), cut);
-  m.Log("Carregando Arquivo: \"" + SanitizeUtf8(m.RomFileName) + "\"...");
+  rom.FileName.assign(cut, path.end());
+  rom.Folder.assign(path.begin(), cut);
+  log.push_back("Carregando Arquivo: \"" + SanitizeUtf8(rom.FileName) + "\"...");
 
   // The open dialog offers "*.Zip *.zip *.ZIP": an archive is one in any
   // letter case, or the player would be offered a file only to see it refused.
   std::vector<uint8_t> image;
   std::string source = Quoted(path);
-  if (IsZipExtension(Extension(m.RomFileName))) {
+  if (IsZipExtension(Extension(rom.FileName))) {
     std::string member;
     image = ReadZipImage(path, member);
     source = Quoted(member) + " do arquivo ZIP " + Quoted(path);
@@ -144,51 +129,85 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   if (image.size() < kHeaderSize)
     throw RomLoadError("O arquivo " + source + " é curto demais para ser uma imagem de cartucho: tem só " +
                        std::to_string(image.size()) + " bytes, menos que os 16 de um cabeçalho iNES.");
-  std::copy_n(image.begin(), kHeaderSize, m.RomHeader.begin());
-  const auto& h = m.RomHeader;
+  std::copy_n(image.begin(), kHeaderSize, rom.Header.begin());
+  const auto& h = rom.Header;
   if (h[0] != 'N' || h[1] != 'E' || h[2] != 'S') {
-    m.Log("Arquivo não suportado: " +
-          Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(h.data()), 3)));
+    log.push_back("Arquivo não suportado: " +
+                  Cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(h.data()), 3)));
     return false;
   }
 
-  m.PrgCount = h[4];
-  m.ChrCount = h[5];
-  m.CartFlags = h[6];
-  m.MapperNumber = h[6] >> 4;
+  rom.PrgCount = h[4];
+  rom.ChrCount = h[5];
+  rom.CartFlags = h[6];
+  rom.MapperNumber = h[6] >> 4;
   // Headers that carry text in bytes 7-15 ("DiskDude!") give a byte 8 that is
   // not zero; their byte 7 is no mapper number.
-  if (h[8] == 0) m.MapperNumber |= h[7] & 0xF0;
+  if (h[8] == 0) rom.MapperNumber |= h[7] & 0xF0;
 
-  m.Log(Bracketed(m.PrgCount) + " of PRG Rom");
-  m.Log(Bracketed(m.ChrCount) + " of CHR Ram");
-  m.Log("Tamanho do cartucho : [" + std::to_string(16 * m.PrgCount + 8 * m.ChrCount) + " Kb]");
+  log.push_back(Bracketed(rom.PrgCount) + " of PRG Rom");
+  log.push_back(Bracketed(rom.ChrCount) + " of CHR Ram");
+  log.push_back("Tamanho do cartucho : [" + std::to_string(16 * rom.PrgCount + 8 * rom.ChrCount) + " Kb]");
   // The initial layout maps the last program bank at $C000; there is none.
-  if (m.PrgCount == 0) {
-    m.Log("Arquivo não suportado: nenhum banco de PRG Rom.");
+  if (rom.PrgCount == 0) {
+    log.push_back("Arquivo não suportado: nenhum banco de PRG Rom.");
     return false;
   }
 
-  SetMirroring(m, (h[6] & 1) ? 0 : 1);
-
   // The trainer bit is not honoured: program data always starts at offset 16.
-  const size_t prgBytes = m.PrgCount * kPrgBankSize;
-  const size_t chrBytes = m.ChrCount * kChrBankSize;
+  const size_t prgBytes = rom.PrgCount * kPrgBankSize;
+  const size_t chrBytes = rom.ChrCount * kChrBankSize;
   if (image.size() < kHeaderSize + prgBytes + chrBytes)
     throw RomLoadError(
         "O arquivo " + source + " é menor do que o seu cabeçalho anuncia: tem " +
-        std::to_string(image.size()) + " bytes, mas " + Banks(m.PrgCount, "programa (PRG)", 16) + " e " +
-        Banks(m.ChrCount, "gráficos (CHR)", 8) + " precisam de " +
+        std::to_string(image.size()) + " bytes, mas " + Banks(rom.PrgCount, "programa (PRG)", 16) + " e " +
+        Banks(rom.ChrCount, "gráficos (CHR)", 8) + " precisam de " +
         std::to_string(kHeaderSize + prgBytes + chrBytes) + ". A imagem está incompleta ou danificada.");
 
   // Each image keeps one spare byte past its banks.
   const auto body = image.begin() + kHeaderSize;
-  m.PrgRom.assign(prgBytes + 1, 0);
-  std::copy_n(body, prgBytes, m.PrgRom.begin());
-  m.ChrRom.assign(chrBytes + 1, 0);
-  std::copy_n(body + static_cast<std::ptrdiff_t>(prgBytes), chrBytes, m.ChrRom.begin());
-  // A new image, though it may sit where the last one was.
-  m.PatternRomSerial = chrBytes ? Machine::NewPatternRomSerial() : 0;
-  guard.Accept();
+  rom.PrgRom.assign(prgBytes + 1, 0);
+  std::copy_n(body, prgBytes, rom.PrgRom.begin());
+  rom.ChrRom.assign(chrBytes + 1, 0);
+  std::copy_n(body + static_cast<std::ptrdiff_t>(prgBytes), chrBytes, rom.ChrRom.begin());
   return true;
+}
+
+void InstallRomImage(Machine& m, RomImage&& rom) {
+  ReleaseImages(m);
+  m.RomFileName = std::move(rom.FileName);
+  m.RomFolder = std::move(rom.Folder);
+  m.RomHeader = rom.Header;
+  m.PrgCount = rom.PrgCount;
+  m.ChrCount = rom.ChrCount;
+  m.CartFlags = rom.CartFlags;
+  m.MapperNumber = rom.MapperNumber;
+  SetMirroring(m, (rom.Header[6] & 1) ? 0 : 1);
+  m.PrgRom = std::move(rom.PrgRom);
+  m.ChrRom = std::move(rom.ChrRom);
+  // A new image, though it may sit where the last one was.
+  m.PatternRomSerial = m.ChrCount ? Machine::NewPatternRomSerial() : 0;
+}
+
+bool LoadRomFile(Machine& m, const std::string& path) {
+  ReleaseImages(m);
+  RomImage rom;
+  std::vector<std::string> log;
+  bool accepted = false;
+  try {
+    accepted = ReadRomImage(path, rom, log);
+  } catch (...) {
+    WriteLog(m, log);
+    throw;
+  }
+  WriteLog(m, log);
+  if (accepted) {
+    InstallRomImage(m, std::move(rom));
+  } else {
+    // A refused image still leaves what was read of it to be looked at.
+    m.RomFileName = std::move(rom.FileName);
+    m.RomFolder = std::move(rom.Folder);
+    m.RomHeader = rom.Header;
+  }
+  return accepted;
 }

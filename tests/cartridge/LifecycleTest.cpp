@@ -10,11 +10,11 @@
 #include "cartridge/RomLoader.h"
 #include "cartridge/SaveState.h"
 #include "engine/classic/cpu/MF6502.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/ScanlineHook.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
-#include "engine/classic/video/MemoryMap.h"
-#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 
@@ -311,11 +311,80 @@ TEST(Lifecycle, RefusedImagesAndUnsupportedMappersStartNothing) {
     EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "<items on>"), 0) << name;
     EXPECT_EQ(std::count(r.host.events.begin(), r.host.events.end(), "<prepare display>"), 0) << name;
   }
-  // An unsupported mapper leaves the images loaded until the next unload.
+  // An unsupported mapper is found out before anything is installed.
   Rig r;
   LoadAndStart(r.m, (dir.path() / "exotic.nes").string());
-  EXPECT_TRUE(r.m.CartridgeLoaded());
+  EXPECT_FALSE(r.m.CartridgeLoaded());
   EXPECT_EQ(r.host.log.back(), "* iNES mapper #250 não suportado.");
+}
+
+// A file that is refused while a game runs: what the window does when the
+// player opens it from inside the run loop. The game must go on untouched.
+struct RefusedWhileRunning {
+  const char* name;
+  std::vector<uint8_t> bytes;  // none: the file does not exist
+  bool thrown;
+  std::vector<std::string> lines;  // logged after "Carregando Arquivo: ..."
+};
+
+TEST(Lifecycle, ARefusedFileLeavesTheRunningCartridgeAsItWas) {
+  auto cut = MakeInesImage(2, 1);
+  cut.resize(1000);
+  const std::string text = "Isto nao e um cartucho.\n";
+  const RefusedWhileRunning cases[] = {
+      {"leia.txt", {text.begin(), text.end()}, false, {"Arquivo não suportado: Ist"}},
+      {"cortado.nes", cut, true, {"[2] of PRG Rom", "[1] of CHR Ram", "Tamanho do cartucho : [40 Kb]"}},
+      {"sumiu.nes", {}, true, {}},
+      {"vazio.nes",
+       MakeInesImage(0, 1),
+       false,
+       {"[0] of PRG Rom", "[1] of CHR Ram", "Tamanho do cartucho : [8 Kb]",
+        "Arquivo não suportado: nenhum banco de PRG Rom."}},
+      {"namco.nes",
+       MakeInesImage(1, 1, 0x30, 0x10),
+       false,
+       {"[1] of PRG Rom", "[1] of CHR Ram", "Tamanho do cartucho : [24 Kb]",
+        "Carregando Mapper #Namcot 106 chip...", "* iNES mapper #19 não suportado."}},
+  };
+  for (const RefusedWhileRunning& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchFolder dir;
+    const std::string game = CopyRom(kBatteryRom, dir, "um.nes");
+    const std::string refused = dir.file(c.name);
+    if (!c.bytes.empty()) WriteAll(refused, c.bytes);
+    Rig r;
+    r.host.budget = 6;
+    std::vector<uint8_t> prgBefore;
+    size_t eventsBefore = 0;
+    bool started = false, thrown = false, runningAfter = false;
+    r.host.atFrame = [&](int frame) {
+      if (frame != 3) return;
+      prgBefore = r.m.PrgRom;
+      eventsBefore = r.host.events.size();
+      try {
+        started = StartCartridge(r.m, refused);
+      } catch (const RomLoadError&) {
+        thrown = true;
+      }
+      runningAfter = r.m.Running;
+    };
+    LoadAndStart(r.m, game);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(thrown, c.thrown);
+    // The loop went on with the same game to the end of its frames.
+    EXPECT_TRUE(runningAfter);
+    EXPECT_EQ(r.host.frames, 6);
+    EXPECT_EQ(r.m.RomFileName, "um.nes");
+    EXPECT_EQ(r.m.PrgRom, prgBefore);
+    EXPECT_EQ(MemPeek(r.m, 0x6000), 1);  // its battery RAM as it started
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "um.sav"));
+    // Only the loader's lines and the reason: nothing unloaded, no menus.
+    std::vector<std::string> expected = {"", "Carregando Arquivo: \"" + std::string(c.name) + "\"..."};
+    expected.insert(expected.end(), c.lines.begin(), c.lines.end());
+    EXPECT_EQ(std::vector<std::string>(r.host.events.begin() + static_cast<std::ptrdiff_t>(eventsBefore),
+                                       r.host.events.end()),
+              expected);
+  }
 }
 
 TEST(Lifecycle, FileErrorsPropagateAndAFailedBatteryWriteKeepsEverything) {

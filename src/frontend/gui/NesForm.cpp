@@ -652,7 +652,7 @@ void TfrmNES::changeEvent(QEvent* event) {
     if (!isVisible()) return;
     Command([this] {
       RestoreDisplay();
-      LoadAndStart(*machine_, startFile_.toStdString());
+      StartAndRun(startFile_.toStdString(), false);
     });
   });
 }

@@ -141,14 +141,16 @@ class TfrmNES : public QMainWindow, public Host {
   void FinishBeforeQuit();
   // Caption and picture of "Pausa"/"Rodar" after Running: the command they run.
   void ShowRunState();
-  // Starts a file as the recent and favourite items do (LoadAndStart).
+  // Starts a file as the recent and favourite items do.
   void StartFile(const QString& path);
   // The Load command with `path` in place of the open dialog's choice.
   void LoadChosenFile(const QString& path);
-  // A file dropped on the window (NesFormDrop.cpp): a cartridge's name goes
-  // through the Load command, anything else straight to the loader, which
-  // refuses it in its usual words without adding it to the recent list.
+  // A file dropped on the window (NesFormDrop.cpp): the Load command with the
+  // dropped file as the choice.
   void OpenDroppedFile(const QString& path);
+  // The folder the open dialog starts in: that of the last cartridge started,
+  // kept as "Path" (empty before the first: the dialog takes the working folder).
+  QString RomDialogFolder() const;
   // Rebuilds both controllers' key tables and joystick switches, and takes
   // the time controls' keys and settings.
   void ApplyKeyBindings();
@@ -216,6 +218,13 @@ class TfrmNES : public QMainWindow, public Host {
   // Runs a command: an error escaping it reaches the user, and a close that
   // had to wait for the run loop happens once the loop has returned.
   void Command(const std::function<void()>& command);
+  // Starts the cartridge at `path` and runs it, as LoadAndStart does; once it
+  // has started, its folder becomes the open dialog's and, with `recent`,
+  // its path joins the recent list. A refused file changes nothing.
+  void StartAndRun(std::string path, bool recent);
+  // Before a file is chosen or dropped: the surface back and full screen left
+  // (the game goes on).
+  void PrepareToOpen();
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();

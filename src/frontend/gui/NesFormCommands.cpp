@@ -3,6 +3,7 @@
 // that start emulation return only when the run loop stops; given while a
 // loop runs, they only set Running and that loop carries on.
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"
 #include "frontend/gui/NesFormParts.h"
+#include "frontend/gui/RomDialog.h"
 #include "frontend/gui/SettingForm.h"
 #include "frontend/gui/StatesMenu.h"
 #include "sound/Sound.h"
@@ -35,18 +37,33 @@ QString Caption(const std::string& path) { return QString::fromStdString(path).r
 }  // namespace
 
 void TfrmNES::mnuLoadROMClick() {
-  RestoreDisplay();
-  if (DXDraw->options().FullScreen) mnuFreeROMClick();
+  PrepareToOpen();
   const QString path = ChooseRomFile();
   if (path.isEmpty()) return;
   LoadChosenFile(path);
 }
 
-void TfrmNES::LoadChosenFile(const QString& path) {
-  // A path already in the list keeps its place.
-  PushFront(settings_.RecentList, Utf8(path));
-  LoadAndStart(*machine_, Utf8(path));
+void TfrmNES::PrepareToOpen() {
+  RestoreDisplay();
+  // The dialog (or the error a refused file brings) needs the window: full
+  // screen is left as F4 leaves it, with the game kept, so a cancel or a
+  // file that is no cartridge loses nothing.
+  if (DXDraw->options().FullScreen) ToggleFullScreen();
 }
+
+void TfrmNES::LoadChosenFile(const QString& path) { StartAndRun(Utf8(path), true); }
+
+void TfrmNES::StartAndRun(std::string path, bool recent) {
+  if (!StartCartridge(*machine_, path)) return;
+  // Only a cartridge that started is remembered: a refused file is not
+  // offered again, nor does it move the dialog away from the games. A path
+  // already in the list keeps its place.
+  if (recent) PushFront(settings_.RecentList, path);
+  settings_.Path = Utf8(QDir::toNativeSeparators(QFileInfo(QString::fromStdString(path)).absolutePath()));
+  RunOrContinue(*machine_);
+}
+
+QString TfrmNES::RomDialogFolder() const { return QString::fromStdString(settings_.Path); }
 
 void TfrmNES::mnuFreeROMClick() {
   SetCartridgeItemsEnabled(false);
@@ -54,12 +71,12 @@ void TfrmNES::mnuFreeROMClick() {
   ShowIdleScreen();
 }
 
-void TfrmNES::MRUClick(int index) { LoadAndStart(*machine_, settings_.RecentList[index]); }
+void TfrmNES::MRUClick(int index) { StartAndRun(settings_.RecentList[index], false); }
 
-void TfrmNES::FAVClick(int index) { LoadAndStart(*machine_, settings_.FavoriteList[index]); }
+void TfrmNES::FAVClick(int index) { StartAndRun(settings_.FavoriteList[index], false); }
 
 void TfrmNES::StartFile(const QString& path) {
-  Command([this, path] { LoadAndStart(*machine_, Utf8(path)); });
+  Command([this, path] { StartAndRun(Utf8(path), false); });
 }
 
 void TfrmNES::AdicionaraoFavorito1Click() {
@@ -266,14 +283,7 @@ void TfrmNES::SetCartridgeItemsEnabled(bool enabled) {
 }
 
 void TfrmNES::InstallStandardDialogs() {
-  ChooseRomFile = [this] {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Carregar Rom ..."), QString::fromStdString(settings_.Path),
-        QStringLiteral("NES Roms (*.NES *.nes);;ASM 6502 imagens (*.EXE *.exe);;"
-                       "Arquivo Compactado Zip (*.Zip *.zip *.ZIP);;Todos os Arquivos (*)"),
-        nullptr, QFileDialog::ReadOnly);
-    return path;
-  };
+  ChooseRomFile = [this] { return ChooseRomWithDialog(this, RomDialogFolder()); };
   ChooseBitmapFile = [this] {
     QFileDialog dialog(this, QStringLiteral("Salvar Figura como..."), QString(),
                        QStringLiteral("Windows Bitmap (*.bmp)"));

@@ -3,15 +3,12 @@
 // recent list, the folder and the error texts are those of the Load command.
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QUrl>
 
-#include "cartridge/Lifecycle.h"
 #include "frontend/gui/NesForm.h"
-#include "video/gui/DXDraw.h"
 
 namespace {
 
@@ -24,13 +21,6 @@ QString FirstLocalFile(const QMimeData* data) {
     if (url.isLocalFile()) return url.toLocalFile();
   }
   return {};
-}
-
-// The names the open dialog offers as cartridges: iNES images and ZIP
-// archives, in any letter case.
-bool HasCartridgeName(const QString& path) {
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  return suffix == QLatin1String("nes") || suffix == QLatin1String("zip");
 }
 
 }  // namespace
@@ -59,13 +49,8 @@ void TfrmNES::dropEvent(QDropEvent* event) {
 }
 
 void TfrmNES::OpenDroppedFile(const QString& path) {
-  // The Load command's first steps: the surface back, and out of full
-  // screen by unloading, as before its dialog.
-  RestoreDisplay();
-  if (DXDraw->options().FullScreen) mnuFreeROMClick();
-  if (HasCartridgeName(path)) {
-    LoadChosenFile(path);
-  } else {
-    LoadAndStart(*machine_, path.toStdString());
-  }
+  // Whatever its name: a file that is no cartridge is refused by the loader
+  // in its own words, and only one that starts joins the recent list.
+  PrepareToOpen();
+  LoadChosenFile(path);
 }

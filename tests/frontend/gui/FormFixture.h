@@ -7,9 +7,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -17,10 +20,12 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
 #include "frontend/gui/NesForm.h"
+#include "video/gui/DXDraw.h"
 
 inline const QString kPadRom = QStringLiteral(VIREL_ROM_DIR "/frontend_pad.nes");
 
@@ -65,6 +70,14 @@ class FormTest : public ::testing::Test {
     settings.setValue(name, value);
   }
 
+  // The recent list's paths, first first, without its empty entries.
+  QStringList Recent() const {
+    QStringList list;
+    for (const std::string& s : form->settings().RecentList)
+      if (!s.empty()) list << QString::fromStdString(s);
+    return list;
+  }
+
   QStringList Log() const { return form->Terminal->toPlainText().split(QLatin1Char('\n')); }
 
   // Runs `start` (a command that enters the run loop) and calls `step` at each
@@ -83,6 +96,21 @@ class FormTest : public ::testing::Test {
     timer.start();
     start();
     timer.stop();
+  }
+
+  // What a file manager sends: the drag enters over the picture, then drops.
+  // Returns whether the window took the drag. The file starts (or is
+  // refused) from the event loop a little later.
+  bool Drop(const QList<QUrl>& urls) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = form->DXDraw->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->DXDraw, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->DXDraw, &drop);
+    return drop.isAccepted();
   }
 
   QAction* Item(const char* name) { return form->findChild<QAction*>(QString::fromLatin1(name)); }

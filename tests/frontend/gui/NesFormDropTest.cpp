@@ -1,45 +1,20 @@
 // Files dropped on the window from a file manager: a cartridge starts as
 // through "Carregar ROM"; anything else is refused by the loader in its usual
 // words and leaves the window as a failed load from the menu does.
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
-#include <QUrl>
 
 #include "FormFixture.h"
-#include "video/gui/DXDraw.h"
 
 namespace {
 
 class DropTest : public FormTest {
  protected:
-  // What a file manager sends: the drag enters over the picture, then drops.
-  // Returns whether the window took the drag.
-  bool Drop(const QList<QUrl>& urls) {
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = form->DXDraw->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->DXDraw, &enter);
-    if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->DXDraw, &drop);
-    return drop.isAccepted();
-  }
   QString TextFile() {
     const QString path = scratch_.filePath(QStringLiteral("leia-me.txt"));
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("Isto nao e um cartucho.\n");
     return path;
-  }
-  QStringList Recent() const {
-    QStringList list;
-    for (const std::string& s : form->settings().RecentList) {
-      if (!s.empty()) list << QString::fromStdString(s);
-    }
-    return list;
   }
   // The window's state as a user sees it after a command.
   QStringList State() {

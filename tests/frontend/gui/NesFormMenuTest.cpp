@@ -2,6 +2,7 @@
 // window starts, after a load and after an unload; the toolbar buttons tied
 // to them; the menu refreshes of the recent list, the favourites and the CPU
 // menu.
+#include <QFile>
 #include <QMenu>
 #include <QToolButton>
 
@@ -142,36 +143,44 @@ TEST_F(FormTest, CartridgeItemsFollowLoadAndUnload) {
 
 TEST_F(FormTest, RecentListKeepsFivePathsWithoutDuplicates) {
   Open();
-  // Files that do not exist still enter the list before the load fails.
-  const QStringList paths = {"/nada/a.nes", "/nada/b.nes", "/nada/c.nes", "/nada/d.nes", "/nada/e.nes"};
-  for (const QString& p : paths) {
-    nextRomFile = p;
-    Item("mnuLoadROM")->trigger();
+  // A path joins the list once its cartridge has started: six that start.
+  QTemporaryDir dir;
+  QStringList paths;
+  for (const char* name : {"a.nes", "b.nes", "c.nes", "d.nes", "e.nes", "f.nes"}) {
+    paths << dir.filePath(QString::fromLatin1(name));
+    ASSERT_TRUE(QFile::copy(kPadRom, paths.back()));
   }
-  EXPECT_EQ(errors.size(), 5);
-  auto recent = [&] {
-    QStringList list;
-    for (const std::string& s : form->settings().RecentList) list << QString::fromStdString(s);
-    return list;
-  };
-  EXPECT_EQ(recent(),
-            (QStringList{"/nada/e.nes", "/nada/d.nes", "/nada/c.nes", "/nada/b.nes", "/nada/a.nes"}));
-  nextRomFile = "/nada/c.nes";  // the same path again keeps its place
-  Item("mnuLoadROM")->trigger();
-  EXPECT_EQ(recent()[2], "/nada/c.nes");
-  nextRomFile = "/nada/f.nes";  // a sixth pushes the oldest out
-  Item("mnuLoadROM")->trigger();
-  EXPECT_EQ(recent(),
-            (QStringList{"/nada/f.nes", "/nada/e.nes", "/nada/d.nes", "/nada/c.nes", "/nada/b.nes"}));
-  nextRomFile.clear();  // a cancelled dialog changes nothing
-  Item("mnuLoadROM")->trigger();
-  EXPECT_EQ(recent()[0], "/nada/f.nes");
+  // Chosen one a frame: a to e, c again (it keeps its place), f (the oldest
+  // goes), then a cancelled dialog (nothing changes).
+  const QStringList chosen = {paths[0], paths[1], paths[2], paths[3],
+                              paths[4], paths[2], paths[5], QString()};
+  QList<QStringList> after;
+  RunFrames(
+      [&] {
+        nextRomFile = chosen[0];
+        Item("mnuLoadROM")->trigger();
+      },
+      [&] {
+        after << Recent();
+        if (after.size() == chosen.size()) return true;
+        nextRomFile = chosen[after.size()];
+        Item("mnuLoadROM")->trigger();
+        return false;
+      });
+  ASSERT_EQ(after.size(), chosen.size());
+  EXPECT_TRUE(errors.isEmpty()) << errors.join("\n").toStdString();
+  const QStringList fiveFirst = {paths[4], paths[3], paths[2], paths[1], paths[0]};
+  EXPECT_EQ(after[4], fiveFirst);
+  EXPECT_EQ(after[5], fiveFirst);
+  const QStringList sixth = {paths[5], paths[4], paths[3], paths[2], paths[1]};
+  EXPECT_EQ(after[6], sixth);
+  EXPECT_EQ(after[7], sixth);
 
   emit form->mnuFile->aboutToShow();
   EXPECT_TRUE(form->MRUSeparator->isVisible());
   for (int i = 0; i < 5; ++i) {
     EXPECT_TRUE(form->MRU[i]->isVisible());
-    EXPECT_EQ(form->MRU[i]->text(), recent()[i]);
+    EXPECT_EQ(form->MRU[i]->text(), Recent()[i]);
   }
 }
 
