@@ -10,6 +10,7 @@
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
+#include "core/Text.h"
 #include "engine/Engine.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
@@ -47,6 +48,12 @@ bool StartCartridge(Machine& m, const std::string& path) {
   if (!accepted || !MapperSupported(image.MapperNumber)) {
     LogLines(m, lines);
     if (accepted) LogMapperRefused(m, image.MapperNumber);
+    // Said where the player looks: nothing else shows a refusal without an
+    // error box.
+    const std::string name = Quoted(SanitizeUtf8(image.FileName));
+    m.host->ShowMessage(accepted ? name + " usa o mapper " + std::to_string(image.MapperNumber) +
+                                       ", que o Virel não suporta; nada foi alterado."
+                                 : name + " não é um cartucho NES; nada foi alterado.");
     return false;
   }
   if (m.CartridgeLoaded()) {
