@@ -115,9 +115,9 @@ void TStatesMenu::Refresh() {
     }
     const SlotInfo info = slots_->Info(n + 1);
     load->setIcon(info.Status == SlotStatus::Ready ? ThumbnailIcon(info.Thumbnail) : QIcon());
-    // A slot that cannot be loaded stays enabled, except an empty one: a
-    // click then says in the log why it was refused.
-    load->setEnabled(info.Status != SlotStatus::Empty);
+    // A slot that cannot be loaded stays enabled, an empty one too: its key
+    // then says on the picture why nothing happened, as a click does.
+    load->setEnabled(true);
     switch (info.Status) {
       case SlotStatus::Empty: load->setText(caption + QStringLiteral(" (vazio)")); break;
       case SlotStatus::Ready:
