@@ -70,7 +70,7 @@ RestoreResult LoadState(Machine& m) {
     std::error_code error;
     m.host->ShowMessage(std::filesystem::exists(Utf8Path(name), error)
                             ? "O estado salvo " + Quoted(name) + " está danificado; nada foi alterado."
-                            : "Não há estado salvo (" + Quoted(name) + "); nada foi alterado.");
+                            : "Nenhum estado salvo em " + Quoted(name) + "; nada foi alterado.");
     return RestoreResult::Damaged;
   }
   if (!tail.empty()) {

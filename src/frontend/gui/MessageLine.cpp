@@ -13,6 +13,7 @@ constexpr int kFadeStepMs = 50;
 // any game and covering little of it.
 constexpr int kLineDivisor = 12;
 constexpr int kMinLineHeight = 18;
+constexpr int kMinFontPixels = 9;
 
 }  // namespace
 
@@ -85,15 +86,21 @@ void TMessageLine::paintEvent(QPaintEvent*) {
   painter.setOpacity(Opacity());
   // A dark band under light text: legible over any colour a game uses.
   painter.fillRect(rect(), QColor(0, 0, 0, 170));
-  QFont font = painter.font();
-  font.setPixelSize(std::max(10, height() * 3 / 5));
-  font.setBold(true);
-  painter.setFont(font);
-  painter.setPen(QColor(255, 255, 255));
   const int margin = height() / 3;
   const QRect inside = rect().adjusted(margin, 0, -margin, 0);
-  // A long refusal is cut with an ellipsis rather than running off the
-  // picture; the log keeps it whole.
+  QFont font = painter.font();
+  font.setBold(true);
+  int size = std::max(kMinFontPixels, height() * 3 / 5);
+  font.setPixelSize(size);
+  // A long message takes a smaller letter, down to a size still easily read,
+  // before it is cut with an ellipsis; the log keeps it whole.
+  const int wide = QFontMetrics(font).horizontalAdvance(text);
+  if (wide > inside.width()) {
+    size = std::max({kMinFontPixels, height() * 3 / 10, size * inside.width() / wide});
+    font.setPixelSize(size);
+  }
+  painter.setFont(font);
+  painter.setPen(QColor(255, 255, 255));
   const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inside.width());
   painter.drawText(inside, Qt::AlignVCenter | Qt::AlignLeft, shown);
 }

@@ -102,7 +102,7 @@ TEST_F(PlayerFeedbackTest, TheLineShowsSavesRefusalsAndSwitchesInTheWindowAndInF
                               QStringLiteral("Estado salvo no espaço 1."));
     ExpectShownOverThePicture(
         [&] { Item("mnuldacpd")->trigger(); },
-        QStringLiteral("Não há estado salvo (\"frontend_pad.wb\"); nada foi alterado."));
+        QStringLiteral("Nenhum estado salvo em \"frontend_pad.wb\"; nada foi alterado."));
     ExpectShownOverThePicture(
         [&] { RunBriefly(Item("MotorConsole1")); },
         QStringLiteral("Motor trocado para Console (preciso); o cartucho foi reiniciado."));
