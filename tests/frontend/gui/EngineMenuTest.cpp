@@ -41,7 +41,8 @@ TEST_F(FormTest, TheEngineIsChosenFromTheCpuMenuAndKept) {
               return ticks >= 120;
             });
   EXPECT_EQ(questions.size(), 2);
-  EXPECT_TRUE(questions.value(0).startsWith(QStringLiteral("Trocar o motor reinicia o cartucho em execução.")));
+  EXPECT_TRUE(
+      questions.value(0).startsWith(QStringLiteral("Trocar o motor reinicia o cartucho em execução.")));
   // The question says how the states of one engine reach the other.
   EXPECT_TRUE(questions.value(0).contains(QStringLiteral("só carregam no outro")));
   EXPECT_EQ(form->machine().engine->Id(), "console");

@@ -136,3 +136,27 @@ class FormTest : public ::testing::Test {
  private:
   QTemporaryDir settingsDir_;
 };
+
+// A window test whose per-user data (the state slots) lives in a temporary
+// folder of its own.
+class DataFolderTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    ASSERT_TRUE(data_.isValid());
+    oldData_ = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
+  }
+  void TearDown() override {
+    FormTest::TearDown();
+    if (oldData_.isEmpty())
+      qunsetenv("XDG_DATA_HOME");
+    else
+      qputenv("XDG_DATA_HOME", oldData_);
+  }
+
+  QTemporaryDir data_;
+
+ private:
+  QByteArray oldData_;
+};

@@ -6,8 +6,8 @@
 // program has the focus.
 #include <QCheckBox>
 #include <QDir>
-#include <QPushButton>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -21,21 +21,8 @@
 
 namespace {
 
-class PlayerFeedbackTest : public FormTest {
+class PlayerFeedbackTest : public DataFolderTest {
  protected:
-  void SetUp() override {
-    FormTest::SetUp();
-    ASSERT_TRUE(data_.isValid());
-    oldData_ = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-  }
-  void TearDown() override {
-    FormTest::TearDown();
-    if (oldData_.isEmpty())
-      qunsetenv("XDG_DATA_HOME");
-    else
-      qputenv("XDG_DATA_HOME", oldData_);
-  }
   // A shown, active window: its keys and the mouse answer only then.
   void OpenShown() {
     Open();
@@ -73,9 +60,6 @@ class PlayerFeedbackTest : public FormTest {
     command->trigger();
     ASSERT_FALSE(form->machine().Running);
   }
-
-  QTemporaryDir data_;
-  QByteArray oldData_;
 };
 
 TEST_F(PlayerFeedbackTest, TheLineShowsSavesRefusalsAndSwitchesInTheWindowAndInFullScreen) {

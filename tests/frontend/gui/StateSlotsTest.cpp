@@ -22,21 +22,8 @@ namespace {
 
 const QString kScrollRom = QStringLiteral(VIREL_ROM_DIR "/video_scroll.nes");
 
-class StateSlotsTest : public FormTest {
+class StateSlotsTest : public DataFolderTest {
  protected:
-  void SetUp() override {
-    FormTest::SetUp();
-    ASSERT_TRUE(data_.isValid());
-    oldData_ = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data_.path().toUtf8());
-  }
-  void TearDown() override {
-    FormTest::TearDown();
-    if (oldData_.isEmpty())
-      qunsetenv("XDG_DATA_HOME");
-    else
-      qputenv("XDG_DATA_HOME", oldData_);
-  }
   // A shown, active window (its keys answer only then).
   TStatesMenu& OpenShown() {
     Open();
@@ -58,9 +45,6 @@ class StateSlotsTest : public FormTest {
     const QString crc = QStringLiteral("%1").arg(form->machine().ImageCrc, 8, 16, QLatin1Char('0')).toUpper();
     return data_.path() + QStringLiteral("/virel/slots/%1-%2.estado").arg(crc).arg(slot);
   }
-
-  QTemporaryDir data_;
-  QByteArray oldData_;
 };
 
 TEST_F(StateSlotsTest, SavedLoadedAndUndoneByTheirKeysInFullScreen) {
