@@ -269,4 +269,24 @@ TEST_F(PlayerFeedbackTest, TheGameWaitsWhileAnotherProgramHasTheFocus) {
   EXPECT_EQ(Stored(QStringLiteral("PausarSemFoco")).toInt(), 1);
 }
 
+// Rewinding says so while it lasts, and says when the oldest frame kept is
+// reached rather than going on claiming to rewind.
+TEST_F(PlayerFeedbackTest, RewindSaysWhenItReachesTheOldestFrameKept) {
+  OpenShown();
+  QStringList said;
+  int frame = 0;
+  nextRomFile = kPadRom;
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); },
+            [&] {
+              ++frame;
+              if (frame == 20) QTest::keyPress(form.get(), Qt::Key_Backspace);
+              const QString text = form->messageLine().Text();
+              if (frame > 20 && (said.isEmpty() || said.last() != text)) said << text;
+              if (frame == 60) QTest::keyRelease(form.get(), Qt::Key_Backspace);
+              return frame >= 62;
+            });
+  EXPECT_EQ(said, (QStringList{QStringLiteral("Rebobinando"),
+                               QStringLiteral("Início do histórico: nada mais para rebobinar"), QString()}));
+}
+
 }  // namespace
