@@ -13,7 +13,7 @@ constexpr int kFadeStepMs = 50;
 // any game and covering little of it.
 constexpr int kLineDivisor = 12;
 constexpr int kMinLineHeight = 18;
-constexpr int kMinFontPixels = 9;
+constexpr int kMinFontPixels = 10;
 
 }  // namespace
 
@@ -92,14 +92,20 @@ void TMessageLine::paintEvent(QPaintEvent*) {
   font.setBold(true);
   int size = std::max(kMinFontPixels, height() * 3 / 5);
   font.setPixelSize(size);
-  // A long message takes a smaller letter, down to a size still easily read,
-  // before it is cut with an ellipsis; the log keeps it whole.
-  const int wide = QFontMetrics(font).horizontalAdvance(text);
-  if (wide > inside.width()) {
-    size = std::max({kMinFontPixels, height() * 3 / 10, size * inside.width() / wide});
-    font.setPixelSize(size);
-  }
   painter.setFont(font);
+  // A long message takes a smaller letter, down to a size still easily read,
+  // before it is cut with an ellipsis; the log keeps it whole. Letter widths
+  // do not scale exactly with the size: each step is measured again, by the
+  // very test that would cut it.
+  const auto fits = [&] {
+    return painter.fontMetrics().elidedText(text, Qt::ElideRight, inside.width()) == text;
+  };
+  while (!fits() && size > kMinFontPixels) {
+    const int wide = painter.fontMetrics().horizontalAdvance(text);
+    size = std::max(kMinFontPixels, std::min(size - 1, size * inside.width() / std::max(wide, 1)));
+    font.setPixelSize(size);
+    painter.setFont(font);
+  }
   painter.setPen(QColor(255, 255, 255));
   const QString shown = painter.fontMetrics().elidedText(text, Qt::ElideRight, inside.width());
   painter.drawText(inside, Qt::AlignVCenter | Qt::AlignLeft, shown);
