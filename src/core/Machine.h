@@ -222,3 +222,17 @@ struct Machine {
   // Appends one line to the log.
   void Log(std::string_view line) { host->AppendLog(line); }
 };
+
+// Counts a run loop on the Machine's stack for as long as it is active, so
+// that the lifecycle can tell whether a command must enter the run or only
+// let the active one carry on (loops never nest). Every engine's run holds one.
+class RunLoopScope {
+ public:
+  explicit RunLoopScope(Machine& m) : m_(m) { ++m_.RunLoopDepth; }
+  ~RunLoopScope() { --m_.RunLoopDepth; }
+  RunLoopScope(const RunLoopScope&) = delete;
+  RunLoopScope& operator=(const RunLoopScope&) = delete;
+
+ private:
+  Machine& m_;
+};

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "timeline/TimeLimits.h"
+
 // What a time-control key does. The first nine save to slots 1-9, the next
 // nine load from them.
 enum TimeCommand : int {
@@ -22,7 +24,6 @@ enum TimeCommand : int {
   tcFrameAdvance,
   kTimeCommandCount
 };
-constexpr int kStateSlots = 9;
 
 // A key with its modifiers: the Windows virtual-key code the controllers'
 // bindings use (0-255), plus these bits. 0 is no key.
@@ -31,12 +32,6 @@ constexpr int32_t kChordCtrl = 0x200;
 constexpr int32_t kChordAlt = 0x400;
 constexpr int32_t kChordKeyMask = 0xFF;
 constexpr int32_t kChordMax = 0x7FF;
-
-// The fast-forward speeds offered; 0 is "as fast as possible".
-constexpr std::array<int32_t, 4> kFastForwardSpeeds{2, 4, 8, 0};
-constexpr int32_t kMinRewindMinutes = 1;
-constexpr int32_t kMaxRewindMinutes = 60;
-constexpr int32_t kMaxRunAhead = 3;
 
 // A joystick button as the player counts them: joystick 1 is the first one
 // plugged in (the one controller 1's "Habilitar Joy" reads), buttons from 1.

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "core/Machine.h"
-#include "frontend/TimeSettings.h"  // kStateSlots
+#include "timeline/TimeLimits.h"
 
 constexpr int kSlotThumbWidth = 128;
 constexpr int kSlotThumbHeight = 120;

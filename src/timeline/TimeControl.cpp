@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/Engine.h"
-#include "frontend/TimeSettings.h"
 #include "sound/Sound.h"
+#include "timeline/TimeLimits.h"
 
 namespace {
 

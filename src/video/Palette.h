@@ -5,7 +5,12 @@
 // a frame.
 #pragma once
 
+#include <array>
+
 #include "core/Machine.h"
+
+// The console's 64 colours, indexed by the colour number in palette memory.
+extern const std::array<Rgb, 64> NesColors;
 
 // When palette memory or emphasis changed since the last rebuild, rebuilds
 // FrameColors, clears PaletteChanged and returns true; otherwise leaves the

@@ -15,16 +15,6 @@
 
 namespace {
 
-// Counts the active run on the Machine, so that a command given inside it
-// only lets it carry on (loops never nest).
-struct RunScope {
-  explicit RunScope(Machine& m) : m(m) { ++m.RunLoopDepth; }
-  ~RunScope() { --m.RunLoopDepth; }
-  RunScope(const RunScope&) = delete;
-  RunScope& operator=(const RunScope&) = delete;
-  Machine& m;
-};
-
 // The layout of the chips' bytes: the fingerprint of the headers that
 // declare them, and their size on this machine.
 constexpr uint32_t kLayout = VIREL_CONSOLE_LAYOUT ^ static_cast<uint32_t>(sizeof(Console));
@@ -83,7 +73,7 @@ void ConsoleEngine::Reset() {
 void ConsoleEngine::Run() {
   // Loops never nest: from inside the active run this only lets it go on.
   if (m_.RunLoopDepth > 0) return;
-  RunScope active(m_);
+  RunLoopScope active(m_);
   if (m_.RestorePending) ResumeRestored(m_);
   for (;;) {
     ConsoleRunFrame(*c_);

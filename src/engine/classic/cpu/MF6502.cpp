@@ -16,20 +16,6 @@ uint16_t ReadVector(Machine& m, uint16_t at) {
   return static_cast<uint16_t>(lo | hi << 8);
 }
 
-// Counts the run loop on the Machine's stack for as long as it is active, so
-// that the lifecycle can tell whether a command must enter CpuRun or only let
-// the active loop carry on.
-class RunLoopScope {
- public:
-  explicit RunLoopScope(Machine& m) : m_(m) { ++m_.RunLoopDepth; }
-  ~RunLoopScope() { --m_.RunLoopDepth; }
-  RunLoopScope(const RunLoopScope&) = delete;
-  RunLoopScope& operator=(const RunLoopScope&) = delete;
-
- private:
-  Machine& m_;
-};
-
 // A run that follows a restore first finishes it (ResumeRestored).
 uint8_t ResumeRestoredLine(Machine& m) {
   if (!m.RestorePending) [[likely]]

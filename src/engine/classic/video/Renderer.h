@@ -1,15 +1,13 @@
 // The scanline renderer: the background drawn one line at a time with the
-// latched scroll, the sprites drawn once per frame over the finished picture,
-// and the console colour table that palette memory indexes. FrameBuffer holds
-// palette-memory indices (0-31); colours are resolved by the colour table.
+// latched scroll, the sprites drawn once per frame over the finished picture.
+// FrameBuffer holds palette-memory indices (0-31); colours are resolved by the
+// console colour table every engine shares (video/Palette.h).
 #pragma once
 
 #include <array>
 
 #include "core/Machine.h"
-
-// The console's 64 colours, indexed by the colour number in palette memory.
-extern const std::array<Rgb, 64> NesColors;
+#include "video/Palette.h"
 
 // Draws row `line` (0-239) of FrameBuffer from the background.
 void RenderLine(Machine& m, int line);
