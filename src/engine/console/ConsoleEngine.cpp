@@ -7,6 +7,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Crc32.h"
+#include "engine/FrameTurn.h"
 #include "engine/console/Console.h"
 #include "engine/console/ConsoleLayout.h"
 #include "sound/Sound.h"
@@ -83,32 +84,20 @@ void ConsoleEngine::Run() {
 
 bool ConsoleEngine::FrameEnd() {
   frameCycles_ = ConsoleBeginFrame(*c_);
-  // The frame's sound register writes go to the voice heard and become the
-  // last whole frame's; the designed music takes its frame step.
-  std::swap(m_.SoundWrites, m_.LastFrameSoundWrites);
-  m_.SoundWrites.clear();
-  VoiceFrameEnd(m_, m_.LastFrameSoundWrites, frameCycles_);
-  SoundFrameStep(m_);
   const int rate = m_.FrameRate > 0 ? m_.FrameRate : 1;
   const bool shown = m_.SkipCounter == 0;
   m_.SkipCounter = (m_.SkipCounter + 1) % rate;
   PublishEmphasis(c_->Video, m_);
-  if (shown) {
-    m_.host->RefreshColorTable();
-    m_.host->PresentFrame();
-  }
-  m_.host->PollControllers();
-  AutosaveBatteryRam(m_);
-  m_.host->ProcessMessages();
+  // The designed music takes its frame step once the voice heard has the
+  // frame's writes.
+  const bool goesOn = TakeFrameTurn(m_, shown, frameCycles_, {&SoundFrameStep, nullptr});
   if (m_.LoopRestarted) {
     // A reset, another cartridge or a restore happened in there: the run
     // goes on from what it left.
     m_.LoopRestarted = false;
     if (m_.RestorePending) ResumeRestored(m_);
   }
-  if (m_.Running) return false;
-  SoundSilenceAll(*m_.Sound);
-  return true;
+  return !goesOn;
 }
 
 void ConsoleEngine::Stop() { m_.Running = false; }

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "cartridge/Lifecycle.h"
 #include "cartridge/Mapper.h"
+#include "engine/FrameTurn.h"
 #include "engine/classic/video/PpuRegisters.h"
 #include "engine/classic/video/Renderer.h"
 #include "sound/Sound.h"
@@ -17,30 +17,22 @@ constexpr int kLastVisibleLine = 239;
 constexpr uint8_t kStatusVblank = 0x80;
 constexpr uint8_t kStatusSprite0 = 0x40;
 
-// Line 0: the frame boundary where the front end gets its turn. Returns
-// intStop when a command processed here cleared Running.
-uint8_t FrameStart(Machine& m) {
-  // The frame's sound register writes are complete: they become the last
-  // whole frame's, and the new frame's start from none.
-  std::swap(m.SoundWrites, m.LastFrameSoundWrites);
-  m.SoundWrites.clear();
-  VoiceFrameEnd(m, m.LastFrameSoundWrites, kCyclesPerFrame);
-  m.host->PollControllers();
-  // The battery RAM is whole here: no instruction is half-way through it.
-  AutosaveBatteryRam(m);
+// Just before the window's messages: the frame's sprite-0 line is
+// predicted, and the machine stands between the two halves of line 0 while
+// the window's commands run (a snapshot taken now records that).
+void HoldFrameStart(Machine& m) {
   ComputeSprite0Line(m);
-  // While the window's commands run, the machine stands between the two
-  // halves of this line: a snapshot taken now records that.
   m.FrameStartHeld = true;
-  // Menu commands, keys and repaints all run inside this call.
-  m.host->ProcessMessages();
-  if (m.Running) {
-    // A restore in there has put the machine where its snapshot stood.
-    if (!m.LoopRestarted) m.FrameStartHeld = false;
-    return intNone;
-  }
-  SoundSilenceAll(*m.Sound);
-  return intStop;
+}
+
+// Line 0: the frame boundary where the front end gets its turn (drawn line 0
+// included in the picture it shows). Returns intStop when a command
+// processed there cleared Running.
+uint8_t FrameStart(Machine& m) {
+  if (!TakeFrameTurn(m, m.SkipCounter == 0, kCyclesPerFrame, {nullptr, &HoldFrameStart})) return intStop;
+  // A restore in there has put the machine where its snapshot stood.
+  if (!m.LoopRestarted) m.FrameStartHeld = false;
+  return intNone;
 }
 
 // The end of a visible line's call: the mapper's clock, then the scroll
@@ -74,13 +66,10 @@ uint8_t ScanlineHook(Machine& m) {
   uint8_t code = intNone;
 
   if (m.SkipCounter == 0 && line <= kLastVisibleLine) RenderLine(m, line);
-  if (line == 0) {
-    // Line 0 is drawn before the picture goes out, so the shown frame carries
-    // the new frame's top line above the previous frame's other 239.
-    m.host->RefreshColorTable();
-    m.PpuStatus &= ~kStatusVblank;
-    if (m.SkipCounter == 0) m.host->PresentFrame();
-  }
+  // Line 0 is drawn before the picture goes out (in the frame's turn below),
+  // so the shown frame carries the new frame's top line above the previous
+  // frame's other 239.
+  if (line == 0) m.PpuStatus &= ~kStatusVblank;
 
   if (line == kLastVisibleLine) {
     // A rate outside 1-10 never reaches here from the settings; a zero must
