@@ -434,9 +434,11 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out, bool pictureRedra
   w.End();
 
   w.Begin(kTagSound);
-  // Stopped at a frame start, the channels were silenced by the stop alone:
-  // the run this snapshot resumes goes on from what they sounded before it.
-  const bool beforeStop = m.FrameStartHeld && m.RunLoopDepth == 0;
+  // Stopped, the channels were silenced by the stop alone: the run this
+  // snapshot resumes goes on from what they sounded before it. The designed
+  // engine stops at a held frame start; any engine's stop leaves the layer
+  // silenced until the channels move again.
+  const bool beforeStop = m.RunLoopDepth == 0 && (m.FrameStartHeld || SoundStopSilenced(*m.Sound));
   for (const SoundChannelSent& sent : SoundSaveChannels(*m.Sound, beforeStop)) w.Put(sent);
   w.End();
 

@@ -89,6 +89,7 @@ const SoundDeviceFactory& CurrentSoundDevices(const SoundLayer& s) { return s.fa
 void SoundStart(SoundLayer& s, void* /*instance*/, int rate, int bufferCount) {
   SoundStop(s);
   s.paused = false;
+  s.stopSilenced = false;
   s.channelMask = 255;
   s.mode = 0;
   s.tapOnly = false;
@@ -191,6 +192,7 @@ void SoundSetChannels(SoundLayer& s, int count) {
 }
 
 void SoundSetFrequency(SoundLayer& s, int channel, int hertz) {
+  s.stopSilenced = false;
   const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
   if (s.held) {
@@ -207,6 +209,7 @@ void SoundSetFrequency(SoundLayer& s, int channel, int hertz) {
 }
 
 void SoundSetVolume(SoundLayer& s, int channel, int volume) {
+  s.stopSilenced = false;
   const int32_t mode = s.mode;
   if (mode == 0 || !ValidChannel(channel)) return;
   if (s.held) {
@@ -225,6 +228,7 @@ void SoundSetVolume(SoundLayer& s, int channel, int volume) {
 void SoundUpdateChannel(SoundLayer& s, int channel, int hertz, int volume) {
   // Only the MIDI back end renders here; while the wave back end runs, the
   // channel caches belong to its worker thread.
+  s.stopSilenced = false;
   const int32_t mode = s.mode;
   if (mode == 0 || mode >= kWaveModeMin || !ValidChannel(channel)) return;
   volume &= 255;
@@ -329,6 +333,9 @@ void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool st
   // Held, the restored channels wait for the release as they wait for a
   // resume, and what the frames before the restore kept is void.
   s.resumePending = stopped || s.held;
+  // Restored while stopped, the channels stand silent as a stop leaves them,
+  // waiting to sound what was restored.
+  s.stopSilenced = stopped;
   s.heldChanges = {};
   if (!s.resumePending) ApplyChannels(s, s.beforeStop);
 }
@@ -340,6 +347,7 @@ void SoundSilenceAll(SoundLayer& s) {
   // A stop ends a pause: the channels are silent now, and the device takes
   // their volumes and bends so that the next note sounds as the run asks.
   SoundContinue(s);
+  s.stopSilenced = true;
 }
 
 void SoundPause(SoundLayer& s) {
@@ -369,9 +377,12 @@ void SoundContinue(SoundLayer& s) {
 
 bool SoundPaused(const SoundLayer& s) { return s.paused; }
 
+bool SoundStopSilenced(const SoundLayer& s) { return s.stopSilenced; }
+
 void SoundResumeHeld(SoundLayer& s) {
   if (!s.resumePending || s.held) return;
   s.resumePending = false;
+  s.stopSilenced = false;
   ApplyChannels(s, s.beforeStop);
 }
 

@@ -44,6 +44,9 @@ void SoundRestoreChannels(SoundLayer& s, const SoundChannelsSent& saved, bool st
 void SoundSilenceAll(SoundLayer& s);
 // A restored run starting: the channels restored while stopped sound again.
 void SoundResumeHeld(SoundLayer& s);
+// A stop (or a restore while stopped) left the channels silent and nothing
+// has moved them since: a snapshot keeps what they sounded before the stop.
+bool SoundStopSilenced(const SoundLayer& s);
 // The emulation waits while its run goes on (a dialog over the window, a
 // command that waits): the notes sounding on the device end and the device
 // hears nothing more, while the channels keep what they sound and a

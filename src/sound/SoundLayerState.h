@@ -59,6 +59,10 @@ struct SoundLayer {
   // stopped left them, waiting to sound when the run resumes).
   std::array<SoundChannelCache, kSoundChannels> beforeStop{};
   bool resumePending = false;
+  // A stop silenced the channels and nothing has moved them since: what the
+  // run goes on with is beforeStop, not the silence (a snapshot taken now
+  // keeps that, whichever engine stopped).
+  bool stopSilenced = false;
   // The emulation waits (SoundPause): the device has been silenced and hears
   // nothing until SoundContinue brings it back to the channels.
   bool paused = false;

@@ -3,6 +3,7 @@
 // snapshot that does not belong is refused without touching anything.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -238,7 +239,8 @@ TEST(Snapshot, EachEngineRefusesTheOthersSnapshots) {
   // One laid out by another build (its layout fingerprint opens the section)
   // is refused as such, with nothing changed.
   std::vector<uint8_t> otherLayout = consoleState;
-  const size_t fingerprint = FindSnapshotSection(consoleState, kSnapshotTagConsole).data() - consoleState.data();
+  const size_t fingerprint =
+      FindSnapshotSection(consoleState, kSnapshotTagConsole).data() - consoleState.data();
   otherLayout[fingerprint] ^= 0x01;
   console.m.engine->Snapshot(before);
   EXPECT_EQ(console.m.engine->Restore(otherLayout), RestoreResult::OtherLayout);
@@ -416,6 +418,62 @@ TEST(Snapshot, StateFilesKeepTheirMemoriesFirst) {
   EXPECT_EQ(run.host.log.back(), "O estado salvo é de outro cartucho; nada foi alterado.");
   TakeSnapshot(run.m, after);
   EXPECT_EQ(before, after);
+}
+
+// The notes a synthesiser fed `recording` is sounding, per channel.
+std::array<int, 5> Sounding(const MidiRecording& recording) {
+  std::array<int, 5> note{};
+  for (const MidiEvent& e : recording.events) {
+    if (e.kind == MidiEvent::Kind::Reset) note.fill(0);
+    const int channel = e.message & 0x0F;
+    if (e.kind != MidiEvent::Kind::Message || channel >= 5) continue;
+    const int key = (e.message >> 8) & 0x7F, velocity = (e.message >> 16) & 0x7F;
+    if ((e.message & 0xF0) == 0x90) note[channel] = velocity ? key : 0;
+    if ((e.message & 0xF0) == 0x80 && note[channel] == key) note[channel] = 0;
+  }
+  return note;
+}
+
+// A state saved while the game stands paused and loaded in a new process
+// (a fresh synthesiser that has heard nothing): from the second frame on the
+// synthesiser sounds what the uninterrupted run sounds, held notes included.
+TEST(Snapshot, AStatePausedAndLoadedAfreshSoundsTheNotesOfItsSave) {
+  ScratchFolder dir;
+  for (std::string_view engine : {kClassicEngineId, kConsoleEngineId}) {
+    for (const std::string name : {"demo", "five_channels"}) {
+      SCOPED_TRACE(std::string(engine) + " " + name);
+      const std::filesystem::path cart = dir.path() / (name + ".nes");
+      if (!std::filesystem::exists(cart)) std::filesystem::copy_file(CartridgePath(name), cart);
+      for (long save : {60L, 97L, 150L}) {
+        std::array<int, 5> uninterrupted{}, loaded{};
+        SyncRun whole(cart.string(), engine);
+        whole.host.atFrameStart = [&] {
+          if (whole.host.frame == save + 2) uninterrupted = Sounding(*whole.midi);
+          if (whole.host.frame >= save + 2) whole.m.Running = false;
+        };
+        whole.m.engine->Run();
+
+        std::vector<uint8_t> state;
+        {
+          SyncRun paused(cart.string(), engine);
+          paused.host.atFrameStart = [&] {
+            if (paused.host.frame >= save) paused.m.Running = false;
+          };
+          paused.m.engine->Run();
+          paused.m.engine->Snapshot(state);
+        }
+        SyncRun fresh(cart.string(), engine);
+        ASSERT_EQ(fresh.m.engine->Restore(state), RestoreResult::Restored);
+        fresh.host.frame = save;
+        fresh.host.atFrameStart = [&] {
+          if (fresh.host.frame == save + 2) loaded = Sounding(*fresh.midi);
+          if (fresh.host.frame >= save + 2) fresh.m.Running = false;
+        };
+        fresh.m.engine->Run();
+        EXPECT_EQ(loaded, uninterrupted) << "saved at frame " << save;
+      }
+    }
+  }
 }
 
 }  // namespace
