@@ -302,6 +302,30 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
   EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::NewerFormat);
   EXPECT_TRUE(unchanged());
   // A section this reader does not know is skipped.
+  // Each section cut short inside a file that stays whole (its length field
+  // says so, and the sections after it follow on): refused, not read as a
+  // section whose last fields were never written. The memory section 256
+  // bytes short, and every other section one byte short. (The console
+  // voice's chip is taken whole or rebuilt from the registers, by design.)
+  for (size_t at = 16; at + 8 <= ofB.size();) {
+    uint32_t tag = 0, length = 0;
+    std::memcpy(&tag, &ofB[at], 4);
+    std::memcpy(&length, &ofB[at + 4], 4);
+    if (tag == 0x20494F56) {  // "VOI "
+      at += 8 + length;
+      continue;
+    }
+    const uint32_t cut = std::min<uint32_t>(length, tag == 0x204D454D ? 256 : 1);  // "MEM "
+    bad = ofB;
+    const uint32_t shorter = length - cut;
+    std::memcpy(&bad[at + 4], &shorter, 4);
+    bad.erase(bad.begin() + static_cast<std::ptrdiff_t>(at + 8 + shorter),
+              bad.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
+    EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Damaged)
+        << std::string(reinterpret_cast<const char*>(&tag), 4) << " " << cut << " bytes short";
+    EXPECT_TRUE(unchanged());
+    at += 8 + length;
+  }
   bad = ofB;
   const uint8_t extra[] = {'N', 'E', 'W', ' ', 3, 0, 0, 0, 1, 2, 3};
   bad.insert(bad.end(), std::begin(extra), std::end(extra));

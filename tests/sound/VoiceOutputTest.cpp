@@ -101,6 +101,12 @@ TEST(VoiceOutput, TheVolumeSettingScalesByTheMidiVoicesLaw) {
   int16_t sample = -20000;
   VoiceApplyVolume(&sample, 1, 0);
   EXPECT_EQ(sample, 0);
+  // At the top of the slider every sample passes untouched, extremes included.
+  for (const int16_t loud : {int16_t{-32768}, int16_t{-1}, int16_t{1}, int16_t{12345}, int16_t{32767}}) {
+    int16_t kept = loud;
+    VoiceApplyVolume(&kept, 1, 255);
+    EXPECT_EQ(kept, loud);
+  }
 }
 
 // A device whose queue has run dry (the start, after a pause) gets the

@@ -1,0 +1,49 @@
+// A state slot's file read back: the menu's thumbnail is the one saved, and
+// the engine that saved it is named.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "cartridge/Lifecycle.h"
+#include "engine/EngineChoice.h"
+#include "support/FrameBudgetHost.h"
+#include "support/ScratchFolder.h"
+#include "timeline/StateSlots.h"
+
+namespace {
+
+TEST(StateSlotFile, TheThumbnailAndEngineReadBackAreThoseSaved) {
+  ScratchFolder dir;
+  const char* old = std::getenv("XDG_DATA_HOME");
+  const std::string kept = old != nullptr ? old : "";
+  setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+  std::filesystem::copy_file(VIREL_DEMO_ROM, dir.path() / "demo.nes");
+  for (std::string_view engine : {kClassicEngineId, kConsoleEngineId}) {
+    SCOPED_TRACE(engine);
+    BudgetMachine b;
+    ChooseEngine(b.m, engine);
+    ASSERT_TRUE(StartCartridge(b.m, (dir.path() / "demo.nes").string()));
+    RunFrames(b, 90);  // the title and its colours are on the picture
+    SlotPicture shown;
+    const PictureView view = b.m.engine->Picture();
+    std::copy(view.Pixels.begin(), view.Pixels.end(), shown.Pixels.begin());
+    std::copy(view.Colors.begin(), view.Colors.end(), shown.Colors.begin());
+    StateSlots slots(b.m);
+    ASSERT_TRUE(slots.Save(4).Done);
+    const SlotInfo info = slots.Info(4);
+    ASSERT_EQ(info.Status, SlotStatus::Ready);
+    EXPECT_EQ(info.Thumbnail, SlotThumbnail(shown));
+    EXPECT_GT(std::set<uint8_t>(info.Thumbnail.begin(), info.Thumbnail.end()).size(), 2u)
+        << "a blank picture";
+    EXPECT_EQ(info.Engine, engine);
+    UnloadCartridge(b.m);
+  }
+  if (old != nullptr)
+    setenv("XDG_DATA_HOME", kept.c_str(), 1);
+  else
+    unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
