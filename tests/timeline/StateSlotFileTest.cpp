@@ -11,6 +11,7 @@
 #include "support/FrameBudgetHost.h"
 #include "support/ScratchFolder.h"
 #include "timeline/StateSlots.h"
+#include "video/Palette.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ TEST(StateSlotFile, TheThumbnailAndEngineReadBackAreThoseSaved) {
     BudgetMachine b;
     ChooseEngine(b.m, engine);
     ASSERT_TRUE(StartCartridge(b.m, (dir.path() / "demo.nes").string()));
-    RunFrames(b, 90);  // the title and its colours are on the picture
+    RunFrames(b, 90);        // the title is on the picture
+    UpdateFrameColors(b.m);  // as a window's presentation does
     SlotPicture shown;
     const PictureView view = b.m.engine->Picture();
     std::copy(view.Pixels.begin(), view.Pixels.end(), shown.Pixels.begin());
