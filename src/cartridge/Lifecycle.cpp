@@ -25,10 +25,6 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-void LogLines(Machine& m, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) m.Log(line);
-}
-
 }  // namespace
 
 bool StartCartridge(Machine& m, const std::string& path) {
@@ -38,15 +34,9 @@ bool StartCartridge(Machine& m, const std::string& path) {
   // follow the unload's as they always have.
   RomImage image;
   std::vector<std::string> lines;
-  bool accepted = false;
-  try {
-    accepted = ReadRomImage(path, image, lines);
-  } catch (...) {
-    LogLines(m, lines);
-    throw;
-  }
+  const bool accepted = ReadRomImageFor(m, path, image, lines);
   if (!accepted || !MapperSupported(image.MapperNumber)) {
-    LogLines(m, lines);
+    WriteRomLog(m, lines);
     if (accepted) LogMapperRefused(m, image.MapperNumber);
     // Said where the player looks: nothing else shows a refusal without an
     // error box.
@@ -60,7 +50,7 @@ bool StartCartridge(Machine& m, const std::string& path) {
     m.host->SetCartridgeItemsEnabled(false);
     UnloadCartridge(m);
   }
-  LogLines(m, lines);
+  WriteRomLog(m, lines);
   InstallRomImage(m, std::move(image));
   // The board is in the catalogue, so this no longer refuses; a battery file
   // that cannot be read still ends the start with an error. It is read only

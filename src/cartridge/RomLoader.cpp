@@ -101,10 +101,6 @@ void ReleaseImages(Machine& m) {
   m.PatternRomSerial = 0;
 }
 
-void WriteLog(Machine& m, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) m.Log(line);
-}
-
 }  // namespace
 
 bool ReadRomImage(const std::string& path, RomImage& rom, std::vector<std::string>& log) {
@@ -193,14 +189,8 @@ bool LoadRomFile(Machine& m, const std::string& path) {
   ReleaseImages(m);
   RomImage rom;
   std::vector<std::string> log;
-  bool accepted = false;
-  try {
-    accepted = ReadRomImage(path, rom, log);
-  } catch (...) {
-    WriteLog(m, log);
-    throw;
-  }
-  WriteLog(m, log);
+  const bool accepted = ReadRomImageFor(m, path, rom, log);
+  WriteRomLog(m, log);
   if (accepted) {
     InstallRomImage(m, std::move(rom));
   } else {
@@ -210,4 +200,17 @@ bool LoadRomFile(Machine& m, const std::string& path) {
     m.RomHeader = rom.Header;
   }
   return accepted;
+}
+
+bool ReadRomImageFor(Machine& m, const std::string& path, RomImage& image, std::vector<std::string>& log) {
+  try {
+    return ReadRomImage(path, image, log);
+  } catch (...) {
+    WriteRomLog(m, log);
+    throw;
+  }
+}
+
+void WriteRomLog(Machine& m, const std::vector<std::string>& log) {
+  for (const std::string& line : log) m.Log(line);
 }

@@ -37,6 +37,10 @@ struct RomImage {
 // wrong magic or no program banks. File, archive and short-image errors throw
 // RomLoadError, with the lines written so far in `log`.
 bool ReadRomImage(const std::string& path, RomImage& image, std::vector<std::string>& log);
+// ReadRomImage for `m`'s log: an error's lines are written before it goes on
+// (a refusal's and an acceptance's wait for the caller, with WriteRomLog).
+bool ReadRomImageFor(Machine& m, const std::string& path, RomImage& image, std::vector<std::string>& log);
+void WriteRomLog(Machine& m, const std::vector<std::string>& log);
 // Puts an accepted image into the Machine's cartridge fields, with the
 // header's mirroring, in place of whatever images it held (the bank tables
 // are emptied: the mapper set-up fills them).
