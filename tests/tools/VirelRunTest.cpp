@@ -152,6 +152,51 @@ TEST(VirelRun, StatesSavedAfterARunAreLoadedBeforeTheNext) {
   EXPECT_NE(o.err.find("Erro ao carregar arquivo: demo.wb\n"), std::string::npos) << o.err;
 }
 
+// State files written by the last release (tests/timeline/release-states,
+// saved at frame 90 with sound on) load in this build and go on exactly as the
+// uninterrupted run does: the picture 60 frames later, and the MIDI messages
+// of those frames as that release sent them.
+TEST(VirelRun, StateFilesOfTheLastReleaseLoadInBothEngines) {
+  struct Case {
+    const char* engine;
+    const char* cartridge;
+    const char* hash;  // after the 60 frames, as that release printed it
+  };
+  for (const Case& c : {Case{"classic", "mmc3_split", "34B1EB9F51BC72DD"},
+                        Case{"classic", "five_channels", "B8165622BDF48925"},
+                        Case{"console", "mmc3_split", "91BEB14B26D3AF9C"},
+                        Case{"console", "five_channels", "8CAAEC0CB00648DC"}}) {
+    SCOPED_TRACE(std::string(c.engine) + " " + c.cartridge);
+    ScratchFolder dir;
+    const std::string rom = std::string(c.cartridge) + ".nes";
+    std::filesystem::copy_file(std::filesystem::path(VIREL_ROM_DIR) / rom, dir.path() / rom);
+    std::filesystem::copy_file(std::filesystem::path(VIREL_RELEASE_STATES) / (std::string(c.engine) + "-" +
+                                                                              c.cartridge + ".wb"),
+                               dir.path() / (std::string(c.cartridge) + ".wb"));
+    const std::string engine = std::string("--engine ") + c.engine + " ";
+    const Outcome loaded = RunVirel(dir, engine + "--frames 60 --load-state --hash --midi-log l.txt " + rom);
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_NE(loaded.err.find("Arquivo carregado com sucesso."), std::string::npos) << loaded.err;
+    const Outcome straight = RunVirel(dir, engine + "--frames 150 --hash --midi-log s.txt " + rom);
+    EXPECT_EQ(Lines(loaded.out).back(), std::string("hash=") + c.hash);
+    EXPECT_EQ(Lines(straight.out).back(), std::string("hash=") + c.hash);
+    const auto text = [&](const char* name) {
+      const std::vector<uint8_t> bytes = ReadAll(dir.path() / name);
+      return std::string(bytes.begin(), bytes.end());
+    };
+    // From the frame after the load (whose first frame brings the synthesiser
+    // to the channels as they stood), the straight run's messages, renumbered.
+    const auto from = [&](const char* name, int first) {
+      std::vector<std::string> kept;
+      for (const std::string& line : Lines(text(name)))
+        if (const int frame = std::stoi(line); frame > first)
+          kept.push_back(std::to_string(frame - first) + line.substr(line.find(' ')));
+      return kept;
+    };
+    EXPECT_EQ(from("l.txt", 0), from("s.txt", 90));
+  }
+}
+
 namespace {
 
 // Every cartridge of the project, the demo first.
