@@ -23,7 +23,8 @@
 constexpr char kSnapshotMagic[8] = {'V', 'I', 'R', 'E', 'L', 'S', 'N', 'P'};
 // 2: the mapper section holds the installed board's register block in place
 // of the first format's MMC1 and MMC3 fields; version 1 is still read.
-constexpr uint32_t kSnapshotVersion = 2;
+// 3: the engines' own sections are field lists (core/StateFields.h).
+constexpr uint32_t kSnapshotVersion = 3;
 
 // Replaces `out` with the snapshot of `m`. Reusing one vector keeps its
 // storage: rewind takes one every few frames. `pictureRedrawn`: the engine

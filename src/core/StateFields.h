@@ -13,10 +13,12 @@
 // A section is a tag, its length (the snapshot's framing, core/Snapshot.h)
 // and then: a u32 version bumped by hand when the list changes, a u32 shape
 // (a check of the list's field sizes and counts, worked out from the list
-// itself), and the fields, little-endian, packed. The reader takes a section
-// only when version and shape are the ones it lists and the fields fill the
-// section exactly: a list changed without a bumped version is refused, never
-// misread; an edit that leaves the list alone changes nothing.
+// itself), the CRC-32 of the fields, and the fields, little-endian, packed.
+// The reader takes a section only when version and shape are the ones it
+// lists, the fields fill the section exactly, their check matches and every
+// bool is 0 or 1: a list changed without a bumped version is refused, never
+// misread, and a flipped byte never reaches a flag; an edit that leaves the
+// list alone changes nothing.
 //
 // Only fixed-size scalars (integers, bool, float, double, enums), arrays of
 // them and arrays of listed structs are fields: no pointer, no size_t.
@@ -30,6 +32,8 @@
 #include <span>
 #include <type_traits>
 #include <vector>
+
+#include "core/Crc32.h"
 
 static_assert(std::endian::native == std::endian::little, "states are written in the host's byte order");
 
@@ -85,15 +89,26 @@ class Reader {
  private:
   template <Scalar T>
   void Get(T& v) {
-    Bytes(&v, sizeof v);
+    if constexpr (std::is_same_v<T, bool>) {
+      uint8_t byte = v;
+      Bytes(&byte, 1);
+      if (byte > 1) bad_ = true;
+      v = byte != 0;
+    } else {
+      Bytes(&v, sizeof v);
+    }
   }
   template <Scalar T, size_t N>
   void Get(std::array<T, N>& a) {
-    Bytes(a.data(), sizeof a);
+    for (T& v : a) Get(v);
   }
   template <Scalar T, size_t N>
   void Get(T (&a)[N]) {
-    Bytes(a, sizeof a);
+    if constexpr (std::is_same_v<T, bool>) {
+      for (T& v : a) Get(v);
+    } else {
+      Bytes(a, sizeof a);
+    }
   }
   void Bytes(void* p, size_t n) {
     if (bad_ || n > bytes_.size() - at_) {
@@ -158,16 +173,20 @@ uint32_t ShapeOf(const S& s, List list) {
   return shaper.Shape();
 }
 
-// Appends a section: tag, length, version, shape, fields.
+constexpr size_t kSectionHead = 8 + 12;  // tag, length; version, shape, check
+
+// Appends a section: tag, length, version, shape, check, fields.
 template <typename S, typename List>
 void WriteSection(std::vector<uint8_t>& out, uint32_t tag, uint32_t version, const S& s, List list) {
   const size_t start = out.size();
   Writer w(out);
   const uint32_t shape = ShapeOf(s, list);
-  w(tag, uint32_t{0}, version, shape);
+  w(tag, uint32_t{0}, version, shape, uint32_t{0});
   list(w, s);
   const auto length = static_cast<uint32_t>(out.size() - start - 8);
+  const uint32_t check = Crc32(out.data() + start + kSectionHead, out.size() - start - kSectionHead);
   std::memcpy(out.data() + start + 4, &length, 4);
+  std::memcpy(out.data() + start + 16, &check, 4);
 }
 
 enum class SectionVerdict : uint8_t {
@@ -182,10 +201,11 @@ enum class SectionVerdict : uint8_t {
 template <typename S, typename List>
 SectionVerdict ReadSection(std::span<const uint8_t> contents, uint32_t version, S& s, List list) {
   Reader r(contents);
-  uint32_t savedVersion = 0, savedShape = 0;
-  r(savedVersion, savedShape);
+  uint32_t savedVersion = 0, savedShape = 0, check = 0;
+  r(savedVersion, savedShape, check);
   if (r.Bad()) return SectionVerdict::Damaged;
   if (savedVersion != version || savedShape != ShapeOf(s, list)) return SectionVerdict::OtherLayout;
+  if (Crc32(contents.data() + 12, contents.size() - 12) != check) return SectionVerdict::Damaged;
   S staged = s;
   list(r, staged);
   if (!r.Exact()) return SectionVerdict::Damaged;

@@ -168,7 +168,10 @@ void RewindHistory::Push(std::span<const uint8_t> snapshot) {
     AppendSnapshotPatch(newest_, snapshot, scratch_);
     AppendPatch(static_cast<uint32_t>(newest_.size()));
   }
-  // Pushing the newest again (its own span) leaves it as it is.
+  // Pushing the newest again (its own span) leaves it as it is. A larger
+  // snapshot is held beside the old one while it is copied: room for it is
+  // made first.
+  if (snapshot.size() > newest_.capacity()) MakeRoom(snapshot.size());
   if (snapshot.data() != newest_.data()) newest_.assign(snapshot.begin(), snapshot.end());
   hasNewest_ = true;
   Trim();
@@ -176,7 +179,13 @@ void RewindHistory::Push(std::span<const uint8_t> snapshot) {
 
 void RewindHistory::AppendPatch(uint32_t size) {
   if (count_ + 1 >= maxFrames_ && count_ > 0) DropOldest();
-  if (count_ == ring_.size()) GrowRing();
+  if (count_ == ring_.size()) {
+    // The grown index is held beside the old one while it is copied, and a
+    // block may follow: room for both is made first, which may leave the
+    // index room enough as it is.
+    MakeRoom(GrownRingSize() * sizeof(Patch) + std::max(blockSize_, scratch_.size()));
+    if (count_ == ring_.size()) GrowRing();
+  }
   Block& block = BlockFor(scratch_.size());
   Patch& patch = At(count_);
   patch.block = firstBlock_ + static_cast<uint32_t>(blocks_.size() - 1);
@@ -245,10 +254,18 @@ void RewindHistory::Trim() {
   while (Bytes() > maxBytes_ && !blocks_.empty()) DropOldestBlock();
 }
 
+void RewindHistory::MakeRoom(size_t extra) {
+  if (Bytes() + extra > maxBytes_) spare_ = Block{};
+  while (Bytes() + extra > maxBytes_ && !blocks_.empty()) DropOldestBlock();
+}
+
+// No more places than the frame limit can use.
+size_t RewindHistory::GrownRingSize() const {
+  return std::max(count_ + 1, std::min(std::max<size_t>(64, ring_.size() * 2), maxFrames_));
+}
+
 void RewindHistory::GrowRing() {
-  // No more places than the frame limit can use.
-  std::vector<Patch> grown(
-      std::max(count_ + 1, std::min(std::max<size_t>(64, ring_.size() * 2), maxFrames_)));
+  std::vector<Patch> grown(GrownRingSize());
   for (size_t i = 0; i < count_; ++i) grown[i] = At(i);
   ring_ = std::move(grown);
   head_ = 0;

@@ -60,6 +60,11 @@ class RewindHistory {
   void DropOldest();
   void DropOldestBlock();
   void Trim();
+  // Drops the spare, then the oldest blocks, until `extra` more bytes fit
+  // within the limit: a growth that holds old and new storage at once stays
+  // inside it.
+  void MakeRoom(size_t extra);
+  size_t GrownRingSize() const;
   void GrowRing();
 
   size_t maxFrames_ = kDefaultFrames;

@@ -64,12 +64,12 @@ std::span<const uint8_t> Contents(const std::vector<uint8_t>& section) {
 TEST(StateFields, ASectionReadsBackWhatWasSavedPackedAndLittleEndian) {
   std::vector<uint8_t> out;
   state::WriteSection(out, kTag, 3, Sample(), kList);
-  // tag, length, version, shape, then 1+4+3+1+2*(2+1)+8 bytes of fields.
-  ASSERT_EQ(out.size(), 8u + 8u + 23u);
+  // tag, length, version, shape, check, then 1+4+3+1+2*(2+1)+8 bytes of fields.
+  ASSERT_EQ(out.size(), 8u + 12u + 23u);
   uint32_t length = 0;
   std::memcpy(&length, out.data() + 4, 4);
   EXPECT_EQ(length, out.size() - 8);
-  EXPECT_EQ(out[16], 7);
+  EXPECT_EQ(out[20], 7);
   Chip back;
   ASSERT_EQ(state::ReadSection(Contents(out), 3, back, kList), state::SectionVerdict::Read);
   EXPECT_TRUE(Same(back, Sample()));
@@ -93,6 +93,17 @@ TEST(StateFields, AnotherVersionOrListIsRefusedAndAShortOrLongSectionIsDamage) {
   longer.push_back(0);
   EXPECT_EQ(refused(Contents(longer), 3, kList), state::SectionVerdict::Damaged);
   EXPECT_EQ(refused(Contents(out).first(4), 3, kList), state::SectionVerdict::Damaged);
+  // A flipped byte fails the check, a bool other than 0 or 1 is never taken.
+  for (const size_t at : {size_t{21}, size_t{40}}) {
+    std::vector<uint8_t> flipped = out;
+    flipped[at] ^= 0x10;
+    EXPECT_EQ(refused(Contents(flipped), 3, kList), state::SectionVerdict::Damaged) << at;
+  }
+  std::vector<uint8_t> badBool = out;
+  badBool[34] = 2;  // the second voice's gate
+  const uint32_t check = Crc32(badBool.data() + 20, badBool.size() - 20);
+  std::memcpy(badBool.data() + 16, &check, 4);
+  EXPECT_EQ(refused(Contents(badBool), 3, kList), state::SectionVerdict::Damaged);
 }
 
 }  // namespace

@@ -7,18 +7,52 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Crc32.h"
+#include "core/StateFields.h"
 #include "engine/FrameTurn.h"
 #include "engine/console/Console.h"
-#include "engine/console/ConsoleLayout.h"
+#include "engine/console/ConsoleFields.h"
+#include "engine/console/Release1Console.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
 #include "sound/VoiceOutput.h"
 
 namespace {
 
-// The layout of the chips' bytes: the fingerprint of the headers that
-// declare them, and their size on this machine.
-constexpr uint32_t kLayout = VIREL_CONSOLE_LAYOUT ^ static_cast<uint32_t>(sizeof(Console));
+// The chips' section: bumped by hand whenever ConsoleFields.h changes what
+// it lists (the section's shape check refuses a list changed without it).
+constexpr uint32_t kConsoleSectionVersion = 1;
+const auto kConsoleList = [](auto& io, auto& c) { ConsoleFields(io, c); };
+
+// The snapshot format that first carried the chips as field lists; earlier
+// snapshots carry them as the first releases' raw bytes.
+constexpr uint32_t kFieldListSnapshots = 3;
+
+uint32_t SnapshotVersion(std::span<const uint8_t> data) {
+  uint32_t version = 0;
+  if (data.size() >= 12) std::memcpy(&version, data.data() + 8, 4);
+  return version;
+}
+
+// The first releases' section: their layout check, a CRC-32 of the bytes,
+// then the Console struct's bytes as they laid it out. Read through the
+// frozen copy of that layout and carried over by the same field lists;
+// anything else (another layout, a failed check) is refused as such.
+RestoreResult ReadRelease1Section(std::span<const uint8_t> section, Console& staged) {
+  constexpr size_t kBytes = sizeof(release1::Console);
+  uint32_t layout = 0, check = 0;
+  if (section.size() >= 4) std::memcpy(&layout, section.data(), 4);
+  if (section.size() != 8 + kBytes || layout != release1::kLayout) return RestoreResult::OtherLayout;
+  std::memcpy(&check, section.data() + 4, 4);
+  if (Crc32(section.data() + 8, kBytes) != check) return RestoreResult::Damaged;
+  auto old = std::make_unique<release1::Console>();
+  std::memcpy(static_cast<void*>(old.get()), section.data() + 8, kBytes);
+  std::vector<uint8_t> fields;
+  state::Writer w(fields);
+  kConsoleList(w, std::as_const(*old));
+  state::Reader r(fields);
+  kConsoleList(r, staged);
+  return r.Exact() ? RestoreResult::Restored : RestoreResult::Damaged;
+}
 
 // The chips' state read back from a snapshot: every position and index in
 // range, so that no damaged or foreign file can send the engine outside its
@@ -112,11 +146,7 @@ void ConsoleEngine::Step() {
   FrameEnd();
 }
 
-// The chips' section: the layout's fingerprint, a CRC-32 of the chips'
-// bytes, then the bytes. They are the structs as this build lays them out:
-// a section of another layout (another build of the engine) is refused as
-// such, and of this layout only one whose check matches is taken, as a
-// flipped byte could otherwise put an impossible value in a flag.
+// The chips' section, after the shared ones: the console's field lists.
 void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   // Past the last visible line (the frame's end, where the front end takes
   // its turn, and vertical blank) with every frame drawn, all 240 lines are
@@ -124,44 +154,36 @@ void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   // snapshot's bytes, and what changes most between frames) is left out.
   const bool redrawn = m_.FrameRate == 1 && c_->Video.Line >= 240 && c_->Video.Line <= 260;
   TakeSnapshot(m_, out, redrawn);
-  const auto* bytes = reinterpret_cast<const uint8_t*>(c_.get());
-  const uint32_t check = Crc32(bytes, sizeof(Console));
-  const auto length = static_cast<uint32_t>(8 + sizeof(Console));
-  const size_t at = out.size();
-  out.resize(at + 8 + length);
-  std::memcpy(out.data() + at, &kSnapshotTagConsole, 4);
-  std::memcpy(out.data() + at + 4, &length, 4);
-  std::memcpy(out.data() + at + 8, &kLayout, 4);
-  std::memcpy(out.data() + at + 12, &check, 4);
-  std::memcpy(out.data() + at + 16, bytes, sizeof(Console));
+  state::WriteSection(out, kSnapshotTagConsole, kConsoleSectionVersion, *c_, kConsoleList);
 }
 
 RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
   const std::span<const uint8_t> section = FindSnapshotSection(data, kSnapshotTagConsole);
-  if (section.empty()) {
-    // The designed engine's snapshot: checked as any, then refused.
+  // Refused for what the shared header says first (another cartridge, a
+  // newer format), else for `why`.
+  const auto refuse = [&](RestoreResult why) {
     const RestoreResult shared = CheckSnapshotHeader(m_, data);
-    return shared == RestoreResult::Restored ? RestoreResult::OtherEngine : shared;
+    return shared == RestoreResult::Restored ? why : shared;
+  };
+  // The designed engine's snapshot: checked as any, then refused.
+  if (section.empty()) return refuse(RestoreResult::OtherEngine);
+  // Staged over a copy of the live console, so that what no list holds (the
+  // process's pointers, the unheard voice's output stage) stays this one's.
+  auto staged = std::make_unique<Console>(*c_);
+  if (SnapshotVersion(data) < kFieldListSnapshots) {
+    if (const RestoreResult old = ReadRelease1Section(section, *staged); old != RestoreResult::Restored)
+      return refuse(old);
+  } else {
+    switch (state::ReadSection(section, kConsoleSectionVersion, *staged, kConsoleList)) {
+      case state::SectionVerdict::Read: break;
+      case state::SectionVerdict::OtherLayout: return refuse(RestoreResult::OtherLayout);
+      case state::SectionVerdict::Damaged: return refuse(RestoreResult::Damaged);
+    }
   }
-  uint32_t layout = 0, check = 0;
-  if (section.size() >= 4) std::memcpy(&layout, section.data(), 4);
-  if (section.size() != 8 + sizeof(Console) || layout != kLayout) {
-    // Of another build, or damaged: the cartridge and the shared sections
-    // say which, as they do for the designed engine's snapshots.
-    const RestoreResult shared = CheckSnapshotHeader(m_, data);
-    return shared == RestoreResult::Restored ? RestoreResult::OtherLayout : shared;
-  }
-  std::memcpy(&check, section.data() + 4, 4);
-  if (Crc32(section.data() + 8, sizeof(Console)) != check) return RestoreResult::Damaged;
-  auto staged = std::make_unique<Console>();
-  std::memcpy(static_cast<void*>(staged.get()), section.data() + 8, sizeof(Console));
   if (!Plausible(*staged)) return RestoreResult::Damaged;
   const RestoreResult shared = RestoreSnapshot(m_, data);
   if (shared != RestoreResult::Restored) return shared;
-  // Pointers are this process's, not the file's.
   *c_ = *staged;
-  c_->M = &m_;
-  c_->Processor.Bus = {c_.get(), &ConsoleRead, &ConsoleWrite};
   ConsoleRefreshDue(*c_);
   PublishEmphasis(c_->Video, m_);
   return RestoreResult::Restored;
