@@ -106,7 +106,9 @@ struct Machine {
   bool Rehearsing = false;
 
   // --- Memories (each plain memory carries one spare byte, saved in states) -
-  std::array<uint8_t, 2049> Ram{};
+  // Work RAM and the picture start on cache lines: the renderer copies whole
+  // rows into the picture, measurably quicker when no row straddles a line.
+  alignas(64) std::array<uint8_t, 2049> Ram{};
   std::array<uint8_t, 8192> BatteryRam{};
   // Writes BatteryRam to its file every few seconds while it changes.
   std::shared_ptr<BatteryAutosave> Autosave;
@@ -132,7 +134,7 @@ struct Machine {
   int FrameRate = 1;
 
   // 256 x 240 palette-memory indices and the colour table they index.
-  std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
+  alignas(64) std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
   std::array<Rgb, 256> FrameColors{};
   // Colour emphasis by pixel group (an index's top two bits): entries
   // 64g-64g+63 of FrameColors are palette memory seen through emphasis
