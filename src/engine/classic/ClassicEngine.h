@@ -36,7 +36,7 @@ class ClassicEngine final : public Engine {
 
 // The designed engine's state of a Machine it runs. Only its own code calls
 // this, which runs only while it is the Machine's engine. Hot paths take the
-// reference once per call, as they take m.Cpu.
+// reference once per call (TCpuState& s = Classic(m).Cpu).
 inline ClassicState& Classic(Machine& m) { return static_cast<ClassicEngine&>(*m.engine).State; }
 inline const ClassicState& Classic(const Machine& m) {
   return static_cast<const ClassicEngine&>(*m.engine).State;
