@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "cartridge/Mapper.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/TestMachine.h"
 
@@ -30,7 +31,7 @@ void BM_CpuRunTightLoop(benchmark::State& state) {
   MapRam(m);
   MapBatteryRam(m);
   for (int entry = 4; entry < 8; ++entry) m.CpuBankTable[entry] = {m.PrgRom.data(), 0xFFFF};
-  m.Hook = &CountingHook;
+  Classic(m).Hook = &CountingHook;
 
   // Twenty frames of 244 slices per round: about 14,000 passes, within the
   // 16-bit pass counter.
@@ -38,8 +39,8 @@ void BM_CpuRunTightLoop(benchmark::State& state) {
   int64_t instructions = 0;
   for (auto _ : state) {
     m.Ram[0] = m.Ram[1] = 0;
-    m.Cpu.PC = 0x8000;
-    m.Cpu.Cycles = m.Cpu.CyclesPerLine;
+    Classic(m).Cpu.PC = 0x8000;
+    Classic(m).Cpu.Cycles = Classic(m).Cpu.CyclesPerLine;
     gSlicesLeft = slicesPerRound;
     benchmark::DoNotOptimize(CpuRun(m));
     const int64_t passes = m.Ram[0] | m.Ram[1] << 8;

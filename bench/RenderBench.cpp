@@ -6,10 +6,11 @@
 #include <string>
 
 #include "cartridge/Lifecycle.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/MF6502.h"
-#include "support/TestMachine.h"
 #include "engine/classic/video/Renderer.h"
 #include "engine/classic/video/ScanlineHook.h"
+#include "support/TestMachine.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ struct BusyPicture {
       t.m.Oam[4 * s + 2] = static_cast<uint8_t>(random());
       t.m.Oam[4 * s + 3] = static_cast<uint8_t>(random());
     }
-    t.m.PpuMask = 0x18;
-    t.m.PpuCtrl = tall ? 0x31 : 0x19;
-    t.m.ScrollX = 0x53;
-    t.m.ScrollY = 0x2D;
+    Classic(t.m).PpuMask = 0x18;
+    Classic(t.m).PpuCtrl = tall ? 0x31 : 0x19;
+    Classic(t.m).ScrollX = 0x53;
+    Classic(t.m).ScrollY = 0x2D;
     t.m.Running = true;
   }
 };

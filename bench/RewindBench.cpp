@@ -51,7 +51,7 @@ void BM_RewindRecord(benchmark::State& state, const std::string& cartridge) {
     b.m.PadState[0] = ScriptedPad(++frame);
     RunFrames(b, 1);
     const double start = ThreadSeconds();
-    TakeSnapshot(b.m, snapshot);
+    b.m.engine->Snapshot(snapshot);
     history.Push(snapshot);
     state.SetIterationTime(ThreadSeconds() - start);
   }
@@ -112,7 +112,7 @@ void BM_RewindPatchEncoding(benchmark::State& state) {
   for (size_t i = 0; i < frames.size(); ++i) {
     b.m.PadState[0] = ScriptedPad(static_cast<long>(i));
     RunFrames(b, 1);
-    TakeSnapshot(b.m, frames[i]);
+    b.m.engine->Snapshot(frames[i]);
   }
   std::vector<uint8_t> out, difference;
   size_t made = 0, bytes = 0;

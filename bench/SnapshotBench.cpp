@@ -9,6 +9,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/FrameBudgetHost.h"
 
@@ -25,8 +26,8 @@ void SnapshotAndRestore(benchmark::State& state, bool midFrame) {
     for (int i = 0; i < 2000; ++i) DebugStep(b.m);
   std::vector<uint8_t> snapshot;
   for (auto _ : state) {
-    TakeSnapshot(b.m, snapshot);
-    if (RestoreSnapshot(b.m, snapshot) != RestoreResult::Restored) {
+    b.m.engine->Snapshot(snapshot);
+    if (b.m.engine->Restore(snapshot) != RestoreResult::Restored) {
       state.SkipWithError("the snapshot was refused");
       return;
     }

@@ -7,6 +7,7 @@
 #include "FuzzSupport.h"
 #include "cartridge/Lifecycle.h"
 #include "cartridge/SaveState.h"
+#include "engine/classic/ClassicEngine.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   // State files live in the working directory.
@@ -21,10 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ResetMachine(b.m);
   WriteInputFile("fuzz.wb", data, size);
   LoadState(b.m);
-  b.m.PpuMask = 0x1E;
-  b.m.PpuCtrl = 0xA0;  // NMI on, 8x16 sprites
+  Classic(b.m).PpuMask = 0x1E;
+  Classic(b.m).PpuCtrl = 0xA0;  // NMI on, 8x16 sprites
   RunFrames(b, 2);
-  b.m.PpuCtrl = 0x98;  // 8x8 sprites from the second pattern table
+  Classic(b.m).PpuCtrl = 0x98;  // 8x8 sprites from the second pattern table
   RunFrames(b, 1);
   return 0;
 }

@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
     BudgetMachine b;
     StartSnapshotMachine(b);
     std::vector<uint8_t> snapshot;
-    TakeSnapshot(b.m, snapshot);
+    b.m.engine->Snapshot(snapshot);
     Seed(root / "SnapshotFuzz", "frame-start.snap", snapshot);
     for (int i = 0; i < 500; ++i) DebugStep(b.m);
-    TakeSnapshot(b.m, snapshot);
+    b.m.engine->Snapshot(snapshot);
     Seed(root / "SnapshotFuzz", "mid-frame.snap", snapshot);
   }
   // The same program in the console engine, whose snapshots carry its chips.

@@ -76,27 +76,12 @@ void ResetMachine(Machine& m, bool powerOn) {
   m.SkipCounter = 0;
   SoundResetRegisters(m);  // $4000-$400E; periods and counters carry on
   m.PadState = {};
-  m.PadBit = {};
-  m.PpuCtrl = 0;
-  m.PpuMask = 0;
-  m.PpuStatus = 0;
-  m.OamAddr = 0;
-  m.VramAddr = 0;
-  m.ScrollX = 0;
-  m.ScrollY = 0;
-  m.ScrollXWritten = 0;
-  m.ScrollYWritten = 0;
-  // The first $2007 read after a reset is the dummy one.
-  m.ReadPending = true;
-  m.ScrollToggle = 0;
-  m.ScanlineCounter = 0;
-  // Nothing of a held frame start survives a reset.
-  m.FrameStartHeld = false;
   m.RestorePending = false;
   // The frame starts again: its sound register stream does too.
   m.SoundWrites.clear();
   m.Log("resetando 6502...");
-  // The reset vector is read through the banks the mapper has just set up.
+  // The engine resets its own state; the reset vector is read through the
+  // banks the mapper has just set up.
   if (powerOn)
     m.engine->PowerOn();
   else

@@ -4,6 +4,7 @@
 
 #include "cartridge/boards/Boards.h"
 #include "core/Crc32.h"
+#include "engine/classic/ClassicEngine.h"
 
 namespace {
 
@@ -114,7 +115,9 @@ void CounterClockDown(Machine& m, uint8_t& code) {
   if (!m.IrqEnabled) return;
   if (--m.IrqCounter == 0) {
     m.IrqEnabled = false;
-    m.ScrollChanged = true;  // the scroll last written is latched at the next line
+    // The scroll last written is latched at the next line. Only the designed
+    // engine's hook clocks these boards.
+    Classic(m).ScrollChanged = true;
     code = intIRQ;
   }
 }

@@ -4,8 +4,6 @@
 
 #include "cartridge/BatteryAutosave.h"
 #include "cartridge/Mapper.h"
-#include "engine/classic/ClassicEngine.h"
-#include "engine/classic/video/ScanlineHook.h"
 #include "sound/SoundLayerState.h"
 #include "voice/ConsoleVoice.h"
 
@@ -21,15 +19,13 @@ uint64_t Machine::NewPatternRomSerial() {
 }
 
 Machine::Machine()
-    : Hook(&ScanlineHook),
-      Autosave(std::make_shared<BatteryAutosave>()),
+    : Autosave(std::make_shared<BatteryAutosave>()),
       MapperWrite(&MapperWriteNone),
       MapperClock(&MapperClockNone),
       Sound(std::make_unique<SoundLayer>()),
       Chip(std::make_unique<ConsoleVoice>()),
       host(&nullHost),
-      engine(std::make_unique<ClassicEngine>(*this)) {
-  Cpu.CyclesPerLine = kCyclesPerLine;
+      engine(MakeDefaultEngine(*this)) {
   // A frame's writes rarely pass a few dozen; sample playback through $4011
   // may write a few thousand.
   SoundWrites.reserve(4096);

@@ -1,7 +1,9 @@
-// The Machine: the whole console state that the main window owns (processor
-// record, memories, picture-processor registers, bank tables, cartridge images,
-// mapper registers, controller bytes, sound model fields, run flags). The
-// processor, the bus and the hook take the Machine they run on, so any number
+// The Machine: the console state every engine shares, which the main window
+// owns (memories, bank tables, cartridge images, mapper registers, controller
+// bytes, the picture, sound model fields, run flags), and the engine that runs
+// it, which keeps its own state beside (the designed engine's processor record
+// and picture-processor latches are engine/classic/ClassicState.h). The
+// engines, the bus and the hooks take the Machine they run on, so any number
 // of Machines may exist side by side (on one thread: nothing runs two at
 // once).
 #pragma once
@@ -15,7 +17,6 @@
 
 #include "core/ApuWrite.h"
 #include "core/Host.h"
-#include "engine/classic/cpu/CpuState.h"
 
 struct Machine;
 class BatteryAutosave;
@@ -28,7 +29,6 @@ struct ConsoleVoice;
 enum class SoundVoice : uint8_t { Midi, Console };
 struct MapperBoard;
 
-using HookFn = uint8_t (*)(Machine&);
 using MapperWriteFn = void (*)(Machine&, uint16_t address, uint8_t value);
 // Clocked once per visible line the hook reaches; may turn `code` into the
 // interrupt request.
@@ -71,29 +71,33 @@ constexpr int32_t kCartBattery = 0x02;
 constexpr int32_t kCartTrainer = 0x04;
 constexpr int32_t kCartFourScreen = 0x08;
 
+// Ends an engine. The engine layer defines it, so that the core owns an
+// engine without its declaration; any engine made with make_unique converts.
+struct EngineDeleter {
+  EngineDeleter() = default;
+  template <class E>
+  EngineDeleter(std::default_delete<E>) {}
+  void operator()(Engine* engine) const;
+};
+
+// The engine a new Machine runs on: the designed one, made by the engine
+// layer (engine/EngineChoice.cpp).
+std::unique_ptr<Engine, EngineDeleter> MakeDefaultEngine(Machine& m);
+
 struct Machine {
   Machine();
   ~Machine();
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
-  // --- Processor -----------------------------------------------------------
-  TCpuState Cpu;
-  // The hook the run loop calls at the end of each slice.
-  HookFn Hook;
-  // Number of CpuRun activations on the stack (0 or 1: loops never nest).
+  // --- Run ---------------------------------------------------------------------
+  // Number of run loop activations on the stack (0 or 1: loops never nest).
   int RunLoopDepth = 0;
   // Set when a command run inside the hook's message processing restarted
   // emulation (Reset, a cartridge start, the debugger's close) while the loop
   // was active: that hook call ends at once and the loop takes the processor
   // record as the command left it, as a fresh loop would.
   bool LoopRestarted = false;
-  // Set while the hook's line-0 call stands between the frame start (poll,
-  // message processing) and the rest of that line (mapper clock, scroll
-  // latch, sprite-0 test), and kept when the run stops there. A snapshot
-  // records it; a resumed run drops that rest, a restored one runs it first,
-  // as the run it was taken from went on to do.
-  bool FrameStartHeld = false;
   // Set by a restore: the next run first finishes it (ResumeRestored).
   bool RestorePending = false;
   // Set while the time controls run frames that will be taken back or
@@ -102,7 +106,9 @@ struct Machine {
   bool Rehearsing = false;
 
   // --- Memories (each plain memory carries one spare byte, saved in states) -
-  std::array<uint8_t, 2049> Ram{};
+  // Work RAM and the picture start on cache lines: the renderer copies whole
+  // rows into the picture, measurably quicker when no row straddles a line.
+  alignas(64) std::array<uint8_t, 2049> Ram{};
   std::array<uint8_t, 8192> BatteryRam{};
   // Writes BatteryRam to its file every few seconds while it changes.
   std::shared_ptr<BatteryAutosave> Autosave;
@@ -118,32 +124,17 @@ struct Machine {
 
   // --- Controllers -----------------------------------------------------------
   std::array<uint8_t, 2> PadState{};  // bit 0..7: A B Select Start Up Down Left Right
-  std::array<uint8_t, 2> PadBit{};
 
-  // --- Picture processor -------------------------------------------------------
-  uint8_t PpuCtrl = 0;
-  uint8_t PpuMask = 0;
-  uint8_t PpuStatus = 0;
-  uint8_t OamAddr = 0;
-  uint16_t VramAddr = 0;
-  uint8_t ScrollToggle = 0;
-  uint8_t ScrollXWritten = 0;
-  uint8_t ScrollYWritten = 0;
-  uint8_t ScrollX = 0;
-  uint8_t ScrollY = 0;
-  bool ScrollChanged = false;
+  // --- Picture -------------------------------------------------------------------
   bool PaletteChanged = false;
-  bool ReadPending = false;
   int32_t MirrorMask = 0;
-
-  // --- Scanline hook -------------------------------------------------------------
-  int ScanlineCounter = 0;
+  // Frame skip: frames are shown one in FrameRate, the shown one when
+  // SkipCounter is 0.
   int SkipCounter = 0;
   int FrameRate = 1;
-  int Sprite0Line = 0;
 
   // 256 x 240 palette-memory indices and the colour table they index.
-  std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
+  alignas(64) std::array<uint8_t, kScreenWidth * kScreenHeight> FrameBuffer{};
   std::array<Rgb, 256> FrameColors{};
   // Colour emphasis by pixel group (an index's top two bits): entries
   // 64g-64g+63 of FrameColors are palette memory seen through emphasis
@@ -217,7 +208,7 @@ struct Machine {
   // --- Front end -------------------------------------------------------------------------
   Host* host;
   // What runs this console (engine/Engine.h): the designed engine by default.
-  std::unique_ptr<Engine> engine;
+  std::unique_ptr<Engine, EngineDeleter> engine;
 
   // Appends one line to the log.
   void Log(std::string_view line) { host->AppendLog(line); }

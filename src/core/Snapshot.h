@@ -1,9 +1,10 @@
 // Snapshots: the whole state of a Machine as bytes, and back. Everything that
-// decides what the console does next is in one (processor, memories, picture
-// processor, hook counters, bank tables, mapper and sound registers, what the
-// sound layer last sent); the cartridge images are named by their CRC-32, not
+// decides what the console does next is in one (memories, bank tables, board
+// and sound registers, what the sound layer last sent, and the running
+// engine's own state); the cartridge images are named by their CRC-32, not
 // copied, and the user's settings (frame skip, volume, channel switches) stay
-// as they are on restore.
+// as they are on restore. This is the container: the shared sections are
+// engine/MachineState.h, each engine writes its own.
 //
 // Layout, little-endian: the magic "VIRELSNP", a u32 format version, the u32
 // CRC-32 of the cartridge image, then sections of a u32 tag, a u32 length and
@@ -22,14 +23,18 @@
 
 constexpr char kSnapshotMagic[8] = {'V', 'I', 'R', 'E', 'L', 'S', 'N', 'P'};
 // 2: the mapper section holds the installed board's register block in place
-// of the first format's MMC1 and MMC3 fields; version 1 is still read.
-// 3: the engines' own sections are field lists (core/StateFields.h).
+// of the first format's MMC1 and MMC3 fields.
+// 3: the engines' own sections are field lists (core/StateFields.h), and the
+// designed engine's processor record, latches and hook counters leave the
+// processor and picture sections for a section of its own.
+// Versions 1 and 2 are still read.
 constexpr uint32_t kSnapshotVersion = 3;
+constexpr size_t kSnapshotHeaderSize = sizeof kSnapshotMagic + 4 + 4;
 
-// Replaces `out` with the snapshot of `m`. Reusing one vector keeps its
-// storage: rewind takes one every few frames. `pictureRedrawn`: the engine
-// redraws the whole picture before the next one goes out, so it is left out.
-void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out, bool pictureRedrawn = false);
+constexpr uint32_t SnapshotTag(const char (&name)[5]) {
+  return static_cast<uint32_t>(name[0]) | static_cast<uint32_t>(name[1]) << 8 |
+         static_cast<uint32_t>(name[2]) << 16 | static_cast<uint32_t>(name[3]) << 24;
+}
 
 enum class RestoreResult : uint8_t {
   Restored,
@@ -43,16 +48,9 @@ enum class RestoreResult : uint8_t {
 // The console engine's own section: its chips' state (engine/console/).
 constexpr uint32_t kSnapshotTagConsole = 'C' | 'O' << 8 | 'N' << 16 | 'S' << 24;
 
-// Puts `m` where the snapshot stood, or changes nothing at all when it is
-// refused. Inside the run loop's message processing the loop carries on from
-// the restored record (as after a reset there).
-RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data);
-// The first step of the run that follows a restore (the run loop and the
-// debugger's step take it): the sound restored while stopped is heard again,
-// and a snapshot taken at a held frame start goes on with the rest of that
-// line's hook call, as the run it was taken from did. Returns the interrupt
-// code that call would have returned.
-uint8_t ResumeRestored(Machine& m);
+// The format version in the header of a snapshot that CheckSnapshotHeader
+// has passed.
+uint32_t SnapshotVersion(std::span<const uint8_t> data);
 // The header's verdict alone (magic, version, cartridge): Restored when the
 // sections are worth reading.
 RestoreResult CheckSnapshotHeader(const Machine& m, std::span<const uint8_t> data);

@@ -18,7 +18,7 @@
 
 #include "core/ApuWrite.h"
 #include "core/Machine.h"
-#include "core/Snapshot.h"
+#include "engine/MachineState.h"
 
 // What the debugger shows and edits of the processor.
 struct CpuRegisters {

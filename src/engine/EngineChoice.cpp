@@ -3,6 +3,15 @@
 #include "engine/classic/ClassicEngine.h"
 #include "engine/console/ConsoleEngine.h"
 
+// The Machine's constructor asks for its engine here, so the core names no
+// engine; defining it beside MakeEngine keeps this file in every program
+// that builds a Machine.
+std::unique_ptr<Engine, EngineDeleter> MakeDefaultEngine(Machine& m) {
+  return std::make_unique<ClassicEngine>(m);
+}
+
+void EngineDeleter::operator()(Engine* engine) const { delete engine; }
+
 std::unique_ptr<Engine> MakeEngine(std::string_view id, Machine& m) {
   if (id == kClassicEngineId) return std::make_unique<ClassicEngine>(m);
   if (id == kConsoleEngineId) return std::make_unique<ConsoleEngine>(m);

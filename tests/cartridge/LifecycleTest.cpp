@@ -9,6 +9,7 @@
 
 #include "cartridge/RomLoader.h"
 #include "cartridge/SaveState.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
 #include "engine/classic/video/ScanlineHook.h"
@@ -245,9 +246,9 @@ TEST(RestartInsideTheHook, ACartridgeStartedFromTheMenuBeginsAtItsResetHandler) 
   RestartRig r;
   r.host.budget = 4;
   // Every hook call notes the line it handles, so the restart's first is seen.
-  r.m.Hook = [](Machine& m) -> uint8_t {
+  Classic(r.m).Hook = [](Machine& m) -> uint8_t {
     static_cast<LifecycleHost*>(m.host)->events.push_back(
-        "<line " + std::to_string((m.ScanlineCounter + 1) % 244) + ">");
+        "<line " + std::to_string((Classic(m).ScanlineCounter + 1) % 244) + ">");
     return ScanlineHook(m);
   };
   r.host.atFrame = [&](int frame) {
@@ -278,9 +279,9 @@ TEST(RestartInsideTheHook, AfterTheDebuggerClosesTheSliceGoesOnAsTheDebuggerLeft
     // The Debug command: stop, step in the debugger, close, run again.
     r.m.Running = false;
     DebugStep(r.m);  // ends the slice that the hook interrupted
-    while (r.m.Cpu.Cycles > 64) DebugStep(r.m);
-    cyclesLeft = r.m.Cpu.Cycles;
-    lineLeft = r.m.ScanlineCounter;
+    while (Classic(r.m).Cpu.Cycles > 64) DebugStep(r.m);
+    cyclesLeft = Classic(r.m).Cpu.Cycles;
+    lineLeft = Classic(r.m).ScanlineCounter;
     loopsAtClose = r.Ram(0x20);
     r.ArmCounterAtOne();
     r.m.Running = true;
@@ -407,27 +408,31 @@ TEST(Lifecycle, ResetClearsTheRegistersAndKeepsTheMemories) {
   ASSERT_TRUE(InstallCartridge(t.m, 2, 1));
   t.m.IoRegs.fill(0x11);
   t.m.PadState = {0xFF, 0xFF};
-  t.m.PadBit = {3, 4};
-  t.m.PpuCtrl = t.m.PpuMask = t.m.PpuStatus = t.m.OamAddr = 0x80;
-  t.m.VramAddr = 0x2345;
-  t.m.ScrollX = t.m.ScrollY = t.m.ScrollXWritten = t.m.ScrollYWritten = 7;
-  t.m.ScrollToggle = 1;
-  t.m.ReadPending = false;
-  t.m.ScanlineCounter = 100;
+  Classic(t.m).PadBit = {3, 4};
+  Classic(t.m).PpuCtrl = Classic(t.m).PpuMask = Classic(t.m).PpuStatus = Classic(t.m).OamAddr = 0x80;
+  Classic(t.m).VramAddr = 0x2345;
+  Classic(t.m).ScrollX = Classic(t.m).ScrollY = Classic(t.m).ScrollXWritten = Classic(t.m).ScrollYWritten = 7;
+  Classic(t.m).ScrollToggle = 1;
+  Classic(t.m).ReadPending = false;
+  Classic(t.m).ScanlineCounter = 100;
   t.m.SkipCounter = 2;
   t.m.Ram[0] = t.m.Vram[0x3F00] = t.m.Oam[0] = t.m.BatteryRam[0] = 0x33;
   ResetMachine(t.m);
   for (int i = 0; i < 0x18; ++i) EXPECT_EQ(t.m.IoRegs[i], i < 15 ? 0 : 0x11) << "$40" << std::hex << i;
-  EXPECT_EQ(t.m.PadState[0] | t.m.PadState[1] | t.m.PadBit[0] | t.m.PadBit[1], 0);
-  EXPECT_EQ(t.m.PpuCtrl | t.m.PpuMask | t.m.PpuStatus | t.m.OamAddr | t.m.VramAddr, 0);
-  EXPECT_EQ(t.m.ScrollX | t.m.ScrollY | t.m.ScrollXWritten | t.m.ScrollYWritten | t.m.ScrollToggle, 0);
-  EXPECT_TRUE(t.m.ReadPending);
-  EXPECT_EQ(t.m.ScanlineCounter, 0);
+  EXPECT_EQ(t.m.PadState[0] | t.m.PadState[1] | Classic(t.m).PadBit[0] | Classic(t.m).PadBit[1], 0);
+  EXPECT_EQ(Classic(t.m).PpuCtrl | Classic(t.m).PpuMask | Classic(t.m).PpuStatus | Classic(t.m).OamAddr |
+                Classic(t.m).VramAddr,
+            0);
+  EXPECT_EQ(Classic(t.m).ScrollX | Classic(t.m).ScrollY | Classic(t.m).ScrollXWritten |
+                Classic(t.m).ScrollYWritten | Classic(t.m).ScrollToggle,
+            0);
+  EXPECT_TRUE(Classic(t.m).ReadPending);
+  EXPECT_EQ(Classic(t.m).ScanlineCounter, 0);
   EXPECT_EQ(t.m.SkipCounter, 0);
   EXPECT_EQ(t.m.Ram[0] & t.m.Vram[0x3F00] & t.m.Oam[0] & t.m.BatteryRam[0], 0x33);
   EXPECT_EQ(t.host.log.back(), "resetando 6502...");
   // The program counter comes from the reset vector of the last bank (bank 1).
-  EXPECT_EQ(t.m.Cpu.PC, 0x0101);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0x0101);
 }
 
 TEST(Lifecycle, SavingAndLoadingAStateAtOnceChangesNothingThatFollows) {

@@ -7,9 +7,10 @@
 #include <gtest/gtest.h>
 
 #include "cartridge/boards/Boards.h"
-#include "support/TestMachine.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/MemoryMap.h"
 #include "engine/classic/video/PpuRegisters.h"
+#include "support/TestMachine.h"
 
 using ::testing::ElementsAre;
 
@@ -232,10 +233,10 @@ TEST_F(MapperTest, Mmc3CounterFiresOnceOnTheNthLine) {
     m.MapperClock = FindMapperBoard(mapper)->Clock;
     m.IrqEnabled = true;
     m.IrqCounter = 1;
-    m.ScrollChanged = false;
+    Classic(m).ScrollChanged = false;
     EXPECT_THAT(Clock(m, 240), ElementsAre(1));
     EXPECT_FALSE(m.IrqEnabled);
-    EXPECT_TRUE(m.ScrollChanged) << "the scroll written so far is latched at the next line";
+    EXPECT_TRUE(Classic(m).ScrollChanged) << "the scroll written so far is latched at the next line";
 
     m.IrqEnabled = true;
     m.IrqCounter = 100;
@@ -257,11 +258,11 @@ TEST_F(MapperTest, Vrc2CounterCountsUpTo256WithoutTouchingTheScroll) {
   m.MapperClock = FindMapperBoard(23)->Clock;
   m.IrqEnabled = true;
   m.IrqCounter = 250;
-  m.ScrollChanged = false;
+  Classic(m).ScrollChanged = false;
   EXPECT_THAT(Clock(m, 240), ElementsAre(6));
   EXPECT_EQ(m.IrqCounter, 0);
   EXPECT_FALSE(m.IrqEnabled);
-  EXPECT_FALSE(m.ScrollChanged);
+  EXPECT_FALSE(Classic(m).ScrollChanged);
 }
 
 TEST_F(MapperTest, OtherMappersHaveNoCounter) {

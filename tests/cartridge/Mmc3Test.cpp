@@ -8,8 +8,9 @@
 
 #include "cartridge/Mapper.h"
 #include "cartridge/boards/Boards.h"
-#include "support/TestMachine.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/MemoryMap.h"
+#include "support/TestMachine.h"
 
 namespace {
 
@@ -129,7 +130,7 @@ TEST_F(Mmc3, CounterFiresOnTheNthLine) {
   MemWrite(t.m, 0xE001, 0x80);
   EXPECT_EQ(ClockUntilIrq(240), 20);
   EXPECT_FALSE(t.m.IrqEnabled);
-  EXPECT_TRUE(t.m.ScrollChanged);
+  EXPECT_TRUE(Classic(t.m).ScrollChanged);
   EXPECT_EQ(ClockUntilIrq(240), 0);
 
   MemWrite(t.m, 0xC000, 1);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/classic/ClassicEngine.h"
 #include "support/ScratchFolder.h"
 #include "support/TestMachine.h"
 
@@ -49,8 +50,8 @@ TEST(SaveState, LoadRestoresOnlyTheMemories) {
   Scribble(t.m, 1);
   SaveState(t.m);
   Scribble(t.m, 2);
-  t.m.Cpu.PC = 0x1234;
-  t.m.PpuCtrl = 0x90;
+  Classic(t.m).Cpu.PC = 0x1234;
+  Classic(t.m).PpuCtrl = 0x90;
   t.m.BatteryRam[0] = 0x77;
   t.host.log.clear();
 
@@ -60,8 +61,8 @@ TEST(SaveState, LoadRestoresOnlyTheMemories) {
   EXPECT_EQ(t.m.Ram, expected.m.Ram);
   EXPECT_EQ(t.m.Oam, expected.m.Oam);
   EXPECT_EQ(t.m.Vram, expected.m.Vram);
-  EXPECT_EQ(t.m.Cpu.PC, 0x1234);
-  EXPECT_EQ(t.m.PpuCtrl, 0x90);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0x1234);
+  EXPECT_EQ(Classic(t.m).PpuCtrl, 0x90);
   EXPECT_EQ(t.m.BatteryRam[0], 0x77);
   // Palette memory changed under the display: its colours are rebuilt.
   EXPECT_TRUE(t.m.PaletteChanged);

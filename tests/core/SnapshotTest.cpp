@@ -15,8 +15,11 @@
 #include "cartridge/SaveState.h"
 #include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
+#include "core/StateFields.h"
 #include "engine/Engine.h"
 #include "engine/EngineChoice.h"
+#include "engine/classic/ClassicEngine.h"
+#include "engine/classic/ClassicSnapshot.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "engine/classic/video/MemoryMap.h"
 #include "sound/RecordingMidiOut.h"
@@ -230,6 +233,10 @@ TEST(Snapshot, EachEngineRefusesTheOthersSnapshots) {
   };
   refuses(classic, consoleState);
   refuses(console, classicState);
+  // The shared sections are the same in both; the designed engine's own
+  // state is in its snapshots alone.
+  EXPECT_FALSE(FindSnapshotSection(classicState, kSnapshotTagClassic).empty());
+  EXPECT_TRUE(FindSnapshotSection(consoleState, kSnapshotTagClassic).empty());
   EXPECT_EQ(RestoreMessage(RestoreResult::OtherEngine),
             "O estado salvo é do outro motor de emulação; nada foi alterado.");
   // A console snapshot with one byte of its chips changed is refused whole.
@@ -277,6 +284,75 @@ TEST(Snapshot, TwoRunsOfTheSameInputWriteIdenticalStates) {
   }
 }
 
+// The designed engine's section is its field list, read only as listed: a
+// section of the same version written from another list (a field added
+// without the version bumped) is refused whole, and nothing changes.
+TEST(Snapshot, TheDesignedEnginesSectionOfAnotherListIsRefused) {
+  ScratchFolder dir;
+  std::filesystem::copy_file(CartridgePath("demo"), dir.path() / "demo.nes");
+  SyncRun run(dir.file("demo.nes"));
+  for (int i = 0; i < 30; ++i) run.RunOneFrame();
+  for (int i = 0; i < 300; ++i) DebugStep(run.m);  // past the frame start: the record as it stands
+  std::vector<uint8_t> state, before, after;
+  run.m.engine->Snapshot(state);
+  const std::span<const uint8_t> own = FindSnapshotSection(state, kSnapshotTagClassic);
+  ASSERT_FALSE(own.empty());
+  const size_t at = static_cast<size_t>(own.data() - state.data()) - 8;
+  const auto withSection = [&](const auto& list) {
+    std::vector<uint8_t> out(state.begin(), state.begin() + static_cast<std::ptrdiff_t>(at));
+    state::WriteSection(out, kSnapshotTagClassic, kClassicSectionVersion, Classic(run.m), list);
+    out.insert(out.end(), state.begin() + static_cast<std::ptrdiff_t>(at + 8 + own.size()), state.end());
+    return out;
+  };
+  // The list as written: the same bytes.
+  ASSERT_EQ(withSection([](auto& io, auto& s) { ClassicFields(io, s); }), state);
+  const std::vector<uint8_t> lists[] = {
+      withSection([](auto& io, auto& s) {  // one field more
+        ClassicFields(io, s);
+        io(s.Hook == nullptr);
+      }),
+      withSection([](auto& io, auto& s) {  // two fields in another order
+        io(s.Cpu.PC, s.Cpu.A, s.Cpu.P, s.Cpu.X, s.Cpu.Y, s.Cpu.S, s.Cpu.CyclesPerLine, s.Cpu.Cycles);
+        io(s.FrameStartHeld, s.PpuCtrl, s.PpuMask, s.PpuStatus, s.OamAddr, s.VramAddr, s.ScrollToggle,
+           s.ScrollXWritten, s.ScrollYWritten, s.ScrollX, s.ScrollY, s.ScrollChanged, s.ReadPending);
+        io(s.ScanlineCounter, s.Sprite0Line, s.PadBit);
+      }),
+  };
+  for (int i = 0; i < 20; ++i) run.RunOneFrame();
+  for (const std::vector<uint8_t>& other : lists) {
+    run.m.engine->Snapshot(before);
+    EXPECT_EQ(run.m.engine->Restore(other), RestoreResult::NewerFormat);
+    run.m.engine->Snapshot(after);
+    EXPECT_EQ(before, after);
+  }
+  EXPECT_EQ(run.m.engine->Restore(state), RestoreResult::Restored);
+}
+
+// The same in the designed engine's state files ("Salvar Status"), also
+// saved in the middle of a frame, where its processor record and latches
+// hold more than at a frame start.
+TEST(Snapshot, TwoRunsOfTheSameInputWriteTheSameStateFile) {
+  for (const char* name : {"demo", "mmc3_split"}) {
+    SCOPED_TRACE(name);
+    std::vector<uint8_t> files[2][2];
+    for (auto& file : files) {
+      ScratchFolder dir;
+      WorkingDirectory cwd(dir.path());
+      std::filesystem::copy_file(CartridgePath(name), dir.path() / "c.nes");
+      SyncRun run(dir.file("c.nes"));
+      for (int i = 0; i < 90; ++i) run.RunOneFrame();
+      SaveState(run.m);
+      file[0] = ReadAll("c.wb");
+      for (int i = 0; i < 1500; ++i) DebugStep(run.m);
+      SaveState(run.m);
+      file[1] = ReadAll("c.wb");
+    }
+    EXPECT_EQ(files[0][0], files[1][0]) << "at a frame start";
+    EXPECT_EQ(files[0][1], files[1][1]) << "mid-frame";
+    EXPECT_NE(files[0][0], files[0][1]);
+  }
+}
+
 // A snapshot of another cartridge, or one cut short or with a window pointed
 // outside its memory, is refused with its reason and changes nothing.
 TEST(Snapshot, RefusedSnapshotsChangeNothing) {
@@ -289,20 +365,20 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
     b.RunOneFrame();
   }
   std::vector<uint8_t> ofA, ofB, after;
-  TakeSnapshot(a.m, ofA);
-  TakeSnapshot(b.m, ofB);
+  a.m.engine->Snapshot(ofA);
+  b.m.engine->Snapshot(ofB);
   const auto unchanged = [&] {
-    TakeSnapshot(b.m, after);
+    b.m.engine->Snapshot(after);
     return after == ofB;
   };
 
-  EXPECT_EQ(RestoreSnapshot(b.m, ofA), RestoreResult::OtherCartridge);
+  EXPECT_EQ(b.m.engine->Restore(ofA), RestoreResult::OtherCartridge);
   EXPECT_EQ(RestoreMessage(RestoreResult::OtherCartridge),
             "O estado salvo é de outro cartucho; nada foi alterado.");
   EXPECT_TRUE(unchanged());
   for (size_t cut = 0; cut < ofB.size(); cut += cut < 64 ? 1 : 997) {
     const std::span<const uint8_t> shorter(ofB.data(), cut);
-    ASSERT_NE(RestoreSnapshot(b.m, shorter), RestoreResult::Restored) << cut;
+    ASSERT_NE(b.m.engine->Restore(shorter), RestoreResult::Restored) << cut;
   }
   EXPECT_TRUE(unchanged());
   // The last program window (the mapper section's eighth) moved past the end
@@ -322,10 +398,10 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
     at += 8 + length;
   }
   ASSERT_TRUE(moved);
-  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Damaged);
+  EXPECT_EQ(b.m.engine->Restore(bad), RestoreResult::Damaged);
   bad = ofB;
   bad[8] = kSnapshotVersion + 1;  // a later format version
-  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::NewerFormat);
+  EXPECT_EQ(b.m.engine->Restore(bad), RestoreResult::NewerFormat);
   EXPECT_TRUE(unchanged());
   // A section this reader does not know is skipped.
   // Each section cut short inside a file that stays whole (its length field
@@ -347,7 +423,7 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
     std::memcpy(&bad[at + 4], &shorter, 4);
     bad.erase(bad.begin() + static_cast<std::ptrdiff_t>(at + 8 + shorter),
               bad.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
-    EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Damaged)
+    EXPECT_EQ(b.m.engine->Restore(bad), RestoreResult::Damaged)
         << std::string(reinterpret_cast<const char*>(&tag), 4) << " " << cut << " bytes short";
     EXPECT_TRUE(unchanged());
     at += 8 + length;
@@ -355,23 +431,63 @@ TEST(Snapshot, RefusedSnapshotsChangeNothing) {
   bad = ofB;
   const uint8_t extra[] = {'N', 'E', 'W', ' ', 3, 0, 0, 0, 1, 2, 3};
   bad.insert(bad.end(), std::begin(extra), std::end(extra));
-  EXPECT_EQ(RestoreSnapshot(b.m, bad), RestoreResult::Restored);
+  EXPECT_EQ(b.m.engine->Restore(bad), RestoreResult::Restored);
   EXPECT_TRUE(unchanged());
 }
 
-// The first snapshot format, as its writer laid out the mapper section: the
-// MMC1 and MMC3 registers in named fields, in place of the board block.
-std::vector<uint8_t> AsFirstFormat(const std::vector<uint8_t>& snapshot, const FirstSnapshotBoardFields& f,
-                                   uint8_t mmc1Count) {
+// A snapshot as the first two formats laid it out: the designed engine's
+// state in the processor section and among the picture section's fields, in
+// place of its own section. For the first format, the mapper section holds
+// the MMC1 and MMC3 registers in named fields in place of the board block.
+std::vector<uint8_t> AsLegacyFormat(const std::vector<uint8_t>& snapshot, uint8_t version,
+                                    const FirstSnapshotBoardFields& f = {}, uint8_t mmc1Count = 0) {
+  const std::span<const uint8_t> classic = FindSnapshotSection(snapshot, kSnapshotTagClassic);
+  constexpr size_t kFieldsAt = state::kSectionHead - 8;  // past the version, shape and check
+  const auto bytes = [&](size_t from, size_t count) {
+    return std::vector<uint8_t>(classic.begin() + static_cast<std::ptrdiff_t>(kFieldsAt + from),
+                                classic.begin() + static_cast<std::ptrdiff_t>(kFieldsAt + from + count));
+  };
+  // The engine's fields after the section's head: registers and
+  // slice (15 bytes), the held frame start, 13 bytes of latches, the line
+  // count, the sprite-0 line, the pads' shift positions.
+  std::vector<uint8_t> cpu = bytes(0, 15);
+  cpu.insert(cpu.end(), 6, 0);
+  cpu.push_back(classic[kFieldsAt + 15]);
   std::vector<uint8_t> out(snapshot.begin(), snapshot.begin() + 16);
-  out[8] = 1;
+  out[8] = version;
+  const auto append = [&](const char(&tag)[5], const std::vector<uint8_t>& body) {
+    const uint32_t code = SnapshotTag(tag), length = static_cast<uint32_t>(body.size());
+    out.insert(out.end(), reinterpret_cast<const uint8_t*>(&code),
+               reinterpret_cast<const uint8_t*>(&code) + 4);
+    out.insert(out.end(), reinterpret_cast<const uint8_t*>(&length),
+               reinterpret_cast<const uint8_t*>(&length) + 4);
+    out.insert(out.end(), body.begin(), body.end());
+  };
+  append("CPU ", cpu);
   for (size_t at = 16; at < snapshot.size();) {
     uint32_t tag = 0, length = 0;
     std::memcpy(&tag, &snapshot[at], 4);
     std::memcpy(&length, &snapshot[at + 4], 4);
-    std::vector<uint8_t> body(snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8),
-                              snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
-    if (tag == 0x2050414D) {  // "MAP ": flags, mirroring, bank mask, counter, latch, enable
+    const std::vector<uint8_t> body(snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8),
+                                    snapshot.begin() + static_cast<std::ptrdiff_t>(at + 8 + length));
+    at += 8 + length;
+    std::vector<uint8_t> old = body;
+    if (tag == kSnapshotTagClassic) continue;
+    if (tag == SnapshotTag("PPU ")) {  // mirror mask, skip count, pads, palette flag, colours
+      old = bytes(16, 13);
+      const auto from = [&](const std::vector<uint8_t>& v, size_t at, size_t count) {
+        old.insert(old.end(), v.begin() + static_cast<std::ptrdiff_t>(at),
+                   v.begin() + static_cast<std::ptrdiff_t>(at + count));
+      };
+      from(body, 0, 4);
+      from(bytes(29, 4), 0, 4);
+      from(body, 4, 4);
+      from(bytes(33, 4), 0, 4);
+      from(body, 8, 2);
+      from(bytes(37, 2), 0, 2);
+      from(body, 10, body.size() - 10);
+    }
+    if (tag == SnapshotTag("MAP ") && version == 1) {  // flags, mirroring, bank mask, counter, latch, enable
       constexpr size_t kBlockAt = 4 + 1 + 1 + 2 + 2 + 1;
       uint8_t fields[12];
       std::memcpy(fields, f.Mmc1Regs.data(), 4);
@@ -381,23 +497,21 @@ std::vector<uint8_t> AsFirstFormat(const std::vector<uint8_t>& snapshot, const F
       std::memcpy(fields + 7, &f.Mmc1MirrorExtra, 2);
       fields[9] = f.Mmc3Select;
       std::memcpy(fields + 10, &f.Mmc3ChrInvert, 2);
-      body.erase(body.begin() + kBlockAt, body.begin() + kBlockAt + sizeof(BoardState));
-      body.insert(body.begin() + kBlockAt, std::begin(fields), std::end(fields));
+      old.erase(old.begin() + kBlockAt, old.begin() + kBlockAt + sizeof(BoardState));
+      old.insert(old.begin() + kBlockAt, std::begin(fields), std::end(fields));
     }
-    const auto newLength = static_cast<uint32_t>(body.size());
-    out.insert(out.end(), &snapshot[at], &snapshot[at + 4]);
-    out.insert(out.end(), reinterpret_cast<const uint8_t*>(&newLength),
-               reinterpret_cast<const uint8_t*>(&newLength) + 4);
-    out.insert(out.end(), body.begin(), body.end());
-    at += 8 + length;
+    char name[5] = {};
+    std::memcpy(name, &tag, 4);
+    append(name, old);
   }
   return out;
 }
 
-// Snapshots already in users' state files restore exactly: the MMC1 and MMC3
-// registers land in the board's own, and a first-format MMC1 count past four
-// is still refused.
-TEST(Snapshot, FirstFormatSnapshotsRestoreExactly) {
+// Snapshots already in users' state files restore exactly: the designed
+// engine's state comes from where the older formats kept it, the first
+// format's MMC1 and MMC3 registers land in the board's own, and a
+// first-format MMC1 count past four is still refused.
+TEST(Snapshot, EarlierFormatSnapshotsRestoreExactly) {
   for (const char* name : {"mmc1_banks", "mmc3_split"}) {
     SCOPED_TRACE(name);
     ScratchFolder dir;
@@ -405,8 +519,10 @@ TEST(Snapshot, FirstFormatSnapshotsRestoreExactly) {
     SyncRun run(dir.file("c.nes"));
     for (int i = 0; i < 45; ++i) run.RunOneFrame();
     // A select write alone moves no bank, and the game writes its own again
-    // before its next bank write.
+    // before its next bank write; some instructions into the frame, the
+    // processor and latches hold more than a frame start's.
     if (run.m.MapperNumber == 4) MemWrite(run.m, 0x8000, 0xC6);
+    for (int i = 0; i < 700; ++i) DebugStep(run.m);
     ASSERT_NE(run.m.BoardRegs, BoardState{}) << "the registers must hold something to carry";
     FirstSnapshotBoardFields f;
     if (run.m.MapperNumber == 1) {
@@ -418,17 +534,20 @@ TEST(Snapshot, FirstFormatSnapshotsRestoreExactly) {
       f.Mmc3ChrInvert = r.ChrInvert;
     }
     std::vector<uint8_t> now, later, after;
-    TakeSnapshot(run.m, now);
-    const std::vector<uint8_t> first = AsFirstFormat(now, f, f.Mmc1Count);
+    run.m.engine->Snapshot(now);
     for (int i = 0; i < 20; ++i) run.RunOneFrame();
-    TakeSnapshot(run.m, later);
+    run.m.engine->Snapshot(later);
 
-    EXPECT_EQ(RestoreSnapshot(run.m, AsFirstFormat(now, f, 5)), RestoreResult::Damaged);
-    TakeSnapshot(run.m, after);
+    EXPECT_EQ(run.m.engine->Restore(AsLegacyFormat(now, 1, f, 5)), RestoreResult::Damaged);
+    run.m.engine->Snapshot(after);
     EXPECT_EQ(after, later);
-    ASSERT_EQ(RestoreSnapshot(run.m, first), RestoreResult::Restored);
-    TakeSnapshot(run.m, after);
-    EXPECT_EQ(after, now);
+    for (const std::vector<uint8_t>& earlier :
+         {AsLegacyFormat(now, 1, f, f.Mmc1Count), AsLegacyFormat(now, 2)}) {
+      ASSERT_EQ(run.m.engine->Restore(earlier), RestoreResult::Restored) << int{earlier[8]};
+      run.m.engine->Snapshot(after);
+      EXPECT_EQ(after, now) << int{earlier[8]};
+      for (int i = 0; i < 2; ++i) run.RunOneFrame();
+    }
   }
 }
 
@@ -451,22 +570,22 @@ TEST(Snapshot, StateFilesKeepTheirMemoriesFirst) {
   std::vector<uint8_t> file = ReadAll("demo.wb");
   file.resize(18691);
   WriteAll("demo.wb", file);
-  const TCpuState cpu = run.m.Cpu;
+  const TCpuState cpu = Classic(run.m).Cpu;
   LoadState(run.m);
   EXPECT_EQ(run.host.log.back(), "Arquivo carregado com sucesso.");
   EXPECT_EQ(run.m.Ram, ram);
   EXPECT_EQ(run.m.Vram, vram);
-  EXPECT_EQ(run.m.Cpu.PC, cpu.PC) << "only the memories come from a file without a snapshot";
+  EXPECT_EQ(Classic(run.m).Cpu.PC, cpu.PC) << "only the memories come from a file without a snapshot";
 
   SyncRun other(dir.file("other.nes"));
   for (int i = 0; i < 10; ++i) other.RunOneFrame();
   SaveState(other.m);
   std::filesystem::rename("other.wb", "demo.wb");
   std::vector<uint8_t> before, after;
-  TakeSnapshot(run.m, before);
+  run.m.engine->Snapshot(before);
   LoadState(run.m);
   EXPECT_EQ(run.host.log.back(), "O estado salvo é de outro cartucho; nada foi alterado.");
-  TakeSnapshot(run.m, after);
+  run.m.engine->Snapshot(after);
   EXPECT_EQ(before, after);
 }
 

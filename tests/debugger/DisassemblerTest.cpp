@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/classic/ClassicEngine.h"
 #include "support/TestMachine.h"
 
 namespace {
@@ -140,14 +141,14 @@ TEST_F(DisasmFixture, TheX2ColumnRepeatsItsFamilysZeroPageIndexedForm) {
 
 TEST_F(DisasmFixture, AWordOperandNeverReadsTheAddressItNames) {
   // Vertical blank set and the scroll latch half-way: reading $2002 would clear both.
-  t.m.PpuStatus = 0x80;
-  t.m.ScrollToggle = 1;
+  Classic(t.m).PpuStatus = 0x80;
+  Classic(t.m).ScrollToggle = 1;
   Poke(0x8000, {0xAD, 0x02, 0x20});
   uint16_t a = 0x8000;
   EXPECT_EQ(At(a), "LDA $2002");
   EXPECT_EQ(a, 0x8003);
-  EXPECT_EQ(t.m.PpuStatus, 0x80);
-  EXPECT_EQ(t.m.ScrollToggle, 1);
+  EXPECT_EQ(Classic(t.m).PpuStatus, 0x80);
+  EXPECT_EQ(Classic(t.m).ScrollToggle, 1);
   EXPECT_TRUE(t.host.log.empty());
 }
 

@@ -4,11 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "cartridge/Lifecycle.h"
+#include "engine/classic/ClassicEngine.h"
+#include "engine/classic/video/MemoryMap.h"
+#include "engine/classic/video/ScanlineHook.h"
 #include "sound/SoundChannels.h"
 #include "support/MidiTestSupport.h"
 #include "support/TestMachine.h"
-#include "engine/classic/video/MemoryMap.h"
-#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 
@@ -243,7 +244,7 @@ TEST_F(ChannelModelTest, TheHookSilencesEveryChannelWhenItStops) {
   for (int channel = 0; channel < 4; ++channel) Play(channel, 253, 3);
   Write(0x4013, 0x10);
   m.Running = false;
-  m.ScanlineCounter = 242;
+  Classic(m).ScanlineCounter = 242;
   EXPECT_EQ(ScanlineHook(m), intNone);  // line 243: nothing stops mid-frame
   for (int channel = 0; channel < 5; ++channel) EXPECT_NE(Sounding(channel), 0) << channel;
   EXPECT_EQ(ScanlineHook(m), intStop);  // line 0

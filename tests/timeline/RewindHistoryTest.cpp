@@ -11,6 +11,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Snapshot.h"
+#include "engine/Engine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/FrameBudgetHost.h"
 #include "timeline/RewindHistory.h"
@@ -37,10 +38,10 @@ class Player {
     if (midFrameEvery > 0 && frame_ % midFrameEvery == 0)
       for (uint32_t i = 0; i < 700 + frame_ % 300; ++i) DebugStep(b_.m);
     Bytes snapshot;
-    TakeSnapshot(b_.m, snapshot);
+    b_.m.engine->Snapshot(snapshot);
     return snapshot;
   }
-  bool Restore(const Bytes& snapshot) { return RestoreSnapshot(b_.m, snapshot) == RestoreResult::Restored; }
+  bool Restore(const Bytes& snapshot) { return b_.m.engine->Restore(snapshot) == RestoreResult::Restored; }
 
  private:
   BudgetMachine b_;

@@ -1,3 +1,4 @@
+#include "engine/classic/ClassicEngine.h"
 #include "video/Screenshot.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ TEST(Screenshot, SavingDrawsTheSpritesOnceMoreAndLogsTheFileName) {
   t.m.Oam[1] = 1;
   t.m.Oam[2] = 0x02;  // palette 2
   t.m.Oam[3] = 16;
-  t.m.PpuMask = 0;  // sprites hidden: the screenshot draws them all the same
+  Classic(t.m).PpuMask = 0;  // sprites hidden: the screenshot draws them all the same
   const std::string path = dir.file("shot.bmp");
   SaveScreenshot(t.m, path);
   const std::vector<uint8_t> bmp = ReadAll(path);

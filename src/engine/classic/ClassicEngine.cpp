@@ -5,30 +5,42 @@
 #include "engine/classic/video/Renderer.h"
 #include "engine/classic/video/ScanlineHook.h"
 
-void ClassicEngine::Reset() { CpuReset(m_); }
+ClassicEngine::ClassicEngine(Machine& m) : m_(m) { State.Hook = &ScanlineHook; }
+
+void ClassicEngine::Reset() {
+  ClassicState& s = State;
+  s.PadBit = {};
+  s.PpuCtrl = 0;
+  s.PpuMask = 0;
+  s.PpuStatus = 0;
+  s.OamAddr = 0;
+  s.VramAddr = 0;
+  s.ScrollX = 0;
+  s.ScrollY = 0;
+  s.ScrollXWritten = 0;
+  s.ScrollYWritten = 0;
+  // The first $2007 read after a reset is the dummy one.
+  s.ReadPending = true;
+  s.ScrollToggle = 0;
+  s.ScanlineCounter = 0;
+  // Nothing of a held frame start survives a reset.
+  s.FrameStartHeld = false;
+  CpuReset(m_);
+}
 void ClassicEngine::Run() { CpuRun(m_); }
 void ClassicEngine::Stop() { m_.Running = false; }
 void ClassicEngine::Step() { DebugStep(m_); }
-
-void ClassicEngine::Snapshot(std::vector<uint8_t>& out) const { TakeSnapshot(m_, out); }
-RestoreResult ClassicEngine::Restore(std::span<const uint8_t> data) {
-  // The console engine's snapshots carry its chips, which this engine has not.
-  if (CheckSnapshotHeader(m_, data) == RestoreResult::Restored &&
-      !FindSnapshotSection(data, kSnapshotTagConsole).empty())
-    return RestoreResult::OtherEngine;
-  return RestoreSnapshot(m_, data);
-}
 
 uint8_t ClassicEngine::Peek(uint16_t address) { return MemPeek(m_, address); }
 uint8_t ClassicEngine::Read(uint16_t address) { return MemRead(m_, address); }
 
 CpuRegisters ClassicEngine::Registers() const {
-  const TCpuState& s = m_.Cpu;
+  const TCpuState& s = State.Cpu;
   return {s.A, s.X, s.Y, s.P, s.S, s.PC};
 }
 
 void ClassicEngine::SetRegisters(const CpuRegisters& r) {
-  TCpuState& s = m_.Cpu;
+  TCpuState& s = State.Cpu;
   s.A = r.A;
   s.X = r.X;
   s.Y = r.Y;

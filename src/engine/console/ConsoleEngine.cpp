@@ -27,12 +27,6 @@ const auto kConsoleList = [](auto& io, auto& c) { ConsoleFields(io, c); };
 // snapshots carry them as the first releases' raw bytes.
 constexpr uint32_t kFieldListSnapshots = 3;
 
-uint32_t SnapshotVersion(std::span<const uint8_t> data) {
-  uint32_t version = 0;
-  if (data.size() >= 12) std::memcpy(&version, data.data() + 8, 4);
-  return version;
-}
-
 // The first releases' section: their layout check, a CRC-32 of the bytes,
 // then the Console struct's bytes as they laid it out. Read through the
 // frozen copy of that layout and carried over by the same field lists;

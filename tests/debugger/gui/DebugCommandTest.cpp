@@ -4,6 +4,7 @@
 #include <QTreeWidget>
 
 #include "debugger/gui/DebugForm.h"
+#include "engine/classic/ClassicEngine.h"
 #include "frontend/gui/FormFixture.h"
 
 namespace {
@@ -27,10 +28,11 @@ TEST_F(FormTest, DebugWhileRunningStepsTheSuspendedLoopsMachineAndResumesIt) {
                 depthInDialog = m.RunLoopDepth;
                 // The cartridge may wait in a jump to itself: an executed
                 // instruction shows in the cycles of the slice, if not in PC.
-                const uint16_t pc = m.Cpu.PC;
-                const int32_t cycles = m.Cpu.Cycles;
+                const uint16_t pc = Classic(m).Cpu.PC;
+                const int32_t cycles = Classic(m).Cpu.Cycles;
                 dialog->StepOverClick();
-                stepped = (m.Cpu.PC != pc || m.Cpu.Cycles != cycles) && dialog->RowOf(m.Cpu.PC) != nullptr;
+                stepped = (Classic(m).Cpu.PC != pc || Classic(m).Cpu.Cycles != cycles) &&
+                          dialog->RowOf(Classic(m).Cpu.PC) != nullptr;
                 dialog->close();
               });
               Item("mnuDebug")->trigger();

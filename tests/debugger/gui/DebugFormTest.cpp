@@ -22,6 +22,7 @@
 #include "cartridge/Lifecycle.h"
 #include "cartridge/RomLoader.h"
 #include "engine/EngineChoice.h"
+#include "engine/classic/ClassicEngine.h"
 #include "support/TestMachine.h"
 
 // Readable failure messages for the captions and texts compared below.
@@ -95,7 +96,8 @@ TEST_F(DebugFormFixture, OpeningListsOneBatchFromThePcAndMarksIt) {
   EXPECT_EQ(Listing()->topLevelItem(0)->text(0), "C000");
   EXPECT_EQ(ImageOf(0xC000), 0);
   EXPECT_EQ(Field("edtPC")->text(), "C000");
-  EXPECT_EQ(Field("edtS")->text(), QStringLiteral("00%1").arg(t.m.Cpu.S, 2, 16, QLatin1Char('0')).toUpper());
+  EXPECT_EQ(Field("edtS")->text(),
+            QStringLiteral("00%1").arg(Classic(t.m).Cpu.S, 2, 16, QLatin1Char('0')).toUpper());
   EXPECT_FALSE(form->StopRequested());
 }
 
@@ -145,12 +147,12 @@ TEST_F(DebugFormFixture, WindowCaptionsShortcutsAndDisabledItems) {
 
 TEST_F(DebugFormFixture, SteppingIntoUnlistedCodeAddsRowsAndBackOnlyMovesTheMarker) {
   Steps(13);  // through the reset routine to the JSR at $C012
-  EXPECT_EQ(t.m.Cpu.PC, 0xC012);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC012);
   EXPECT_EQ(Listing()->topLevelItemCount(), TfrmDebug::kRowsPerFill);
   EXPECT_EQ(MarkedRows(), QStringList{"C012"});
 
   Steps(1);  // one instruction, also for a subroutine call
-  EXPECT_EQ(t.m.Cpu.PC, 0xD000);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xD000);
   EXPECT_EQ(Listing()->topLevelItemCount(), 2 * TfrmDebug::kRowsPerFill);
   EXPECT_EQ(MarkedRows(), QStringList{"D000"});
   EXPECT_EQ(Row(0xD000)->text(1), "LDY #00");
@@ -164,10 +166,10 @@ TEST_F(DebugFormFixture, SteppingIntoUnlistedCodeAddsRowsAndBackOnlyMovesTheMark
   EXPECT_EQ(captions, sorted);
 
   Steps(26);  // LDY, 24 INY and the RTS: back at $C015, which is listed
-  EXPECT_EQ(t.m.Cpu.PC, 0xC015);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC015);
   const int count = Listing()->topLevelItemCount();
   Steps(2);  // INC, JMP: stays in listed code
-  EXPECT_EQ(t.m.Cpu.PC, 0xC010);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   EXPECT_EQ(Listing()->topLevelItemCount(), count);
   EXPECT_EQ(MarkedRows(), QStringList{"C010"});
   EXPECT_EQ(t.m.Ram[0], 1);
@@ -198,13 +200,13 @@ TEST_F(DebugFormFixture, F5TwiceClearsABreakpointAndLeavesTheOthers) {
 
 TEST_F(DebugFormFixture, RunStopsAtTheNextBreakpointNotTheOneItStartsOn) {
   Steps(12);
-  ASSERT_EQ(t.m.Cpu.PC, 0xC010);
+  ASSERT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   ToggleBreakpoint(0xC010);
   ToggleBreakpoint(0xC015);
   Listing()->setCurrentItem(Row(0xC010));
 
   Press(Qt::Key_F9);  // leaves $C010, runs the whole subroutine, stops after it
-  EXPECT_EQ(t.m.Cpu.PC, 0xC015);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC015);
   EXPECT_EQ(t.m.Ram[0], 1);
   EXPECT_EQ(t.m.Ram[1], 0);
   EXPECT_EQ(MarkedRows(), QStringList{"C015"});
@@ -213,13 +215,13 @@ TEST_F(DebugFormFixture, RunStopsAtTheNextBreakpointNotTheOneItStartsOn) {
   EXPECT_TRUE(Listing()->updatesEnabled());
 
   Press(Qt::Key_F9);
-  EXPECT_EQ(t.m.Cpu.PC, 0xC010);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   EXPECT_EQ(t.m.Ram[1], 1);
 
   // With only the starting row left, a run goes round the loop back to it.
   ToggleBreakpoint(0xC015);
   Press(Qt::Key_F9);
-  EXPECT_EQ(t.m.Cpu.PC, 0xC010);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   EXPECT_EQ(t.m.Ram[0], 2);
   EXPECT_EQ(t.m.Ram[1], 2);
   EXPECT_EQ(MarkedRows(), QStringList{"C010"});
@@ -249,24 +251,24 @@ TEST_F(DebugFormFixture, RegisterFieldsSetTheirRegisters) {
     QTest::keyClicks(edit, QString::fromUtf8(text));
   };
   type(Field("edtA"), "1F");
-  EXPECT_EQ(t.m.Cpu.A, 0x1F);
+  EXPECT_EQ(Classic(t.m).Cpu.A, 0x1F);
   type(Field("edtA"), "G");
-  EXPECT_EQ(t.m.Cpu.A, 0);
+  EXPECT_EQ(Classic(t.m).Cpu.A, 0);
   type(Field("edtX"), "7E");
-  EXPECT_EQ(t.m.Cpu.X, 0x7E);
+  EXPECT_EQ(Classic(t.m).Cpu.X, 0x7E);
   type(Field("edtX"), "123");  // kept to the low eight bits
-  EXPECT_EQ(t.m.Cpu.X, 0x23);
+  EXPECT_EQ(Classic(t.m).Cpu.X, 0x23);
   type(Field("edtY"), "C3");
-  EXPECT_EQ(t.m.Cpu.Y, 0xC3);
+  EXPECT_EQ(Classic(t.m).Cpu.Y, 0xC3);
   type(Field("edtS"), "01F0");
-  EXPECT_EQ(t.m.Cpu.S, 0xF0);
+  EXPECT_EQ(Classic(t.m).Cpu.S, 0xF0);
   type(Field("edtPC"), "C017");  // sixteen bits, nothing executed
-  EXPECT_EQ(t.m.Cpu.PC, 0xC017);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC017);
   EXPECT_EQ(MarkedRows(), QStringList{"C000"});
 
   // A step refreshes every field from the processor without writing back.
   Press(Qt::Key_F8);  // JMP $C010
-  EXPECT_EQ(t.m.Cpu.PC, 0xC010);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   EXPECT_EQ(Field("edtPC")->text(), "C010");
   EXPECT_EQ(Field("edtA")->text(), "00");
   EXPECT_EQ(Field("edtX")->text(), "23");
@@ -278,15 +280,15 @@ TEST_F(DebugFormFixture, FlagBoxesFollowAndSetTheStatusBits) {
   for (int bit = 0; bit < 8; ++bit) {
     QCheckBox* box = form->findChild<QCheckBox*>(QStringLiteral("chkFlag%1").arg(bit));
     ASSERT_TRUE(box);
-    EXPECT_EQ(box->isChecked(), (t.m.Cpu.P >> bit & 1) != 0) << bit;
-    const uint8_t before = t.m.Cpu.P;
+    EXPECT_EQ(box->isChecked(), (Classic(t.m).Cpu.P >> bit & 1) != 0) << bit;
+    const uint8_t before = Classic(t.m).Cpu.P;
     box->click();
-    EXPECT_EQ(t.m.Cpu.P, before ^ (1 << bit)) << bit;
+    EXPECT_EQ(Classic(t.m).Cpu.P, before ^ (1 << bit)) << bit;
     box->click();
-    EXPECT_EQ(t.m.Cpu.P, before) << bit;
+    EXPECT_EQ(Classic(t.m).Cpu.P, before) << bit;
   }
   // SEI at $C000 sets I; the box follows the step.
-  t.m.Cpu.P = 0;
+  Classic(t.m).Cpu.P = 0;
   Press(Qt::Key_F8);
   EXPECT_TRUE(form->findChild<QCheckBox*>("chkFlag2")->isChecked());
   EXPECT_FALSE(form->findChild<QCheckBox*>("chkFlag0")->isChecked());
@@ -298,7 +300,7 @@ TEST_F(DebugFormFixture, DoubleClickSetsPcWithoutExecuting) {
   // A double-click is a click followed by the second press, as a user makes it.
   QTest::mouseClick(Listing()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
   QTest::mouseDClick(Listing()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-  EXPECT_EQ(t.m.Cpu.PC, 0xC010);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC010);
   EXPECT_EQ(Field("edtPC")->text(), "C010");
   EXPECT_EQ(t.m.Ram[0], 0);
   EXPECT_EQ(MarkedRows(), QStringList{"C000"});
@@ -306,15 +308,15 @@ TEST_F(DebugFormFixture, DoubleClickSetsPcWithoutExecuting) {
   // The next step executes from there, and the old marker goes away.
   Press(Qt::Key_F8);
   EXPECT_EQ(t.m.Ram[0], 1);
-  EXPECT_EQ(t.m.Cpu.PC, 0xC012);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC012);
   EXPECT_EQ(MarkedRows(), QStringList{"C012"});
 }
 
 TEST_F(DebugFormFixture, ReiniciarLeavesPcOnTheSecondInstructionOfTheResetRoutine) {
   Steps(14);
-  ASSERT_EQ(t.m.Cpu.PC, 0xD000);
+  ASSERT_EQ(Classic(t.m).Cpu.PC, 0xD000);
   Press(Qt::Key_F2, Qt::ControlModifier);
-  EXPECT_EQ(t.m.Cpu.PC, 0xC001);
+  EXPECT_EQ(Classic(t.m).Cpu.PC, 0xC001);
   EXPECT_NE(std::find(t.host.log.begin(), t.host.log.end(), "resetando 6502..."), t.host.log.end());
   EXPECT_EQ(MarkedRows(), QStringList{"C001"});
   EXPECT_EQ(Field("edtPC")->text(), "C001");
@@ -323,20 +325,20 @@ TEST_F(DebugFormFixture, ReiniciarLeavesPcOnTheSecondInstructionOfTheResetRoutin
 
 TEST_F(DebugFormFixture, SteppingAcrossTheVerticalBlankEntersTheNmiHandler) {
   Steps(12);  // past the stack set-up, into the loop
-  t.m.PpuCtrl |= 0x80;
+  Classic(t.m).PpuCtrl |= 0x80;
   const uint16_t handler = static_cast<uint16_t>(t.m.PrgRom[0x7FFA] | t.m.PrgRom[0x7FFB] << 8);
   // A frame is 29,768 cycles; the loop's instructions take at least two each.
-  for (int i = 0; i < 20000 && t.m.Cpu.PC != handler; ++i) form->StepOverClick();
-  ASSERT_EQ(t.m.Cpu.PC, handler);
+  for (int i = 0; i < 20000 && Classic(t.m).Cpu.PC != handler; ++i) form->StepOverClick();
+  ASSERT_EQ(Classic(t.m).Cpu.PC, handler);
   // The return frame on the stack leads back into the loop or its subroutine.
-  const uint16_t back = static_cast<uint16_t>(t.m.Ram[0x100 + uint8_t(t.m.Cpu.S + 2)] |
-                                              t.m.Ram[0x100 + uint8_t(t.m.Cpu.S + 3)] << 8);
+  const uint16_t back = static_cast<uint16_t>(t.m.Ram[0x100 + uint8_t(Classic(t.m).Cpu.S + 2)] |
+                                              t.m.Ram[0x100 + uint8_t(Classic(t.m).Cpu.S + 3)] << 8);
   EXPECT_TRUE((back >= 0xC010 && back <= 0xC017) || (back >= 0xD000 && back <= 0xD01A)) << std::hex << back;
   EXPECT_EQ(MarkedRows(), QStringList{QStringLiteral("%1").arg(handler, 4, 16).toUpper()});
-  const uint8_t inHandler = t.m.Cpu.S;
+  const uint8_t inHandler = Classic(t.m).Cpu.S;
   form->StepOverClick();  // RTI: back where the interrupt came in
-  EXPECT_EQ(t.m.Cpu.S, uint8_t(inHandler + 3));
-  EXPECT_EQ(t.m.Cpu.PC, back);
+  EXPECT_EQ(Classic(t.m).Cpu.S, uint8_t(inHandler + 3));
+  EXPECT_EQ(Classic(t.m).Cpu.PC, back);
 }
 
 // The same debugger on the console engine: listing, steps, a run to a

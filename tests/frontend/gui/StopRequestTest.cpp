@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include "FormFixture.h"
+#include "engine/classic/ClassicEngine.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST_F(StopRequestTest, WhileTheDebuggerRunsStepByStepTheCloseWaitsForBothLoops)
   bool debuggerRan = false;
   RunFrames([&] { Item("mnuLoadROM")->trigger(); },
             [&] {
-              if (form->machine().Cpu.PC == 0) return false;
+              if (Classic(form->machine()).Cpu.PC == 0) return false;
               QTimer::singleShot(50, [&] {
                 auto* debugger = qobject_cast<QDialog*>(QApplication::activeModalWidget());
                 if (!debugger) return;
@@ -60,7 +61,7 @@ TEST_F(StopRequestTest, WhileTheDebuggerRunsStepByStepTheCloseWaitsForBothLoops)
 
 TEST_F(StopRequestTest, WithADialogOpenAndEmulationPausedTheDialogGoesFirst) {
   Open().show();
-  RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return form->machine().Cpu.PC != 0; });
+  RunFrames([&] { Item("mnuLoadROM")->trigger(); }, [&] { return Classic(form->machine()).Cpu.PC != 0; });
   ASSERT_TRUE(form->machine().CartridgeLoaded());
   ASSERT_FALSE(form->machine().Running);  // paused, no run loop
   bool dialogWasOpen = false;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/Machine.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/MemoryMap.h"
 
 // The run loop's every fetch goes through these, so they are always inlined:
@@ -20,4 +21,4 @@
   MemWrite(m, address, value);
 }
 // End of a slice: the machine's scanline hook.
-inline uint8_t CpuScanlineHook(Machine& m) { return m.Hook(m); }
+inline uint8_t CpuScanlineHook(Machine& m) { return Classic(m).Hook(m); }

@@ -27,7 +27,7 @@ CPU_INLINE void Write(Machine& m, uint16_t address, uint8_t value) { CpuWrite(m,
 // the line the write came. Zero-page and stack stores never need this.
 CPU_INLINE void Write(Machine& m, const TCpuState& r, uint16_t address, uint8_t value) {
   if (static_cast<unsigned>(address >> 13) - 1u < 2u) [[unlikely]]
-    m.Cpu.Cycles = r.Cycles;
+    Classic(m).Cpu.Cycles = r.Cycles;
   CpuWrite(m, address, value);
 }
 
@@ -184,8 +184,8 @@ CPU_INLINE bool QuietValue(Machine& m, uint16_t address, uint8_t& value) {
   if (address < 0x2000) {
     value = m.Ram[address & 0x7FF];
   } else if (address == 0x2002) {
-    if (m.PpuStatus & 0xC0) return false;  // this read would still clear a bit
-    value = m.PpuStatus;
+    if (Classic(m).PpuStatus & 0xC0) return false;  // this read would still clear a bit
+    value = Classic(m).PpuStatus;
   } else if (address >= 0x6000 && m.CpuBankTable[address >> 13].Base) {
     value = Peek(m, address);
   } else {

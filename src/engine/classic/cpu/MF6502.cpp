@@ -4,9 +4,11 @@
 // loop and CpuStep.
 #include "engine/classic/cpu/MF6502.h"
 
-#include "core/Snapshot.h"
+#include "engine/MachineState.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/Bus.h"
 #include "engine/classic/cpu/Instructions.h"
+#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 
@@ -16,18 +18,23 @@ uint16_t ReadVector(Machine& m, uint16_t at) {
   return static_cast<uint16_t>(lo | hi << 8);
 }
 
-// A run that follows a restore first finishes it (ResumeRestored).
+// A run that follows a restore first finishes it: the shared step (the sound
+// heard again), then, for a snapshot taken at a held frame start, the rest of
+// that line's hook call, as the run it was taken from did. Returns the
+// interrupt code that call would have returned.
 uint8_t ResumeRestoredLine(Machine& m) {
   if (!m.RestorePending) [[likely]]
     return intNone;
-  return ResumeRestored(m);
+  ResumeRestored(m);
+  if (!Classic(m).FrameStartHeld) return intNone;
+  return FinishHeldFrameStart(m);
 }
 
 // The end of a slice: ask the scanline hook what happens next and refill the
 // slice. The refill is an assignment, so cycles the last instruction ran past
 // the slice's end are dropped.
 uint8_t EndSlice(Machine& m) {
-  TCpuState& s = m.Cpu;
+  TCpuState& s = Classic(m).Cpu;
   const uint8_t code = CpuScanlineHook(m);
   if (m.LoopRestarted) [[unlikely]] {
     // Emulation was restarted from inside the hook: the record is what the
@@ -44,7 +51,7 @@ uint8_t EndSlice(Machine& m) {
 }  // namespace
 
 void CpuReset(Machine& m) {
-  TCpuState& s = m.Cpu;
+  TCpuState& s = Classic(m).Cpu;
   s.A = s.X = s.Y = 0;
   // Z and bit 5 set, I clear; the stack starts at the top of page $01.
   s.P = FlagZ | FlagU;
@@ -54,7 +61,7 @@ void CpuReset(Machine& m) {
 }
 
 void CpuInterrupt(Machine& m, uint8_t code) {
-  TCpuState& s = m.Cpu;
+  TCpuState& s = Classic(m).Cpu;
   // An IRQ that meets a set I is gone, not remembered.
   if (code == intNMI || (code == intIRQ && !(s.P & FlagI))) {
     s.Cycles -= 7;
@@ -69,7 +76,7 @@ void CpuInterrupt(Machine& m, uint8_t code) {
 }
 
 uint16_t CpuRun(Machine& m) {
-  TCpuState& s = m.Cpu;
+  TCpuState& s = Classic(m).Cpu;
   // Loops never nest: a command that reaches here from inside the active
   // loop's hook has already set Running, and that loop simply carries on.
   if (m.RunLoopDepth > 0) return s.PC;
@@ -77,7 +84,7 @@ uint16_t CpuRun(Machine& m) {
   // A resume from a stop leaves the rest of the held line undone, as it
   // always has; only a restored snapshot carries it out.
   if (const uint8_t code = ResumeRestoredLine(m); code != intNone) CpuInterrupt(m, code);
-  m.FrameStartHeld = false;
+  Classic(m).FrameStartHeld = false;
 
   // The registers live in a local copy while instructions run, so the compiler
   // keeps them in machine registers; the record is brought up to date before
@@ -96,15 +103,15 @@ uint16_t CpuRun(Machine& m) {
 }
 
 uint16_t CpuStep(Machine& m) {
-  m.FrameStartHeld = false;
-  cpu6502::ExecuteInstruction<false>(m, m.Cpu);
-  return m.Cpu.PC;
+  Classic(m).FrameStartHeld = false;
+  cpu6502::ExecuteInstruction<false>(m, Classic(m).Cpu);
+  return Classic(m).Cpu.PC;
 }
 
 uint16_t DebugStep(Machine& m) {
   if (const uint8_t code = ResumeRestoredLine(m); code != intNone) CpuInterrupt(m, code);
   const uint16_t pc = CpuStep(m);
-  if (m.Cpu.Cycles > 0) return pc;
+  if (Classic(m).Cpu.Cycles > 0) return pc;
   // Stepping goes on across a frame start: intStop reaches CpuInterrupt,
   // which does nothing with it, and the address returned is the one after
   // the instruction even when an interrupt has just been entered.

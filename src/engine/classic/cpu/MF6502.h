@@ -12,7 +12,7 @@ struct Machine;
 extern const uint8_t CycleTable[256];
 extern const uint8_t NZTable[256];
 
-// Each entry works on m.Cpu and reaches memory and the hook through `m`.
+// Each entry works on Classic(m).Cpu and reaches memory and the hook through `m`.
 void CpuReset(Machine& m);
 // Delivers intNMI or intIRQ (discarded while I is set); intNone/intStop do nothing.
 void CpuInterrupt(Machine& m, uint8_t code);

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include "engine/classic/ClassicEngine.h"
 
-#include "sound/SoundChannels.h"
 #include "engine/classic/video/PpuRegisters.h"
+#include "sound/SoundChannels.h"
 
 namespace {
 
@@ -18,8 +19,9 @@ std::string HexLine(const char* format, uint16_t address) {
 // Next serial bit of a pad: the counter wraps after eight reads, so the ninth
 // read returns A again. Reads advance it whatever the strobe holds.
 uint8_t ReadPad(Machine& m, int pad) {
-  const uint8_t bit = (m.PadState[pad] >> m.PadBit[pad]) & 1;
-  m.PadBit[pad] = (m.PadBit[pad] + 1) & 7;
+  ClassicState& s = Classic(m);
+  const uint8_t bit = (m.PadState[pad] >> s.PadBit[pad]) & 1;
+  s.PadBit[pad] = (s.PadBit[pad] + 1) & 7;
   return bit;
 }
 
@@ -28,8 +30,9 @@ uint8_t ReadPad(Machine& m, int pad) {
 // the hook last counted plus how far the slice has run since; a write in an
 // instruction that ran past the slice's end counts as the line's last cycle.
 void SoundWrite(Machine& m, uint16_t address, uint8_t value) {
-  const int32_t line = std::clamp(m.ScanlineCounter, 0, kLinesPerFrame - 1);
-  const int32_t into = std::clamp(m.Cpu.CyclesPerLine - m.Cpu.Cycles, 0, kCyclesPerLine - 1);
+  ClassicState& s = Classic(m);
+  const int32_t line = std::clamp(s.ScanlineCounter, 0, kLinesPerFrame - 1);
+  const int32_t into = std::clamp(s.Cpu.CyclesPerLine - s.Cpu.Cycles, 0, kCyclesPerLine - 1);
   m.SoundWrites.push_back({static_cast<uint32_t>(line * kCyclesPerLine + into), address, value});
   SoundRegisterWrite(m, address, value);
 }
@@ -62,7 +65,7 @@ void IoWrite(Machine& m, uint16_t address, uint8_t value) {
       return;
     case 0x4016:
       // Only the falling edge of the strobe bit restarts both pads.
-      if ((m.IoRegs[0x16] & 1) && !(value & 1)) m.PadBit = {0, 0};
+      if ((m.IoRegs[0x16] & 1) && !(value & 1)) Classic(m).PadBit = {0, 0};
       m.IoRegs[0x16] = value;
       return;
     case 0x4017:

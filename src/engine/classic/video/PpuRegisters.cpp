@@ -1,17 +1,21 @@
 #include "engine/classic/video/PpuRegisters.h"
 
+#include "engine/classic/ClassicEngine.h"
+
 namespace {
 
 // Addresses of the palette entries that show the backdrop (every multiple of 4).
 constexpr uint16_t kBackdropCopies[] = {0x3F00, 0x3F04, 0x3F08, 0x3F0C, 0x3F10, 0x3F14, 0x3F18, 0x3F1C};
 
-void StepAddress(Machine& m) { m.VramAddr = static_cast<uint16_t>(m.VramAddr + ((m.PpuCtrl & 0x04) ? 32 : 1)); }
+void StepAddress(ClassicState& s) {
+  s.VramAddr = static_cast<uint16_t>(s.VramAddr + ((s.PpuCtrl & 0x04) ? 32 : 1));
+}
 
-void WriteData(Machine& m, uint8_t value) {
-  m.ReadPending = false;
-  if (m.PpuStatus & 0x10) return;  // write protection: dropped, address stays
-  m.VramAddr &= 0x3FFF;
-  const uint16_t a = m.VramAddr;
+void WriteData(Machine& m, ClassicState& s, uint8_t value) {
+  s.ReadPending = false;
+  if (s.PpuStatus & 0x10) return;  // write protection: dropped, address stays
+  s.VramAddr &= 0x3FFF;
+  const uint16_t a = s.VramAddr;
   m.Vram[a] = value;
   if (a >= 0x2000 && a <= 0x2FFF) {
     // Name tables mirror by writing the partner too. A mapper's odd mirror
@@ -23,52 +27,55 @@ void WriteData(Machine& m, uint8_t value) {
     if (a == 0x3F00 || a == 0x3F10)
       for (uint16_t copy : kBackdropCopies) m.Vram[copy] = value;
   }
-  StepAddress(m);
+  StepAddress(s);
 }
 
 }  // namespace
 
 void PpuRegisterWrite(Machine& m, uint16_t address, uint8_t value) {
+  ClassicState& s = Classic(m);
   switch (address & 7) {
-    case 0: m.PpuCtrl = value; break;
-    case 1: m.PpuMask = value; break;
-    case 2: m.PpuStatus = value; break;
-    case 3: m.OamAddr = value; break;
+    case 0: s.PpuCtrl = value; break;
+    case 1: s.PpuMask = value; break;
+    case 2: s.PpuStatus = value; break;
+    case 3: s.OamAddr = value; break;
     case 4:
-      m.Oam[m.OamAddr] = value;
-      m.OamAddr = static_cast<uint8_t>(m.OamAddr + 1);
+      m.Oam[s.OamAddr] = value;
+      s.OamAddr = static_cast<uint8_t>(s.OamAddr + 1);
       break;
     case 5:
-      if (m.ScrollToggle == 0)
-        m.ScrollXWritten = value;
+      if (s.ScrollToggle == 0)
+        s.ScrollXWritten = value;
       else if (value <= 239)  // a vertical value past the last line is dropped
-        m.ScrollYWritten = value;
-      m.ScrollToggle ^= 1;
-      m.ScrollChanged = true;
+        s.ScrollYWritten = value;
+      s.ScrollToggle ^= 1;
+      s.ScrollChanged = true;
       break;
     case 6:
       // The last two bytes written form the address, high byte first.
-      m.VramAddr = static_cast<uint16_t>((m.VramAddr << 8) | value);
-      m.ReadPending = true;
+      s.VramAddr = static_cast<uint16_t>((s.VramAddr << 8) | value);
+      s.ReadPending = true;
       break;
-    case 7: WriteData(m, value); break;
+    case 7: WriteData(m, s, value); break;
   }
 }
 
 uint8_t PpuReadStatus(Machine& m) {
-  const uint8_t status = m.PpuStatus;
-  m.PpuStatus &= 0x3F;
+  ClassicState& s = Classic(m);
+  const uint8_t status = s.PpuStatus;
+  s.PpuStatus &= 0x3F;
   return status;
 }
 
 uint8_t PpuReadData(Machine& m) {
-  if (m.ReadPending) {
-    m.ReadPending = false;
+  ClassicState& s = Classic(m);
+  if (s.ReadPending) {
+    s.ReadPending = false;
     return 0xFF;
   }
-  m.VramAddr &= 0x3FFF;
-  const uint16_t a = m.VramAddr;
+  s.VramAddr &= 0x3FFF;
+  const uint16_t a = s.VramAddr;
   const uint8_t value = a < 0x2000 ? PatternByte(m, a) : m.Vram[a];
-  StepAddress(m);
+  StepAddress(s);
   return value;
 }

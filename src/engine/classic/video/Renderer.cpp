@@ -239,7 +239,7 @@ bool CopyKeptRow(Machine& m, uint8_t* out, unsigned table, int tileRow, int fine
     std::memcpy(pixels + 512, pixels, 256);
   }
   // The right-hand table of the pair starts half way round the ring.
-  std::memcpy(out, pixels + (table == left ? 0 : 256) + m.ScrollX, kScreenWidth);
+  std::memcpy(out, pixels + (table == left ? 0 : 256) + Classic(m).ScrollX, kScreenWidth);
   return true;
 }
 
@@ -350,25 +350,26 @@ void DrawSprite(Machine& m, const uint8_t* entry, bool tall) {
 }  // namespace
 
 void RenderLine(Machine& m, int line) {
+  ClassicState& s = Classic(m);
   uint8_t* row = m.FrameBuffer.data() + line * kScreenWidth;
-  if (!(m.PpuMask & 0x08)) {
+  if (!(s.PpuMask & 0x08)) {
     std::memset(row, 0, kScreenWidth);
     return;
   }
-  const int v = line + m.ScrollY;
+  const int v = line + s.ScrollY;
   int tileRow = v >> 3;
-  unsigned table = 0x2000 + 0x400 * (m.PpuCtrl & 3);
+  unsigned table = 0x2000 + 0x400 * (s.PpuCtrl & 3);
   // Past the 30th row the line continues in the table below.
   if (tileRow >= 30) {
     tileRow -= 30;
     table ^= 0x800;
   }
-  const unsigned half = (m.PpuCtrl & 0x10) ? 0x1000 : 0;
+  const unsigned half = (s.PpuCtrl & 0x10) ? 0x1000 : 0;
   const int fineRow = v & 7;
   if (m.PatternRomSerial != 0 && CopyKeptRow(m, row, table, tileRow, fineRow, half)) return;
   const uint8_t* const* tiles = TileStartsOf(m, half);
-  const int column = m.ScrollX >> 3;
-  const int fine = m.ScrollX & 7;
+  const int column = s.ScrollX >> 3;
+  const int fine = s.ScrollX & 7;
   if (fine == 0) {
     // Tile edges meet the line's: 32 whole tiles fill it exactly.
     DrawTiles(m, table, tileRow, tiles, fineRow, column, 32, row);
@@ -394,7 +395,7 @@ void RenderLine(Machine& m, int line) {
 }
 
 void RenderSprites(Machine& m) {
-  const bool tall = m.PpuCtrl & 0x20;
+  const bool tall = Classic(m).PpuCtrl & 0x20;
   // From 63 down, so a lower-numbered sprite ends on top where two overlap.
   for (int sprite = 63; sprite >= 0; --sprite) DrawSprite(m, m.Oam.data() + 4 * sprite, tall);
 }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "core/Machine.h"
+#include "engine/classic/ClassicEngine.h"
 #include "video/Palette.h"
 
 // Draws row `line` (0-239) of FrameBuffer from the background.
@@ -19,5 +20,6 @@ void RenderSprites(Machine& m);
 // the rest; an 8x8 sprite takes the half that bit 3 of PpuCtrl chooses. The
 // renderer and the sprite-0 prediction read the same rows through it.
 inline int SpritePatternBase(const Machine& m, int tile, bool tall) {
-  return tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+  return tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32
+              : 16 * tile + ((Classic(m).PpuCtrl & 0x08) ? 0x1000 : 0);
 }

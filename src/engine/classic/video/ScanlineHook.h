@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "core/Machine.h"
+#include "engine/classic/cpu/CpuState.h"
 
 // A frame is one hook call per line, each after a slice of one line's cycles.
 constexpr uint32_t kCyclesPerFrame = kLinesPerFrame * kCyclesPerLine;

@@ -1,4 +1,5 @@
 #include "engine/classic/cpu/CpuRig.h"
+#include "engine/classic/ClassicEngine.h"
 
 #include "cartridge/Mapper.h"
 
@@ -31,7 +32,7 @@ CpuRig::CpuRig() {
   MapBatteryRam(m);
   for (int entry = 4; entry < 8; ++entry) m.CpuBankTable[entry] = {m.PrgRom.data(), 0xFFFF};
   m.MapperWrite = &ImageWrite;
-  m.Hook = &ScriptedHook;
+  Classic(m).Hook = &ScriptedHook;
   cpu.CyclesPerLine = kCyclesPerLine;
 }
 

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/TestMachine.h"
 
 struct CpuRig {
   TestMachine t;
   Machine& m = t.m;
-  TCpuState& cpu = t.m.Cpu;
+  TCpuState& cpu = Classic(t.m).Cpu;
 
   CpuRig();
 

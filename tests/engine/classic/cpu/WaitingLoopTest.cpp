@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "cartridge/Lifecycle.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/cpu/MF6502.h"
+#include "engine/classic/video/ScanlineHook.h"
 #include "support/FrameBudgetHost.h"
 #include "support/TestMachine.h"
-#include "engine/classic/video/ScanlineHook.h"
 
 namespace {
 
@@ -46,9 +47,9 @@ std::vector<AtHook>* gTrace = nullptr;
 FrameBudgetHost* gHost = nullptr;
 
 uint8_t TracingHook(Machine& m) {
-  const TCpuState& c = m.Cpu;
+  const TCpuState& c = Classic(m).Cpu;
   gTrace->push_back(
-      {c.PC, c.A, c.X, c.Y, c.P, c.S, m.PpuStatus, c.Cycles, m.Ram[0], m.Ram[1], gHost->logLines});
+      {c.PC, c.A, c.X, c.Y, c.P, c.S, Classic(m).PpuStatus, c.Cycles, m.Ram[0], m.Ram[1], gHost->logLines});
   return ScanlineHook(m);
 }
 
@@ -81,7 +82,7 @@ std::vector<AtHook> Trace(const std::vector<uint8_t>& program, bool singleSteps)
   b.m.Oam[1] = 0;
   std::fill(b.m.ChrRom.begin(), b.m.ChrRom.end(), uint8_t{0xFF});
   ResetMachine(b.m);
-  b.m.Hook = &TracingHook;
+  Classic(b.m).Hook = &TracingHook;
   constexpr long kFrames = 4;
   if (singleSteps) {
     b.host.budget = kFrames;

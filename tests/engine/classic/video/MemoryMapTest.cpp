@@ -1,6 +1,7 @@
 // The processor's address space: RAM mirrors, undecoded I/O and its two log
 // lines, the sound register bytes, the controller ports, sprite DMA, MemPeek,
 // and writes to $8000-$FFFF handed to the mapper.
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/MemoryMap.h"
 
 #include <gmock/gmock.h>
@@ -54,14 +55,14 @@ TEST_F(MemoryMapTest, WorkRamRepeatsEvery2KAndBatteryRamIsPlain) {
 }
 
 TEST_F(MemoryMapTest, UndecodedReadsGiveFFAndTheCapitalisedLine) {
-  m.PpuCtrl = 0x12;
+  Classic(m).PpuCtrl = 0x12;
   for (uint16_t a :
        {0x2000, 0x2001, 0x2003, 0x2004, 0x2005, 0x2006, 0x2008, 0x200A, 0x3FFF, 0x4018, 0x5FFF}) {
     t.host.log.clear();
     EXPECT_EQ(MemRead(m, a), 0xFF) << Hex4(a);
     EXPECT_THAT(t.host.log, ElementsAre("Endereço ignorado $" + Hex4(a)));
   }
-  EXPECT_EQ(m.PpuCtrl, 0x12);
+  EXPECT_EQ(Classic(m).PpuCtrl, 0x12);
 }
 
 TEST_F(MemoryMapTest, UndecodedWritesChangeNothingAndLogInLowerCase) {
@@ -74,7 +75,7 @@ TEST_F(MemoryMapTest, UndecodedWritesChangeNothingAndLogInLowerCase) {
   }
   EXPECT_EQ(m.IoRegs, ioBefore);
   EXPECT_EQ(m.Vram, vramBefore);
-  EXPECT_EQ(m.PpuCtrl, 0);
+  EXPECT_EQ(Classic(m).PpuCtrl, 0);
 }
 
 TEST_F(MemoryMapTest, SoundRegistersKeepTheirLastByte) {
@@ -104,8 +105,8 @@ TEST_F(MemoryMapTest, PadsShiftOutABSelectStartUpDownLeftRightAndWrap) {
   EXPECT_THAT(ReadPad(m, 0x4016, 9), ElementsAre(1, 0, 0, 0, 0, 0, 0, 1, 1));
   EXPECT_THAT(ReadPad(m, 0x4017, 8), ElementsAre(0, 1, 0, 1, 0, 0, 0, 0));
   // Pad 1 is one read into its second round; pad 2 untouched by it.
-  EXPECT_EQ(m.PadBit[0], 1);
-  EXPECT_EQ(m.PadBit[1], 0);
+  EXPECT_EQ(Classic(m).PadBit[0], 1);
+  EXPECT_EQ(Classic(m).PadBit[1], 0);
 }
 
 TEST_F(MemoryMapTest, OnlyTheFallingEdgeOfTheStrobeRestartsBothPads) {
@@ -116,34 +117,34 @@ TEST_F(MemoryMapTest, OnlyTheFallingEdgeOfTheStrobeRestartsBothPads) {
   };
   advance();
   MemWrite(m, 0x4016, 0x01);
-  EXPECT_EQ(m.PadBit[0], 3) << "writing 1 alone restarts nothing";
+  EXPECT_EQ(Classic(m).PadBit[0], 3) << "writing 1 alone restarts nothing";
   EXPECT_EQ(MemRead(m, 0x4016), 0) << "reads advance while the strobe is set";
   MemWrite(m, 0x4016, 0x00);
-  EXPECT_EQ(m.PadBit[0], 0);
-  EXPECT_EQ(m.PadBit[1], 0);
+  EXPECT_EQ(Classic(m).PadBit[0], 0);
+  EXPECT_EQ(Classic(m).PadBit[1], 0);
   EXPECT_EQ(MemRead(m, 0x4016), 1);
   EXPECT_EQ(m.IoRegs[0x16], 0x00);
 
   advance();
   MemWrite(m, 0x4016, 0x00);
-  EXPECT_EQ(m.PadBit[0], 4) << "0 after 0 is no falling edge";
+  EXPECT_EQ(Classic(m).PadBit[0], 4) << "0 after 0 is no falling edge";
   MemWrite(m, 0x4016, 0xFF);
   MemWrite(m, 0x4016, 0xFE);  // bit 0 falls; the other bits do not matter
-  EXPECT_EQ(m.PadBit[0], 0);
+  EXPECT_EQ(Classic(m).PadBit[0], 0);
   EXPECT_EQ(m.IoRegs[0x16], 0xFE);
 }
 
 TEST_F(MemoryMapTest, SpriteDmaCopiesAPageFromRamOrThroughTheBankTable) {
   for (int i = 0; i < 256; ++i) m.Ram[0x200 + i] = static_cast<uint8_t>(i ^ 0x5A);
   for (int i = 0; i < 256; ++i) m.BatteryRam[0x200 + i] = 0xEE;
-  m.OamAddr = 0x37;
+  Classic(m).OamAddr = 0x37;
   // Page $02, its mirror $22 and $62 (which would be battery RAM) all read work RAM.
   for (uint8_t page : {0x02, 0x22, 0x62}) {
     m.Oam.fill(0);
     MemWrite(m, 0x4014, page);
     for (int i = 0; i < 256; ++i) ASSERT_EQ(m.Oam[i], static_cast<uint8_t>(i ^ 0x5A)) << "page " << int(page);
   }
-  EXPECT_EQ(m.OamAddr, 0x37);
+  EXPECT_EQ(Classic(m).OamAddr, 0x37);
 
   m.PrgRom[0x4000 + 0x00] = 0x99;  // program bank 1 sits at $C000
   m.PrgRom[0x4000 + 0xFF] = 0x98;
@@ -178,7 +179,7 @@ TEST_F(MemoryMapTest, ProgramAreaWritesGoToTheMapperAndNeverToRom) {
 }
 
 TEST_F(MemoryMapTest, PeekHasNoSideEffectsAndLogsEmptyRegions) {
-  m.PpuStatus = 0xC0;
+  Classic(m).PpuStatus = 0xC0;
   m.PadState[0] = 0x01;
   EXPECT_EQ(MemPeek(m, 0x8000), 0);
   EXPECT_THAT(t.host.log, IsEmpty());
@@ -186,8 +187,8 @@ TEST_F(MemoryMapTest, PeekHasNoSideEffectsAndLogsEmptyRegions) {
   MemPeek(m, 0x2002);
   MemPeek(m, 0x4016);
   MemPeek(m, 0x5ABC);
-  EXPECT_EQ(m.PpuStatus, 0xC0);
-  EXPECT_EQ(m.PadBit[0], 0);
+  EXPECT_EQ(Classic(m).PpuStatus, 0xC0);
+  EXPECT_EQ(Classic(m).PadBit[0], 0);
   EXPECT_THAT(t.host.log, ElementsAre("erro ao ler memória:2002", "erro ao ler memória:4016",
                                       "erro ao ler memória:5ABC"));
 }

@@ -1,14 +1,15 @@
 // The picture processor's registers as the processor reaches them through
 // $2000-$2007: the data port with its dummy read, name-table mirror copies and
 // palette backdrop copies, write protection, the scroll latch, sprite memory.
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/PpuRegisters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "cartridge/Mapper.h"
-#include "support/TestMachine.h"
 #include "engine/classic/video/MemoryMap.h"
+#include "support/TestMachine.h"
 
 using ::testing::ElementsAre;
 
@@ -41,7 +42,7 @@ TEST_F(PpuTest, FirstDataReadAfterAnAddressIsADummy) {
   m.Vram[0x2001] = 0xA2;
   SetAddress(0x2000);
   EXPECT_EQ(MemRead(m, 0x2007), 0xFF);
-  EXPECT_EQ(m.VramAddr, 0x2000) << "the dummy read does not step";
+  EXPECT_EQ(Classic(m).VramAddr, 0x2000) << "the dummy read does not step";
   EXPECT_EQ(MemRead(m, 0x2007), 0xA1);
   EXPECT_EQ(MemRead(m, 0x2007), 0xA2);
 
@@ -64,22 +65,22 @@ TEST_F(PpuTest, PatternReadsGoThroughTheBankTableNotVideoMemory) {
 }
 
 TEST_F(PpuTest, AddressStepsBy1OrBy32AndKeeps14Bits) {
-  m.PpuCtrl = 0x04;
+  Classic(m).PpuCtrl = 0x04;
   SetAddress(0x2000);
   for (int row = 0; row < 30; ++row) MemWrite(m, 0x2007, static_cast<uint8_t>(row + 1));
   for (int row = 0; row < 30; ++row) EXPECT_EQ(m.Vram[0x2000 + 32 * row], row + 1) << row;
   EXPECT_EQ(m.Vram[0x2001], 0);
-  EXPECT_EQ(m.VramAddr, 0x2000 + 30 * 32);
+  EXPECT_EQ(Classic(m).VramAddr, 0x2000 + 30 * 32);
 
   // Addresses past $3FFF wrap into the 16 KB space when used.
-  m.PpuCtrl = 0;
+  Classic(m).PpuCtrl = 0;
   SetAddress(0x7FFF);
   MemWrite(m, 0x2007, 0x11);
   MemWrite(m, 0x2007, 0x22);
   EXPECT_EQ(m.Vram[0x3FFF], 0x11);
   EXPECT_EQ(m.Vram[0x0000], 0x22);
   EXPECT_EQ(m.Vram[0x4000], 0) << "the spare byte is never written";
-  EXPECT_EQ(m.VramAddr, 0x0001);
+  EXPECT_EQ(Classic(m).VramAddr, 0x0001);
 }
 
 struct MirrorCase {
@@ -150,47 +151,47 @@ TEST_F(PpuTest, ProtectionBitDropsDataWritesUntilCleared) {
   MemWrite(m, 0x2007, 0x44);
   MemWrite(m, 0x2007, 0x45);
   EXPECT_TRUE(Changed(before).empty());
-  EXPECT_EQ(m.VramAddr, 0x2100);
-  EXPECT_FALSE(m.ReadPending) << "a dropped write still ends the dummy read";
+  EXPECT_EQ(Classic(m).VramAddr, 0x2100);
+  EXPECT_FALSE(Classic(m).ReadPending) << "a dropped write still ends the dummy read";
 
   MemWrite(m, 0x2002, 0x00);
   MemWrite(m, 0x2007, 0x46);
   EXPECT_EQ(m.Vram[0x2100], 0x46);
-  EXPECT_EQ(m.VramAddr, 0x2101);
+  EXPECT_EQ(Classic(m).VramAddr, 0x2101);
 }
 
 TEST_F(PpuTest, StatusReadClearsVblankAndHitOnly) {
-  m.PpuStatus = 0xC5;
-  m.ScrollToggle = 1;
-  m.ReadPending = true;
+  Classic(m).PpuStatus = 0xC5;
+  Classic(m).ScrollToggle = 1;
+  Classic(m).ReadPending = true;
   EXPECT_EQ(MemRead(m, 0x2002), 0xC5);
   EXPECT_EQ(MemRead(m, 0x2002), 0x05);
-  EXPECT_EQ(m.ScrollToggle, 1);
-  EXPECT_TRUE(m.ReadPending);
+  EXPECT_EQ(Classic(m).ScrollToggle, 1);
+  EXPECT_TRUE(Classic(m).ReadPending);
 }
 
 TEST_F(PpuTest, ScrollWritesAlternateAndDropVerticalValuesPast239) {
   MemWrite(m, 0x2005, 0x10);
-  EXPECT_EQ(m.ScrollToggle, 1);
-  EXPECT_TRUE(m.ScrollChanged);
-  m.ScrollChanged = false;
+  EXPECT_EQ(Classic(m).ScrollToggle, 1);
+  EXPECT_TRUE(Classic(m).ScrollChanged);
+  Classic(m).ScrollChanged = false;
   MemWrite(m, 0x2005, 0xF0);
-  EXPECT_EQ(m.ScrollXWritten, 0x10);
-  EXPECT_EQ(m.ScrollYWritten, 0) << "240 and above are dropped";
-  EXPECT_EQ(m.ScrollToggle, 0);
-  EXPECT_TRUE(m.ScrollChanged);
+  EXPECT_EQ(Classic(m).ScrollXWritten, 0x10);
+  EXPECT_EQ(Classic(m).ScrollYWritten, 0) << "240 and above are dropped";
+  EXPECT_EQ(Classic(m).ScrollToggle, 0);
+  EXPECT_TRUE(Classic(m).ScrollChanged);
 
   MemWrite(m, 0x2005, 0x20);
   MemWrite(m, 0x2005, 0xEF);
-  EXPECT_EQ(m.ScrollXWritten, 0x20);
-  EXPECT_EQ(m.ScrollYWritten, 0xEF);
+  EXPECT_EQ(Classic(m).ScrollXWritten, 0x20);
+  EXPECT_EQ(Classic(m).ScrollYWritten, 0xEF);
   // Only the hook puts written values in force.
-  EXPECT_EQ(m.ScrollX, 0);
-  EXPECT_EQ(m.ScrollY, 0);
+  EXPECT_EQ(Classic(m).ScrollX, 0);
+  EXPECT_EQ(Classic(m).ScrollY, 0);
   // The address register has no toggle of its own and leaves the scroll alone.
   SetAddress(0x2345);
-  EXPECT_EQ(m.VramAddr, 0x2345);
-  EXPECT_EQ(m.ScrollXWritten, 0x20);
+  EXPECT_EQ(Classic(m).VramAddr, 0x2345);
+  EXPECT_EQ(Classic(m).ScrollXWritten, 0x20);
 }
 
 TEST_F(PpuTest, SpriteMemoryPortWrapsAt256) {
@@ -198,7 +199,7 @@ TEST_F(PpuTest, SpriteMemoryPortWrapsAt256) {
   for (uint8_t v = 1; v <= 8; ++v) MemWrite(m, 0x2004, v);
   EXPECT_THAT(std::vector<uint8_t>(m.Oam.begin() + 0xFC, m.Oam.begin() + 0x100), ElementsAre(1, 2, 3, 4));
   EXPECT_THAT(std::vector<uint8_t>(m.Oam.begin(), m.Oam.begin() + 4), ElementsAre(5, 6, 7, 8));
-  EXPECT_EQ(m.OamAddr, 4);
+  EXPECT_EQ(Classic(m).OamAddr, 4);
   EXPECT_EQ(m.Oam[256], 0);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "PictureBuilder.h"
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/PpuRegisters.h"
 #include "engine/classic/video/Renderer.h"
 
@@ -20,18 +21,18 @@ namespace {
 // Row `line` as the algorithm describes it, one pixel at a time.
 std::vector<uint8_t> ReferenceLine(const Machine& m, int line) {
   std::vector<uint8_t> row(kScreenWidth, 0);
-  if (!(m.PpuMask & 0x08)) return row;
-  const int v = line + m.ScrollY;
+  if (!(Classic(m).PpuMask & 0x08)) return row;
+  const int v = line + Classic(m).ScrollY;
   int tileRow = v >> 3;
   const int fine = v & 7;
-  unsigned table = 0x2000 + 0x400 * (m.PpuCtrl & 3);
+  unsigned table = 0x2000 + 0x400 * (Classic(m).PpuCtrl & 3);
   if (tileRow >= 30) {
     tileRow -= 30;
     table ^= 0x800;
   }
-  int column = m.ScrollX >> 3;
-  int x = -(m.ScrollX & 7);
-  const unsigned base = (m.PpuCtrl & 0x10) ? 0x1000 : 0;
+  int column = Classic(m).ScrollX >> 3;
+  int x = -(Classic(m).ScrollX & 7);
+  const unsigned base = (Classic(m).PpuCtrl & 0x10) ? 0x1000 : 0;
   for (int i = 0; i < 33; ++i) {
     const uint8_t tile = m.Vram[table + 32 * tileRow + column];
     const auto address = static_cast<uint16_t>(base + 16 * tile + fine);
@@ -74,13 +75,13 @@ void ExpectLineMatches(Machine& m, int line) {
   ASSERT_EQ(std::vector<uint8_t>(m.FrameBuffer.begin() + line * kScreenWidth,
                                  m.FrameBuffer.begin() + (line + 1) * kScreenWidth),
             expected)
-      << "line " << line << " scroll " << int(m.ScrollX) << "," << int(m.ScrollY) << " ctrl "
-      << int(m.PpuCtrl);
+      << "line " << line << " scroll " << int(Classic(m).ScrollX) << "," << int(Classic(m).ScrollY)
+      << " ctrl " << int(Classic(m).PpuCtrl);
   for (int y = 0; y < kScreenHeight; ++y) {
     if (y == line) continue;
     const uint8_t* row = m.FrameBuffer.data() + y * kScreenWidth;
     ASSERT_TRUE(std::all_of(row, row + kScreenWidth, [](uint8_t v) { return v == 0xEE; }))
-        << "line " << line << " spilled onto row " << y << " at scroll " << int(m.ScrollX);
+        << "line " << line << " spilled onto row " << y << " at scroll " << int(Classic(m).ScrollX);
   }
 }
 
@@ -91,15 +92,15 @@ TEST(RendererReference, EveryHorizontalScrollOnTheEdgeAndTileRowLines) {
   Machine& m = pm.m;
   std::mt19937 random(18);
   BuildRunsPicture(m, random);
-  m.PpuMask = 0x08;
+  Classic(m).PpuMask = 0x08;
   // Lines at the frame's edges, at tile-row edges and at the wrap to the
   // table below for a vertical scroll of 8.
   for (int ctrl : {0x00, 0x01, 0x12, 0x13})
     for (int scrollY : {0, 8, 239})
       for (int scrollX = 0; scrollX < 256; ++scrollX) {
-        m.PpuCtrl = static_cast<uint8_t>(ctrl);
-        m.ScrollX = static_cast<uint8_t>(scrollX);
-        m.ScrollY = static_cast<uint8_t>(scrollY);
+        Classic(m).PpuCtrl = static_cast<uint8_t>(ctrl);
+        Classic(m).ScrollX = static_cast<uint8_t>(scrollX);
+        Classic(m).ScrollY = static_cast<uint8_t>(scrollY);
         for (int line : {0, 1, 7, 8, 119, 231, 232, 238, 239}) ExpectLineMatches(m, line);
         if (HasFatalFailure()) return;
       }
@@ -117,14 +118,14 @@ TEST(RendererReference, EveryAttributeByteUnderEveryVerticalScroll) {
   for (int i = 0; i < 256; ++i) values[i] = static_cast<uint8_t>(i);
   std::shuffle(values.begin(), values.end(), random);
   for (int i = 0; i < 256; ++i) m.Vram[0x2000 + 0x400 * (i / 64) + 0x3C0 + i % 64] = values[i];
-  m.PpuMask = 0x08;
+  Classic(m).PpuMask = 0x08;
   // A horizontal step of 3 meets every fine offset and every column.
   for (int ctrl = 0; ctrl < 4; ++ctrl)
     for (int scrollY = 0; scrollY < 240; ++scrollY)
       for (int scrollX = 0; scrollX < 256; scrollX += 3) {
-        m.PpuCtrl = static_cast<uint8_t>(ctrl | (scrollY & 0x10));
-        m.ScrollX = static_cast<uint8_t>(scrollX);
-        m.ScrollY = static_cast<uint8_t>(scrollY);
+        Classic(m).PpuCtrl = static_cast<uint8_t>(ctrl | (scrollY & 0x10));
+        Classic(m).ScrollX = static_cast<uint8_t>(scrollX);
+        Classic(m).ScrollY = static_cast<uint8_t>(scrollY);
         const int line = (scrollX * 7 + scrollY) % kScreenHeight;
         RenderLine(m, line);
         const std::vector<uint8_t> expected = ReferenceLine(m, line);
@@ -139,10 +140,10 @@ TEST(RendererReference, WholeFramesAtRandomScrollsOnFreshPictures) {
   std::mt19937 random(60);
   for (int picture = 0; picture < 40; ++picture) {
     BuildRunsPicture(m, random);
-    m.PpuMask = 0x08;
-    m.PpuCtrl = static_cast<uint8_t>(random() & 0x13);
-    m.ScrollX = static_cast<uint8_t>(random());
-    m.ScrollY = static_cast<uint8_t>(random() % 240);
+    Classic(m).PpuMask = 0x08;
+    Classic(m).PpuCtrl = static_cast<uint8_t>(random() & 0x13);
+    Classic(m).ScrollX = static_cast<uint8_t>(random());
+    Classic(m).ScrollY = static_cast<uint8_t>(random() % 240);
     // Drawn top to bottom as the hook does: each line leaves the others alone.
     for (int line = 0; line < kScreenHeight; ++line) RenderLine(m, line);
     for (int line = 0; line < kScreenHeight; ++line) {
@@ -158,13 +159,13 @@ namespace {
 // The sprite pass as the algorithm reads: sprite 63 down to 0, one pixel at
 // a time, the pattern address stepped row by row.
 void ReferenceSprites(const Machine& m, std::vector<uint8_t>& frame) {
-  const bool tall = m.PpuCtrl & 0x20;
+  const bool tall = Classic(m).PpuCtrl & 0x20;
   const int height = tall ? 16 : 8;
   for (int s = 63; s >= 0; --s) {
     const int y = m.Oam[4 * s], tile = m.Oam[4 * s + 1], attributes = m.Oam[4 * s + 2], x = m.Oam[4 * s + 3];
     if (y >= 239) continue;
-    int address =
-        tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32 : 16 * tile + ((m.PpuCtrl & 0x08) ? 0x1000 : 0);
+    int address = tall ? (tile & 1) * 0x1000 + (tile >> 1) * 32
+                       : 16 * tile + ((Classic(m).PpuCtrl & 0x08) ? 0x1000 : 0);
     int step = 1;
     if (attributes & 0x80) {
       address += tall ? 23 : 7;
@@ -206,7 +207,7 @@ TEST(RendererReference, SpritePassMatchesPixelByPixelDrawing) {
       if (page % 4 == 0 && i % 4 == 3) v = static_cast<uint8_t>(240 + random() % 16);
       m.Oam[i] = v;
     }
-    m.PpuCtrl = static_cast<uint8_t>(((page & 1) ? 0x20 : 0) | ((page & 2) ? 0x08 : 0));
+    Classic(m).PpuCtrl = static_cast<uint8_t>(((page & 1) ? 0x20 : 0) | ((page & 2) ? 0x08 : 0));
     std::vector<uint8_t> expected(m.FrameBuffer.begin(), m.FrameBuffer.end());
     ReferenceSprites(m, expected);
     RenderSprites(m);
@@ -230,13 +231,13 @@ TEST(RendererReference, PatternBanksSwitchedBetweenLinesAreFollowed) {
     for (int& bank : layout) bank = int(random() % 8);
     layouts.push_back(layout);
   }
-  m.PpuMask = 0x08;
+  Classic(m).PpuMask = 0x08;
   for (int line = 0; line < kScreenHeight; ++line) {
     const std::array<int, 8>& layout = layouts[random() % layouts.size()];
     for (int entry = 0; entry < 8; ++entry)
       m.PatternBankTable[entry] = original[entry] + 0x400 * (layout[entry] - entry);
-    m.PpuCtrl = static_cast<uint8_t>((line & 8) ? 0x10 : 0x00);
-    m.ScrollX = static_cast<uint8_t>(random());
+    Classic(m).PpuCtrl = static_cast<uint8_t>((line & 8) ? 0x10 : 0x00);
+    Classic(m).ScrollX = static_cast<uint8_t>(random());
     ExpectLineMatches(m, line);
     if (HasFatalFailure()) return;
   }
@@ -254,7 +255,7 @@ struct PatternRomMachine : TestMachine {
     for (size_t i = 0; i + 1 < m.ChrRom.size(); ++i) m.ChrRom[i] = static_cast<uint8_t>(random());
     m.PatternRomSerial = Machine::NewPatternRomSerial();
     BuildRunsPicture(m, random);
-    m.PpuMask = 0x08;
+    Classic(m).PpuMask = 0x08;
   }
 };
 
@@ -268,8 +269,8 @@ void ExpectFrameMatches(Machine& m, const char* what, int frame) {
   for (int line = 0; line < kScreenHeight; ++line) {
     const std::vector<uint8_t> expected = ReferenceLine(m, line);
     ASSERT_EQ(Row(m, line), std::vector<int>(expected.begin(), expected.end()))
-        << what << ", frame " << frame << " line " << line << " scroll " << int(m.ScrollX) << ","
-        << int(m.ScrollY) << " ctrl " << int(m.PpuCtrl);
+        << what << ", frame " << frame << " line " << line << " scroll " << int(Classic(m).ScrollX) << ","
+        << int(Classic(m).ScrollY) << " ctrl " << int(Classic(m).PpuCtrl);
   }
 }
 
@@ -291,21 +292,21 @@ TEST(RendererReference, KeptRowsFollowEveryChangeUnderAPatternRom) {
       m.Vram[table + at] = static_cast<uint8_t>(random());
     }
     if (random() % 4 == 0) MapRandomBanks(m, m.ChrRom.data(), random);
-    if (random() % 2) m.ScrollX = static_cast<uint8_t>(random());
-    if (random() % 4 == 0) m.ScrollY = static_cast<uint8_t>(random());
-    if (random() % 4 == 0) m.PpuCtrl = static_cast<uint8_t>(random() & 0x13);
+    if (random() % 2) Classic(m).ScrollX = static_cast<uint8_t>(random());
+    if (random() % 4 == 0) Classic(m).ScrollY = static_cast<uint8_t>(random());
+    if (random() % 4 == 0) Classic(m).PpuCtrl = static_cast<uint8_t>(random() & 0x13);
     const int split = int(random() % kScreenHeight);
     const uint8_t splitX = static_cast<uint8_t>(random());
-    const uint8_t topX = m.ScrollX;
+    const uint8_t topX = Classic(m).ScrollX;
     for (int line = 0; line < kScreenHeight; ++line) {
-      m.ScrollX = line < split ? topX : splitX;
+      Classic(m).ScrollX = line < split ? topX : splitX;
       RenderLine(m, line);
       const std::vector<uint8_t> expected = ReferenceLine(m, line);
       ASSERT_EQ(Row(m, line), std::vector<int>(expected.begin(), expected.end()))
-          << "frame " << frame << " line " << line << " scroll " << int(m.ScrollX) << "," << int(m.ScrollY)
-          << " ctrl " << int(m.PpuCtrl);
+          << "frame " << frame << " line " << line << " scroll " << int(Classic(m).ScrollX) << ","
+          << int(Classic(m).ScrollY) << " ctrl " << int(Classic(m).PpuCtrl);
     }
-    m.ScrollX = topX;
+    Classic(m).ScrollX = topX;
   }
 }
 
@@ -333,8 +334,8 @@ TEST(RendererReference, KeptRowsNeverOutliveTheirPatternImage) {
     m.PatternBankTable[entry] = m.Vram.data() + 0x400 * ((entry * 5) % 8) - 0x400 * entry;
   for (int frame = 0; frame < 8; ++frame) {
     for (int a = 0; a < 0x2000; ++a) m.Vram[a] = static_cast<uint8_t>(random());
-    m.PpuCtrl = static_cast<uint8_t>(random() & 0x13);
-    m.ScrollX = static_cast<uint8_t>(random());
+    Classic(m).PpuCtrl = static_cast<uint8_t>(random() & 0x13);
+    Classic(m).ScrollX = static_cast<uint8_t>(random());
     for (int line = 0; line < kScreenHeight; ++line) RenderLine(m, line);
     ExpectFrameMatches(m, "banks in video memory", frame);
     if (HasFatalFailure()) return;

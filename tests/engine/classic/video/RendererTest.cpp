@@ -1,11 +1,12 @@
 // The background line and the sprite pass, checked pixel by pixel against
 // pictures built in the Machine's memories.
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/Renderer.h"
 
 #include <gtest/gtest.h>
 
-#include "video/Palette.h"
 #include "engine/classic/video/PictureBuilder.h"
+#include "video/Palette.h"
 
 namespace {
 
@@ -36,9 +37,9 @@ TEST_P(BackgroundScrollX, TilesPastColumn31ComeFromTheTableToTheRight) {
   FillNames(t.m, 0x2000, kRampTile);
   FillNames(t.m, 0x2400, kSolidTile);
   FillAttributes(t.m, 0x2400, 0xAA);
-  t.m.PpuMask = 0x08;
-  t.m.PpuCtrl = c.ctrl;
-  t.m.ScrollX = c.scrollX;
+  Classic(t.m).PpuMask = 0x08;
+  Classic(t.m).PpuCtrl = c.ctrl;
+  Classic(t.m).ScrollX = c.scrollX;
 
   RenderLine(t.m, 0);
 
@@ -71,13 +72,13 @@ TEST(Renderer, EveryFineScrollDrawsItsLineAndLeavesTheNeighboursAlone) {
   FillNames(t.m, 0x2000, kRampTile);
   FillNames(t.m, 0x2400, kSolidTile);
   FillAttributes(t.m, 0x2400, 0xAA);
-  t.m.PpuMask = 0x08;
+  Classic(t.m).PpuMask = 0x08;
   constexpr uint8_t kMarker = 0x3F;
   for (const int line : {0, 1, 120, 238, 239}) {
     for (const int scrollX : {0, 1, 5, 7, 8, 100, 249, 255}) {
       SCOPED_TRACE(testing::Message() << "line " << line << ", scroll " << scrollX);
       std::fill(t.m.FrameBuffer.begin(), t.m.FrameBuffer.end(), kMarker);
-      t.m.ScrollX = static_cast<uint8_t>(scrollX);
+      Classic(t.m).ScrollX = static_cast<uint8_t>(scrollX);
       RenderLine(t.m, line);
       std::vector<int> expected(kScreenWidth);
       for (int x = 0; x < kScreenWidth; ++x)
@@ -116,9 +117,9 @@ TEST_P(BackgroundScrollY, RowsPast29ContinueInTheTableBelow) {
   // The palette tells the tables apart: 3 in $2000, 1 in $2800.
   FillAttributes(t.m, 0x2000, 0xFF);
   FillAttributes(t.m, 0x2800, 0x55);
-  t.m.PpuMask = 0x08;
-  t.m.PpuCtrl = c.ctrl;
-  t.m.ScrollY = c.scrollY;
+  Classic(t.m).PpuMask = 0x08;
+  Classic(t.m).PpuCtrl = c.ctrl;
+  Classic(t.m).ScrollY = c.scrollY;
 
   RenderLine(t.m, c.line);
 
@@ -144,7 +145,7 @@ TEST(Renderer, AttributeQuadrantsPickThePalettePerTwoByTwoTiles) {
   t.m.Vram[0x23C0] = 0b11'10'01'00;  // quadrants: top-left 0, top-right 1, bottom-left 2, bottom-right 3
   t.m.Vram[0x23C1] = 0b00'00'00'11;  // the next byte covers columns 4-7
   t.m.Vram[0x23C8] = 0b00'00'00'10;  // the next byte row covers tile rows 4-7
-  t.m.PpuMask = 0x08;
+  Classic(t.m).PpuMask = 0x08;
   for (int line : {0, 16, 32}) RenderLine(t.m, line);
 
   const std::vector<int> top = Row(t.m, 0, 0, 40);
@@ -170,9 +171,9 @@ TEST(Renderer, AttributesFollowTheColumnsAtEveryScroll) {
     t.m.Vram[0x23C0 + i] = static_cast<uint8_t>(i * 37 + 11);
     t.m.Vram[0x27C0 + i] = static_cast<uint8_t>(i * 53 + 5);
   }
-  t.m.PpuMask = 0x08;
+  Classic(t.m).PpuMask = 0x08;
   for (int scrollX = 0; scrollX < 256; ++scrollX) {
-    t.m.ScrollX = static_cast<uint8_t>(scrollX);
+    Classic(t.m).ScrollX = static_cast<uint8_t>(scrollX);
     for (const int line : {0, 16}) {
       SCOPED_TRACE(testing::Message() << "scroll " << scrollX << ", line " << line);
       RenderLine(t.m, line);
@@ -195,7 +196,7 @@ TEST(Renderer, BackgroundOffClearsTheLineWhateverTheTablesHold) {
   FillNames(t.m, 0x2000, kSolidTile);
   FillAttributes(t.m, 0x2000, 0xFF);
   FillRow(t.m, 7, 0x5A);
-  t.m.PpuMask = 0x10;  // sprites on, background off
+  Classic(t.m).PpuMask = 0x10;  // sprites on, background off
 
   RenderLine(t.m, 7);
 
@@ -207,10 +208,10 @@ TEST(Renderer, ControlBit4MovesTheBackgroundPatternsToTheUpperHalf) {
   SetSolidTile(t.m, 0x0000 + 16 * kSolidTile, 1);
   SetSolidTile(t.m, 0x1000 + 16 * kSolidTile, 2);
   FillNames(t.m, 0x2000, kSolidTile);
-  t.m.PpuMask = 0x08;
+  Classic(t.m).PpuMask = 0x08;
 
   RenderLine(t.m, 0);
-  t.m.PpuCtrl = 0x10;
+  Classic(t.m).PpuCtrl = 0x10;
   RenderLine(t.m, 1);
 
   EXPECT_EQ(Row(t.m, 0), std::vector<int>(kScreenWidth, 1));
@@ -233,7 +234,7 @@ TEST_P(SpriteLines, TopRowOnLineYAndNothingOnLine239) {
   HideSprites(t.m);
   SetSolidTile(t.m, 0x1000, 1);
   SetSolidTile(t.m, 0x1010, 1);
-  t.m.PpuCtrl = c.tall ? 0x20 : 0x08;
+  Classic(t.m).PpuCtrl = c.tall ? 0x20 : 0x08;
   // Tile 1 in 8x16 mode is $1000-$101F; tile 0 with bit 3 is $1000 for 8x8.
   SetSprite(t.m, 9, c.y, c.tall ? 1 : 0, 0x00, 40);
 
@@ -316,7 +317,7 @@ TEST_P(TallSpriteFlips, HalvesAndRowsFollowTheFlipBits) {
     t.m.Vram[0x1240 + r] = 0x80 >> r;
     t.m.Vram[0x1250 + 8 + r] = 0x80 >> r;
   }
-  t.m.PpuCtrl = 0x20;
+  Classic(t.m).PpuCtrl = 0x20;
   SetSprite(t.m, 0, 30, 0x25, c.attributes, 100);
 
   RenderSprites(t.m);
@@ -345,7 +346,7 @@ TEST(Renderer, ControlBit3MovesSmallSpritePatternsToTheUpperHalf) {
 
   RenderSprites(t.m);
   EXPECT_EQ(t.m.FrameBuffer[10 * kScreenWidth], 17);
-  t.m.PpuCtrl = 0x08;
+  Classic(t.m).PpuCtrl = 0x08;
   RenderSprites(t.m);
   EXPECT_EQ(t.m.FrameBuffer[10 * kScreenWidth], 18);
 }

@@ -1,6 +1,7 @@
 // The scanline hook driven call by call: line counting, vertical blank and its
 // interrupt, the front end's turn at line 0, mapper clocking, scroll latching,
 // the sprite-0 hit and frame skip.
+#include "engine/classic/ClassicEngine.h"
 #include "engine/classic/video/ScanlineHook.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,10 @@
 #include <vector>
 
 #include "cartridge/boards/Boards.h"
-#include "sound/RecordingMidiOut.h"
-#include "sound/Sound.h"
 #include "engine/classic/video/PictureBuilder.h"
 #include "engine/classic/video/PpuRegisters.h"
+#include "sound/RecordingMidiOut.h"
+#include "sound/Sound.h"
 
 namespace {
 
@@ -54,25 +55,25 @@ constexpr int kFrame = 244;
 
 TEST(ScanlineHook, AFrameFromResetCountsLinesAndPresentsAtLineZero) {
   HookMachine h;
-  h.m.PpuMask = 0x08;  // background on, all tiles blank: drawn rows become 0
+  Classic(h.m).PpuMask = 0x08;  // background on, all tiles blank: drawn rows become 0
   std::fill(h.m.FrameBuffer.begin(), h.m.FrameBuffer.end(), 0x77);
 
   EXPECT_EQ(h.Run(1), intNone);
-  EXPECT_EQ(h.m.ScanlineCounter, 1);
+  EXPECT_EQ(Classic(h.m).ScanlineCounter, 1);
   EXPECT_EQ(Row(h.m, 0, 0, 1)[0], 0x77) << "the first call handles line 1, not line 0";
   EXPECT_EQ(Row(h.m, 1, 0, 1)[0], 0);
 
   h.Run(237);
-  EXPECT_FALSE(h.m.PpuStatus & 0x80);
+  EXPECT_FALSE(Classic(h.m).PpuStatus & 0x80);
   EXPECT_EQ(h.Run(1), intNone);  // call 239: line 239, interrupts off
-  EXPECT_TRUE(h.m.PpuStatus & 0x80);
+  EXPECT_TRUE(Classic(h.m).PpuStatus & 0x80);
   EXPECT_TRUE(h.host.calls.empty());
 
   h.Run(4);  // lines 240-243 only take time
   EXPECT_EQ(h.host.presented, 0);
   h.Run(1);  // call 244: line 0
-  EXPECT_EQ(h.m.ScanlineCounter, 0);
-  EXPECT_FALSE(h.m.PpuStatus & 0x80);
+  EXPECT_EQ(Classic(h.m).ScanlineCounter, 0);
+  EXPECT_FALSE(Classic(h.m).PpuStatus & 0x80);
   EXPECT_EQ(h.host.calls, (std::vector<std::string>{"refresh", "present", "poll", "messages"}));
   EXPECT_EQ(Row(h.m, 0, 0, 1)[0], 0) << "line 0 is drawn before the frame is shown";
 }
@@ -92,13 +93,13 @@ TEST_P(VerticalBlank, InterruptOnlyWhenEnabledAndThenNoMapperClock) {
   h.m.MapperClock = FindMapperBoard(4)->Clock;
   h.m.IrqEnabled = true;
   h.m.IrqCounter = 1000;
-  h.m.PpuCtrl = c.ctrl;
+  Classic(h.m).PpuCtrl = c.ctrl;
 
   h.Run(238);
   EXPECT_EQ(h.Run(1), c.codeAt239);
   h.Run(kFrame - 239);
   EXPECT_EQ(1000 - h.m.IrqCounter, c.mapperClocks);
-  EXPECT_EQ(h.m.ScanlineCounter, 0);
+  EXPECT_EQ(Classic(h.m).ScanlineCounter, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(ScanlineHook, VerticalBlank,
@@ -111,25 +112,25 @@ TEST(ScanlineHook, MapperInterruptSkipsThatLinesScrollLatchAndSprite0Hit) {
   h.m.MapperClock = FindMapperBoard(4)->Clock;
   h.m.IrqEnabled = true;
   h.m.IrqCounter = 3;
-  h.m.PpuMask = 0x18;
-  h.m.Sprite0Line = 3;
-  h.m.ScrollXWritten = 5;
-  h.m.ScrollChanged = false;
+  Classic(h.m).PpuMask = 0x18;
+  Classic(h.m).Sprite0Line = 3;
+  Classic(h.m).ScrollXWritten = 5;
+  Classic(h.m).ScrollChanged = false;
 
   h.Run(2);
-  h.m.ScrollChanged = true;
+  Classic(h.m).ScrollChanged = true;
   EXPECT_EQ(h.Run(1), intIRQ);  // line 3
-  EXPECT_EQ(h.m.ScrollX, 0);
-  EXPECT_FALSE(h.m.PpuStatus & 0x40);
+  EXPECT_EQ(Classic(h.m).ScrollX, 0);
+  EXPECT_FALSE(Classic(h.m).PpuStatus & 0x40);
   EXPECT_EQ(h.Run(1), intNone);  // line 4 latches what line 3 skipped
-  EXPECT_EQ(h.m.ScrollX, 5);
+  EXPECT_EQ(Classic(h.m).ScrollX, 5);
 }
 
 TEST(ScanlineHook, ScrollWrittenInVerticalBlankTakesEffectFromLine1) {
   HookMachine h;
   SetUniformTile(h.m, 0x0010, 0x55, 0x33);  // colours 0,1,2,3,0,1,2,3
   FillNames(h.m, 0x2000, 1);
-  h.m.PpuMask = 0x08;
+  Classic(h.m).PpuMask = 0x08;
 
   h.Run(100);
   PpuRegisterWrite(h.m, 0x2005, 0);  // a lone write mid-frame leaves the toggle on vertical
@@ -139,7 +140,7 @@ TEST(ScanlineHook, ScrollWrittenInVerticalBlankTakesEffectFromLine1) {
 
   h.Run(5);  // lines 240-243 and 0
   EXPECT_EQ(Row(h.m, 0, 0, 4), (std::vector<int>{0, 1, 2, 3})) << "line 0 keeps the old scroll";
-  EXPECT_EQ(h.m.ScrollX, 2);
+  EXPECT_EQ(Classic(h.m).ScrollX, 2);
   h.Run(1);
   EXPECT_EQ(Row(h.m, 1, 0, 4), (std::vector<int>{2, 3, 0, 1}));
 }
@@ -158,19 +159,19 @@ TEST_P(Sprite0Hit, FlaggedOnTheLineBelowTheLastOpaqueRow) {
   // Rows 0-5 of tile 1 have opaque pixels (row 2 in the high plane only).
   SetTile(h.m, 0x0010, {0x80, 0x01, 0, 0x10, 0x10, 0x08, 0, 0}, {0, 0, 0x40, 0, 0, 0, 0, 0});
   SetSprite(h.m, 0, 100, 1, 0x00, 30);
-  h.m.PpuMask = c.mask;
-  h.m.PpuCtrl = c.ctrl;
+  Classic(h.m).PpuMask = c.mask;
+  Classic(h.m).PpuCtrl = c.ctrl;
 
   h.Run(kFrame);  // to line 0, where the line is predicted
-  EXPECT_EQ(h.m.Sprite0Line, 106);
+  EXPECT_EQ(Classic(h.m).Sprite0Line, 106);
   h.Run(105);
-  EXPECT_FALSE(h.m.PpuStatus & 0x40);
+  EXPECT_FALSE(Classic(h.m).PpuStatus & 0x40);
   EXPECT_EQ(h.Run(1), c.code);  // line 106
-  EXPECT_EQ(bool(h.m.PpuStatus & 0x40), c.hit);
+  EXPECT_EQ(bool(Classic(h.m).PpuStatus & 0x40), c.hit);
   EXPECT_EQ(h.Run(132), intNone);  // up to line 238: the flag stays
-  EXPECT_EQ(bool(h.m.PpuStatus & 0x40), c.hit);
+  EXPECT_EQ(bool(Classic(h.m).PpuStatus & 0x40), c.hit);
   h.Run(1);  // line 239 clears it
-  EXPECT_FALSE(h.m.PpuStatus & 0x40);
+  EXPECT_FALSE(Classic(h.m).PpuStatus & 0x40);
 }
 
 INSTANTIATE_TEST_SUITE_P(ScanlineHook, Sprite0Hit,
@@ -193,9 +194,9 @@ TEST_P(Sprite0Prediction, UsesTheSpritePatternAddressing) {
   HookMachine h;
   if (c.opaqueAddress >= 0) h.m.Vram[c.opaqueAddress] = 0x01;
   SetSprite(h.m, 0, 50, c.tile, 0xC0, 0);  // flips play no part
-  h.m.PpuCtrl = c.ctrl;
+  Classic(h.m).PpuCtrl = c.ctrl;
   ComputeSprite0Line(h.m);
-  EXPECT_EQ(h.m.Sprite0Line, c.line);
+  EXPECT_EQ(Classic(h.m).Sprite0Line, c.line);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -211,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ScanlineHook, FrameRate3DrawsAndShowsOneFrameInThree) {
   HookMachine h;
   h.m.FrameRate = 3;
-  h.m.PpuMask = 0x18;
+  Classic(h.m).PpuMask = 0x18;
   SetSolidTile(h.m, 0x0010, 1);
   SetSprite(h.m, 1, 60, 1, 0x00, 60);
 
@@ -291,8 +292,8 @@ TEST(ScanlineHook, ACounterSetOutsideTheFrameWrapsAsTheRemainderOfItsNextValue) 
   // the next line is still (counter + 1) % 244, at the wrap and beyond it.
   for (int counter : {0, 1, 238, 242, 243, 244, 245, 487, 488, 100000}) {
     HookMachine h;
-    h.m.ScanlineCounter = counter;
+    Classic(h.m).ScanlineCounter = counter;
     h.Run(1);
-    EXPECT_EQ(h.m.ScanlineCounter, (counter + 1) % kFrame) << "from " << counter;
+    EXPECT_EQ(Classic(h.m).ScanlineCounter, (counter + 1) % kFrame) << "from " << counter;
   }
 }
