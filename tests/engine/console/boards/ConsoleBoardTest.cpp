@@ -10,6 +10,7 @@
 #include <ostream>
 #include <vector>
 
+#include "cartridge/boards/Boards.h"
 #include "engine/console/boards/ConsoleBoard.h"
 #include "support/TestMachine.h"
 
@@ -76,6 +77,45 @@ struct Cart {
 
 std::span<const uint8_t> Contents(const std::vector<uint8_t>& section) {
   return std::span<const uint8_t>(section).subspan(8);
+}
+
+// --- Banking and name tables -------------------------------------------------------
+
+// The name tables the designed engine's mirror distance gave the console
+// engine: four screens when the cartridge is wired so, a single screen on
+// mapper 7, else one table above the other ($400) or side by side.
+NameTableArrangement DesignedTables(const Machine& m) {
+  if (m.CartFlags & kCartFourScreen) return kFourScreenTables;
+  if (m.MapperNumber == 7) return SingleScreenTables((m.MirrorMask & 0x800) ? 1 : 0);
+  return (m.MirrorMask & 0x400) ? kHorizontalTables : kVerticalTables;
+}
+
+// Every board banks and arranges the name tables as the designed board the
+// console engine ran before it had its own, write for write: the same
+// pseudo-random writes, most of them to the registers' own addresses.
+TEST(ConsoleBoards, BankAndArrangeTheTablesAsTheDesignedBoardsDid) {
+  constexpr uint16_t kRegisters[] = {0x8000, 0x8001, 0x8002, 0x8003, 0x8008, 0x8009, 0x9000,
+                                     0xA000, 0xA001, 0xA002, 0xA003, 0xB000, 0xC000, 0xC001,
+                                     0xD000, 0xE000, 0xE001, 0xF000, 0xF001};
+  for (const MapperBoard& board : MapperBoards())
+    for (const auto& [chr, flags] : {std::pair{16, uint8_t{1}}, std::pair{0, uint8_t{0}}}) {
+      SCOPED_TRACE("mapper " + std::to_string(board.Number) + ", pattern banks " + std::to_string(chr));
+      TestMachine designed;
+      ASSERT_TRUE(InstallCartridge(designed.m, 32, chr, board.Number, flags));
+      Cart cart(board.Number, 32, chr, flags);
+      ASSERT_EQ(Banks(cart.t.m), Banks(designed.m)) << "at power-on";
+      uint32_t seed = 12345u + static_cast<uint32_t>(board.Number);
+      for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const auto value = static_cast<uint8_t>(seed >> 16);
+        const auto address =
+            static_cast<uint16_t>(seed & 0x80000000u ? 0x8000 | (seed >> 8) : kRegisters[(seed >> 8) % 19]);
+        designed.m.MapperWrite(designed.m, address, value);
+        ConsoleBoardWrite(cart.b, cart.t.m, address, value, i);
+        ASSERT_EQ(Banks(cart.t.m), Banks(designed.m)) << "write " << i;
+        ASSERT_EQ(cart.b.Tables, DesignedTables(designed.m)) << "write " << i;
+      }
+    }
 }
 
 // --- Save and load ----------------------------------------------------------------
