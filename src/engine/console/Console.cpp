@@ -56,22 +56,20 @@ void WriteIo(Console& c, uint16_t address, uint8_t value) {
 
 // How many dots the picture processor may be owed before its outputs can
 // change: a board that counts A12's rises sees each one in the cycle it comes.
-uint32_t DotsToEvent(const Console& c) { return c.Video.WatchA12 ? 1 : PpuDotsToEvent(c.Video); }
+uint32_t DotsToEvent(const Console& c) { return c.Video.A12.Watching ? 1 : PpuDotsToEvent(c.Video); }
 
 // The first cycle from which the board's interrupt line may change by
-// itself: never for a board without a counter, the cycle its counter fires
-// for one that counts the processor's cycles, and every cycle for one that
-// counts A12's rises (the picture processor is brought up to date on each
-// anyway).
-uint64_t BoardDue(const BoardIrq& b) {
-  switch (b.Kind) {
-    case BoardIrqKind::None: return kConsoleNever;
-    case BoardIrqKind::BandaiCycles:
-    case BoardIrqKind::VrcCycles:
-    case BoardIrqKind::FfeCycles: return b.FiresAt;
-    case BoardIrqKind::Mmc3: return 0;
-  }
-  return 0;
+// itself: every cycle for a board that counts A12's rises (the picture
+// processor is brought up to date on each anyway), else the cycle its
+// counter fires, never for a board without one.
+uint64_t BoardDue(const ConsoleBoard& b) { return b.Clock == BoardClock::A12Rises ? 0 : b.FiresAt; }
+
+// The picture processor sees the board's name tables as they now stand.
+void WireBoard(Console& c) { c.Video.NameTables = c.Board.Tables; }
+
+void BoardWrite(Console& c, uint16_t address, uint8_t value) {
+  ConsoleBoardWrite(c.Board, *c.M, address, value, c.Processor.Cycles);
+  WireBoard(c);
 }
 
 // NextDue for a console about to run cycle `next`. The picture processor is
@@ -141,16 +139,15 @@ namespace {
     case 2:
       if (address < 0x4020)
         WriteIo(c, address, value);
-      else if (BoardIrqWatchesLowWrites(c.Board)) [[unlikely]]
-        BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
+      else if (ConsoleBoardWatchesLowWrites(c.Board)) [[unlikely]]
+        BoardWrite(c, address, value);
       break;
     case 3: m.BatteryRam[address & 0x1FFF] = value; break;
     default:
-      // The board's banks and mirroring change under the picture
+      // The board's banks and name tables change under the picture
       // processor's fetches from here on.
       ConsoleCatchUpVideo(c);
-      BoardIrqWrite(c.Board, address, value, c.Processor.Cycles);
-      m.MapperWrite(m, address, value);
+      BoardWrite(c, address, value);
       break;
   }
   ConsoleTickAfter(c);
@@ -217,9 +214,9 @@ uint8_t ConsolePeek(const Console& c, uint16_t address) {
 }
 
 void ConsoleBoardCatchUp(Console& c) {
-  BoardIrq& b = c.Board;
-  for (; c.Video.A12Rises; --c.Video.A12Rises) BoardIrqA12Rise(b);
-  BoardIrqCycle(b, c.Processor.Cycles);
+  ConsoleBoard& b = c.Board;
+  for (; c.Video.A12.Rises; --c.Video.A12.Rises) ConsoleBoardA12Rise(b);
+  ConsoleBoardCycle(b, c.Processor.Cycles);
   if (b.Line)
     c.Processor.IrqSources |= kIrqBoard;
   else
@@ -228,12 +225,13 @@ void ConsoleBoardCatchUp(Console& c) {
 
 void ConsolePowerOn(Console& c, Machine& m) {
   c.M = &m;
-  BoardIrqPowerOn(c.Board, m.MapperNumber);
+  ConsoleBoardPowerOn(c.Board, m);
   c.Processor = {};
   c.Processor.Bus = {&c, &ConsoleRead, &ConsoleWrite};
   CpuPowerOn(c.Processor);
   PpuPowerOn(c.Video);
-  c.Video.WatchA12 = c.Board.Kind == BoardIrqKind::Mmc3;
+  c.Video.A12.Watching = c.Board.Clock == BoardClock::A12Rises;
+  WireBoard(c);
   c.OwedDots = 0;
   c.DotsToEvent = DotsToEvent(c);
   c.Dma = {};
@@ -272,7 +270,12 @@ void ConsoleSyncVideo(Console& c) {
   ConsoleRefreshDue(c);
 }
 
-void ConsoleRefreshDue(Console& c) { SetNextDue(c, c.Processor.Cycles); }
+// The name tables are handed over again too: after a restore the board's
+// arrangement is the one read back.
+void ConsoleRefreshDue(Console& c) {
+  WireBoard(c);
+  SetNextDue(c, c.Processor.Cycles);
+}
 
 void ConsoleRunFrame(Console& c) {
   while (!c.Video.FrameReady) cpu2a03::CpuStepOn<ConsoleBus>(c.Processor);

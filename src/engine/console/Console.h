@@ -1,14 +1,14 @@
 // The console engine's console: the 2A03 processor, the picture processor,
 // the sound chip as the processor sees it ($4015, length counters, the frame
 // and sample interrupts, sample fetches), the DMA unit and the controller
-// ports, wired by one bus on which every processor cycle advances the others.
-// The memories, bank tables and board registers stay the Machine's, shared
-// with the designed engine.
+// ports, wired by one bus on which every processor cycle advances the others,
+// and the cartridge's board (boards/). The memories and bank tables are the
+// Machine's, shared with the designed engine.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/console/BoardIrq.h"
+#include "engine/console/boards/ConsoleBoard.h"
 #include "engine/console/cpu/Cpu.h"
 #include "engine/console/ppu/Ppu.h"
 #include "voice/ConsoleVoice.h"
@@ -49,7 +49,7 @@ struct Console {
   Ppu Video;
   ConsoleVoice Apu;
   ConsoleDma Dma;
-  BoardIrq Board;
+  ConsoleBoard Board;
   // The last value on the processor's data bus: what unmapped reads return.
   uint8_t OpenBus = 0;
   // The controller ports: the strobe latch ($4016 bit 0) and each pad's
@@ -148,13 +148,13 @@ inline void ConsoleTickBefore(Console& c) {
     ApuService(c);
 }
 
-// The board's interrupt counter: A12 as the picture processor's last access
-// left it, the processor's cycle, and the line they drive.
+// The board's interrupt unit: A12's rises as the picture processor's last
+// access left them, the processor's cycle, and the line they drive.
 void ConsoleBoardCatchUp(Console& c);
 
 inline void ConsoleTickAfter(Console& c) {
   if (++c.OwedDots >= c.DotsToEvent) ConsoleCatchUpVideo(c);
   c.Processor.NmiLine = c.Video.Nmi;
-  if (c.Board.Kind != BoardIrqKind::None) [[unlikely]]
+  if (c.Board.Clock != BoardClock::None) [[unlikely]]
     ConsoleBoardCatchUp(c);
 }

@@ -52,8 +52,8 @@ RestoreResult ReadRelease1Section(std::span<const uint8_t> section, Console& sta
 // range, so that no damaged or foreign file can send the engine outside its
 // tables.
 bool Plausible(const Console& c) {
-  return PpuPlausible(c.Video) && c.OwedDots <= 262 * 341 && VoicePlausible(c.Apu) &&
-         c.Processor.Cycles >= c.FrameStartCycle &&
+  return PpuPlausible(c.Video) && ConsoleBoardPlausible(c.Board) && c.OwedDots <= 262 * 341 &&
+         VoicePlausible(c.Apu) && c.Processor.Cycles >= c.FrameStartCycle &&
          c.Processor.Cycles - c.FrameStartCycle < kVoiceMaxFrameCycles;
 }
 

@@ -129,14 +129,14 @@ uint8_t ReadData(Ppu& p, const Machine& m) {
   if (a < 0x3F00) {
     value = landing ? p.BufferBefore : p.ReadBuffer;
     p.BufferBefore = p.ReadBuffer;
-    p.ReadBuffer = PpuMemoryRead(m, a);
+    p.ReadBuffer = PpuMemoryRead(p, m, a);
     Drive(p, value, 0xFF);
   } else {
     // Palette reads answer at once with six bits; the buffer takes the name
     // table underneath.
-    value = PpuMemoryRead(m, a);
+    value = PpuMemoryRead(p, m, a);
     p.BufferBefore = p.ReadBuffer;
-    p.ReadBuffer = PpuMemoryRead(m, static_cast<uint16_t>(a - 0x1000));
+    p.ReadBuffer = PpuMemoryRead(p, m, static_cast<uint16_t>(a - 0x1000));
     Decay(p);
     Drive(p, value, 0x3F);
   }
@@ -158,7 +158,8 @@ bool PpuPlausible(const Ppu& p) {
                         (p.EvalCopied >= 1 && p.EvalCopied < 4 && p.SecondaryIndex + 4 - p.EvalCopied <= 32);
   return p.Dot <= 340 && p.Line <= 261 && p.FineX <= 7 && p.EmphasisGroupCount >= 1 &&
          p.EmphasisGroupCount <= 4 && p.EvalState <= 3 && p.EvalCopied <= 4 && copyFits &&
-         p.SpriteCount <= 8 && (writing ? p.SecondaryIndex < 32 : p.SecondaryIndex <= 32);
+         p.SpriteCount <= 8 && (writing ? p.SecondaryIndex < 32 : p.SecondaryIndex <= 32) &&
+         p.NameTables[0] < 4 && p.NameTables[1] < 4 && p.NameTables[2] < 4 && p.NameTables[3] < 4;
 }
 
 void PpuReset(Ppu& p) {
@@ -242,21 +243,9 @@ void PpuWriteRegister(Ppu& p, Machine& m, uint16_t address, uint8_t value) {
       break;
     case 7:
       PpuAddressOut(p, p.V);
-      PpuMemoryWrite(m, p.V & 0x3FFF, value);
+      PpuMemoryWrite(p, m, p.V & 0x3FFF, value);
       StepAddress(p);
       break;
     default: break;  // $2002 is read-only; the write only drives the bus
   }
-}
-
-void PpuTrackA12(Ppu& p, uint16_t address) {
-  constexpr uint64_t kFilterDots = 10;
-  const bool high = address & 0x1000;
-  if (high == p.A12High) return;
-  p.A12High = high;
-  const uint64_t now = PpuDotClock(p);
-  if (!high)
-    p.A12LowSince = now;
-  else if (now - p.A12LowSince >= kFilterDots)
-    ++p.A12Rises;
 }

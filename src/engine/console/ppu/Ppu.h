@@ -3,11 +3,14 @@
 // evaluation into secondary OAM, sprite-0 hit, the status flags and their
 // read races, the read buffer and the decaying open bus, and the odd-frame
 // dot skip. It reads pattern bytes through the Machine's bank tables and
-// keeps name tables and palette in the Machine's video memory, so the boards'
-// banking is the same as the designed engine's.
+// keeps name tables and palette in the Machine's video memory; which name
+// table each quarter shows, and A12's filter, are the board's.
 #pragma once
 
 #include <cstdint>
+
+#include "engine/console/boards/A12Filter.h"
+#include "engine/console/boards/ConsoleBoard.h"
 
 struct Machine;
 
@@ -72,11 +75,13 @@ struct Ppu {
   // palette index (16-31) | 0x20 behind the background | 0x40 from entry 0.
   uint8_t LinePixels[256] = {};
 
-  // --- A12, for a board that counts its rises (the MMC3) ----------------------------
-  bool WatchA12 = false;  // set by the engine when the board needs it
-  bool A12High = false;
-  uint8_t A12Rises = 0;      // rises past the filter, not yet taken by the board
-  uint64_t A12LowSince = 0;  // the dot (PpuDotClock) at which A12 last fell
+  // --- The cartridge's side of the bus -----------------------------------------------
+  // The board's filter on A12, for a board that counts its rises: every
+  // address the chip puts out goes through it while it watches.
+  A12Filter A12;
+  // Which table each name-table quarter shows: the board's arrangement, as
+  // the engine hands it over whenever the board may have changed it.
+  NameTableArrangement NameTables = kVerticalTables;
 };
 
 // The /NMI output follows the vertical blank flag and the enable bit.
@@ -86,14 +91,11 @@ inline bool PpuOddFrame(const Ppu& p) { return p.Frame & 1; }
 
 // Dots since power on, as far as the position tells (a skipped dot aside).
 inline uint64_t PpuDotClock(const Ppu& p) { return p.Frame * (341 * 262) + p.Line * 341u + p.Dot; }
-// `address` goes out on the picture processor's bus. A board that counts
-// A12 sees a rise only after the line has been low for about three processor
-// cycles: the short lows between sprite fetches never count, the long low
-// of fetches from the other pattern table does.
-void PpuTrackA12(Ppu& p, uint16_t address);
+// `address` goes out on the picture processor's bus, where a board that
+// counts A12's rises sees it.
 inline void PpuAddressOut(Ppu& p, uint16_t address) {
-  if (p.WatchA12) [[unlikely]]
-    PpuTrackA12(p, address);
+  if (p.A12.Watching) [[unlikely]]
+    A12FilterSee(p.A12, address, PpuDotClock(p));
 }
 
 void PpuPowerOn(Ppu& p);
@@ -117,8 +119,8 @@ void PpuBeginPicture(Ppu& p);
 // --- PpuMemory.cpp: the picture processor's address space -------------------------
 // A byte of the 14-bit address space: pattern tables through the bank table,
 // name tables through the cartridge's mirroring, palette.
-uint8_t PpuMemoryRead(const Machine& m, uint16_t address);
-void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value);
+uint8_t PpuMemoryRead(const Ppu& p, const Machine& m, uint16_t address);
+void PpuMemoryWrite(const Ppu& p, Machine& m, uint16_t address, uint8_t value);
 // Palette memory as the chip wakes up: not cleared, but holding values that
 // come up much the same at every power-on.
 void PpuPowerOnPalette(Machine& m);

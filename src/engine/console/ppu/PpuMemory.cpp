@@ -1,6 +1,6 @@
 // The picture processor's 14-bit address space: pattern tables through the
-// Machine's bank table, the console's 2 KB of name-table RAM folded by the
-// board's mirroring (4 KB on four-screen boards), and the 32 bytes of
+// Machine's bank table, the console's 2 KB of name-table RAM as the board
+// arranges it (4 KB on four-screen boards), and the 32 bytes of
 // palette with their four mirrored pairs.
 #include <cstddef>
 
@@ -19,14 +19,14 @@ void SetPaletteEntry(Machine& m, uint16_t i, uint8_t value) {
 
 }  // namespace
 
-uint8_t PpuMemoryRead(const Machine& m, uint16_t address) {
+uint8_t PpuMemoryRead(const Ppu& p, const Machine& m, uint16_t address) {
   const uint16_t a = address & 0x3FFF;
   if (a < 0x2000) return m.PatternBankTable[a >> 10][a];
-  if (a < 0x3F00) return m.Vram[PpuNameTableIndex(m, a)];
+  if (a < 0x3F00) return m.Vram[PpuNameTableIndex(p.NameTables, a)];
   return m.Vram[0x3F00 | (a & 0x1F)];
 }
 
-void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value) {
+void PpuMemoryWrite(const Ppu& p, Machine& m, uint16_t address, uint8_t value) {
   const uint16_t a = address & 0x3FFF;
   if (a < 0x2000) {
     // Pattern RAM is video memory, and the bank table points into it: the
@@ -37,7 +37,7 @@ void PpuMemoryWrite(Machine& m, uint16_t address, uint8_t value) {
       if (at >= 0 && at < 0x2000 * 2) m.Vram[static_cast<size_t>(at)] = value;
     }
   } else if (a < 0x3F00) {
-    m.Vram[PpuNameTableIndex(m, a)] = value;
+    m.Vram[PpuNameTableIndex(p.NameTables, a)] = value;
   } else {
     // Six bits per entry; entries 0, 4, 8 and C of the sprite half are the
     // background half's, so both copies always hold the same value.

@@ -89,13 +89,15 @@ inline uint16_t PatternAddress(const Ppu& p, uint8_t name) {
 // memory access takes two dots and the byte is latched on the second.
 inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
   switch (dot & 7) {
-    case 2: p.NameLatch = m.Vram[PpuNameTableIndex(m, NameAddress(p.V))]; break;
-    case 4: p.AttrLatch = AttributeBits(m.Vram[PpuNameTableIndex(m, AttributeAddress(p.V))], p.V); break;
+    case 2: p.NameLatch = m.Vram[PpuNameTableIndex(p.NameTables, NameAddress(p.V))]; break;
+    case 4:
+      p.AttrLatch = AttributeBits(m.Vram[PpuNameTableIndex(p.NameTables, AttributeAddress(p.V))], p.V);
+      break;
     case 5:
     case 7:
       // The pattern planes' addresses go out a dot before their bytes come
       // back: a board watching A12 sees them here.
-      if (p.WatchA12) [[unlikely]]
+      if (p.A12.Watching) [[unlikely]]
         PpuAddressOut(p, static_cast<uint16_t>(PatternAddress(p, p.NameLatch) | (dot & 2) << 2));
       break;
     case 6: p.PatternLow = PatternFetch(p, m, PatternAddress(p, p.NameLatch)); break;
@@ -110,11 +112,11 @@ inline void BackgroundFetch(Ppu& p, const Machine& m, uint16_t dot) {
 // A tile group's four fetches at once, for RenderTile.
 // Both name-table reads are made before anything is stored: a byte stored
 // into the chip's state could, for all the compiler knows, be the board's
-// mirroring, which it would then read again.
+// name-table arrangement, which it would then read again.
 inline void FetchTile(Ppu& p, const Machine& m) {
   const uint16_t v = p.V;
-  const uint8_t name = m.Vram[PpuNameTableIndex(m, NameAddress(v))];
-  const uint8_t attr = m.Vram[PpuNameTableIndex(m, AttributeAddress(v))];
+  const uint8_t name = m.Vram[PpuNameTableIndex(p.NameTables, NameAddress(v))];
+  const uint8_t attr = m.Vram[PpuNameTableIndex(p.NameTables, AttributeAddress(v))];
   const uint16_t pattern = PatternAddress(p, name);
   p.NameLatch = name;
   p.AttrLatch = AttributeBits(attr, v);
@@ -246,7 +248,7 @@ void FetchSprite(Ppu& p, Machine& m, int slot) {
   const uint8_t* s = &p.Secondary[slot * 4];
   const bool real = slot < p.SpriteCount;
   // An empty slot's fetches are seen only by a board watching A12.
-  if (!real && !p.WatchA12) return;
+  if (!real && !p.A12.Watching) return;
   const uint8_t attr = s[2];
   const uint16_t address = SpritePatternAddress(p, slot);
   uint8_t low = PatternFetch(p, m, address);
@@ -456,7 +458,7 @@ void RenderDot(Ppu& p, Machine& m) {
     // The pattern planes' addresses go out on the slot's fifth and seventh
     // dots, where a board watching A12 sees them; the bytes come with the
     // slot's last dot.
-    if (p.WatchA12 && (step == 4 || step == 6)) [[unlikely]]
+    if (p.A12.Watching && (step == 4 || step == 6)) [[unlikely]]
       PpuAddressOut(p, static_cast<uint16_t>(SpritePatternAddress(p, (d - 257) >> 3) | (step & 2) << 2));
     if (step == 7) FetchSprite(p, m, (d - 257) >> 3);
     return;

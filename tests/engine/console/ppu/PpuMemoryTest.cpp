@@ -1,5 +1,5 @@
 // The picture processor's address space as the processor reaches it through
-// $2006/$2007: name tables folded by each board's mirroring onto the
+// $2006/$2007: name tables folded by the board's arrangement onto the
 // console's 2 KB (4 KB on four-screen boards), the palette's mirrored pairs,
 // and the read buffer in front of everything but the palette.
 #include <gtest/gtest.h>
@@ -17,9 +17,7 @@ void SetAddress(Ppu& p, Machine& m, uint16_t address) {
 
 struct MirrorRow {
   const char* Name;
-  int Mapper;
-  int32_t MirrorMask;
-  int32_t CartFlags;
+  NameTableArrangement Tables;
   // Where a byte written at $2000, $2400, $2800 and $2C00 lands.
   uint16_t Lands[4];
 };
@@ -32,16 +30,14 @@ TEST_P(NameTables, FoldOntoTheConsolesMemory) {
   const MirrorRow& row = GetParam();
   TestMachine t;
   Machine& m = t.m;
-  m.MapperNumber = row.Mapper;
-  m.MirrorMask = row.MirrorMask;
-  m.CartFlags = row.CartFlags;
   Ppu p;
   PpuPowerOn(p);
+  p.NameTables = row.Tables;
   for (int table = 0; table < 4; ++table) {
     const uint16_t at = static_cast<uint16_t>(0x2000 + table * 0x400 + 0x15);
-    EXPECT_EQ(PpuNameTableIndex(m, at), row.Lands[table] + 0x15) << "table " << table;
+    EXPECT_EQ(PpuNameTableIndex(p.NameTables, at), row.Lands[table] + 0x15) << "table " << table;
     // The same table seen through the $3000 mirror.
-    EXPECT_EQ(PpuNameTableIndex(m, static_cast<uint16_t>(at + 0x1000)), row.Lands[table] + 0x15);
+    EXPECT_EQ(PpuNameTableIndex(p.NameTables, static_cast<uint16_t>(at + 0x1000)), row.Lands[table] + 0x15);
     SetAddress(p, m, at);
     PpuWriteRegister(p, m, 0x2007, static_cast<uint8_t>(0xA0 + table));
     SetAddress(p, m, at);
@@ -52,11 +48,11 @@ TEST_P(NameTables, FoldOntoTheConsolesMemory) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boards, NameTables,
-    testing::Values(MirrorRow{"Vertical", 0, 0x800, 0, {0x2000, 0x2400, 0x2000, 0x2400}},
-                    MirrorRow{"Horizontal", 0, 0x400, 0, {0x2000, 0x2000, 0x2400, 0x2400}},
-                    MirrorRow{"FourScreen", 4, 0x800, kCartFourScreen, {0x2000, 0x2400, 0x2800, 0x2C00}},
-                    MirrorRow{"SingleScreenLow", 7, 0x400, 0, {0x2000, 0x2000, 0x2000, 0x2000}},
-                    MirrorRow{"SingleScreenHigh", 7, 0x800, 0, {0x2400, 0x2400, 0x2400, 0x2400}}),
+    testing::Values(MirrorRow{"Vertical", kVerticalTables, {0x2000, 0x2400, 0x2000, 0x2400}},
+                    MirrorRow{"Horizontal", kHorizontalTables, {0x2000, 0x2000, 0x2400, 0x2400}},
+                    MirrorRow{"FourScreen", kFourScreenTables, {0x2000, 0x2400, 0x2800, 0x2C00}},
+                    MirrorRow{"SingleScreenLow", SingleScreenTables(0), {0x2000, 0x2000, 0x2000, 0x2000}},
+                    MirrorRow{"SingleScreenHigh", SingleScreenTables(1), {0x2400, 0x2400, 0x2400, 0x2400}}),
     [](const testing::TestParamInfo<MirrorRow>& info) { return std::string(info.param.Name); });
 
 // Palette writes keep each backdrop pair equal and six bits wide; reads
@@ -65,7 +61,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PpuPalette, MirroredPairsAndImmediateReads) {
   TestMachine t;
   Machine& m = t.m;
-  m.MirrorMask = 0x800;
   Ppu p;
   PpuPowerOn(p);
   for (uint16_t i = 0; i < 32; ++i) {

@@ -42,7 +42,7 @@ struct ConsoleRun {
     if (dotByDot) {
       // Owing nothing yet, the catch-up only learns that a board watching
       // A12 may be owed a single dot.
-      c->Video.WatchA12 = true;
+      c->Video.A12.Watching = true;
       ConsoleSyncVideo(*c);
     }
   }
@@ -54,9 +54,7 @@ struct ConsoleRun {
 
 // The picture processor's state, A12's watch aside (only the second run has it).
 std::string VideoBytes(Ppu p) {
-  p.WatchA12 = p.A12High = false;
-  p.A12Rises = 0;
-  p.A12LowSince = 0;
+  p.A12 = {};
   return std::string(reinterpret_cast<const char*>(&p), sizeof p);
 }
 
