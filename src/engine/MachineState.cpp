@@ -14,8 +14,10 @@
 #include "cartridge/Mapper.h"
 #include "cartridge/boards/Boards.h"
 #include "core/ByteRuns.h"
+#include "core/StateFields.h"
 #include "sound/Sound.h"
 #include "voice/ConsoleVoice.h"
+#include "voice/VoiceFields.h"
 
 static_assert(std::endian::native == std::endian::little, "snapshots are written in the host's byte order");
 
@@ -30,6 +32,9 @@ constexpr uint32_t kTagFrame = SnapshotTag("FRM ");        // the picture as it 
 constexpr uint32_t kTagPackedFrame = SnapshotTag("PIC ");  // the picture, run-length packed
 constexpr uint32_t kTagSoundWrites = SnapshotTag("SRW ");
 constexpr uint32_t kTagVoice = SnapshotTag("VOI ");  // the console voice's chip, while it plays
+// Bumped by hand whenever voice/VoiceFields.h changes what the heard voice lists.
+constexpr uint32_t kVoiceSectionVersion = 1;
+const auto kVoiceList = [](auto& io, auto& v) { VoiceFields(io, v); };
 // More sound register writes than any frame can make: a count above it is damage.
 constexpr uint32_t kMostSoundWrites = 1u << 16;
 // A write's cycle lies within one frame: the bound is the designed engine's
@@ -391,13 +396,9 @@ void TakeSnapshot(const Machine& m, std::vector<uint8_t>& out, bool pictureRedra
     w.End();
   }
 
-  // The console voice's chip, whole, while it is the voice heard; a restore
-  // without it brings the chip back from the registers.
-  if (m.ChipInStep) {
-    w.Begin(kTagVoice);
-    w.Put(*m.Chip);
-    w.End();
-  }
+  // The console voice's chip and output stage while it is the voice heard;
+  // a restore without it brings the chip back from the registers.
+  if (m.ChipInStep) state::WriteSection(out, kTagVoice, kVoiceSectionVersion, *m.Chip, kVoiceList);
 }
 
 void ResumeRestored(Machine& m) {
@@ -449,15 +450,21 @@ RestoreResult RestoreSnapshot(Machine& m, std::span<const uint8_t> data) {
     return RestoreResult::Damaged;
   std::vector<ApuWrite> writes;
   if (soundWrites.Present() && !ReadSoundWrites(soundWrites, writes)) return RestoreResult::Damaged;
-  // The chip's bytes are taken whole or not at all; a chip from a build
-  // with another layout is left out, and the chip is brought back from the
-  // registers instead.
+  // The chip is taken whole or not at all: one of another list (or, before
+  // the lists, of another build's layout) is left out, and the chip is
+  // brought back from the registers instead. Checked aside first.
   std::unique_ptr<ConsoleVoice> staged;
-  if (voice.Present() && voice.Rest().size() == sizeof(ConsoleVoice)) {
-    // Checked aside, in aligned storage, before it can replace the chip.
-    staged = std::make_unique<ConsoleVoice>();
-    std::memcpy(static_cast<void*>(staged.get()), voice.Rest().data(), sizeof(ConsoleVoice));
-    if (!VoicePlausible(*staged)) staged.reset();
+  if (voice.Present()) {
+    staged = std::make_unique<ConsoleVoice>(*m.Chip);
+    bool taken = false;
+    if (version >= 3) {
+      taken = state::ReadSection(voice.Rest(), kVoiceSectionVersion, *staged, kVoiceList) ==
+              state::SectionVerdict::Read;
+    } else if (voice.Rest().size() == sizeof(ConsoleVoice)) {
+      std::memcpy(static_cast<void*>(staged.get()), voice.Rest().data(), sizeof(ConsoleVoice));
+      taken = true;
+    }
+    if (!taken || !VoicePlausible(*staged)) staged.reset();
   }
   if (picture.Bad() || mapper.Bad() || channels.Bad() || sound.Bad() || memoryCheck.Bad() ||
       (frame.Present() && frameCheck.Bad()) || !Plausible(m, s))

@@ -27,11 +27,30 @@ const auto kConsoleList = [](auto& io, auto& c) { ConsoleFields(io, c); };
 // snapshots carry them as the first releases' raw bytes.
 constexpr uint32_t kFieldListSnapshots = 3;
 
+// The designed board's fields that the first releases' shared mapper
+// section held for the console engine too: its register block, mirroring
+// and scanline counter, after the cartridge flags.
+bool ReadRelease1MapperFields(std::span<const uint8_t> data, Release1Board& board) {
+  const std::span<const uint8_t> mapper = FindSnapshotSection(data, SnapshotTag("MAP "));
+  constexpr size_t kNeeded = 4 + 1 + 1 + 2 + 2 + 1 + 16;
+  if (mapper.size() < kNeeded) return false;
+  state::Reader r(mapper.subspan(4));
+  r(board.Mirroring, board.ChrBankMask, board.IrqCounter, board.IrqLatch, board.IrqEnabled, board.Regs);
+  // The mirror distance stood in the picture section, after thirteen bytes
+  // of the designed engine's latches.
+  const std::span<const uint8_t> picture = FindSnapshotSection(data, SnapshotTag("PPU "));
+  if (picture.size() < 17) return false;
+  std::memcpy(&board.MirrorMask, picture.data() + 13, 4);
+  return !r.Bad();
+}
+
 // The first releases' section: their layout check, a CRC-32 of the bytes,
 // then the Console struct's bytes as they laid it out. Read through the
-// frozen copy of that layout and carried over by the same field lists;
-// anything else (another layout, a failed check) is refused as such.
-RestoreResult ReadRelease1Section(std::span<const uint8_t> section, Console& staged) {
+// frozen copy of that layout and carried over by the same field lists (the
+// board and A12's filter by their new names); anything else (another
+// layout, a failed check) is refused as such.
+RestoreResult ReadRelease1Section(std::span<const uint8_t> data, std::span<const uint8_t> section,
+                                  Console& staged, int mapperNumber) {
   constexpr size_t kBytes = sizeof(release1::Console);
   uint32_t layout = 0, check = 0;
   if (section.size() >= 4) std::memcpy(&layout, section.data(), 4);
@@ -42,10 +61,28 @@ RestoreResult ReadRelease1Section(std::span<const uint8_t> section, Console& sta
   std::memcpy(static_cast<void*>(old.get()), section.data() + 8, kBytes);
   std::vector<uint8_t> fields;
   state::Writer w(fields);
-  kConsoleList(w, std::as_const(*old));
+  ConsoleChipFields(w, std::as_const(*old));
   state::Reader r(fields);
-  kConsoleList(r, staged);
-  return r.Exact() ? RestoreResult::Restored : RestoreResult::Damaged;
+  ConsoleChipFields(r, staged);
+  if (!r.Exact()) return RestoreResult::Damaged;
+  const release1::Ppu& video = old->Video;
+  staged.Video.A12 = {video.WatchA12, video.A12High, video.A12Rises, video.A12LowSince};
+  const release1::BoardIrq& irq = old->Board;
+  Release1Board board{};
+  if (!ReadRelease1MapperFields(data, board)) return RestoreResult::Damaged;
+  board.Kind = irq.Kind;
+  board.Line = irq.Line;
+  board.Enabled = irq.Enabled;
+  board.Counter = irq.Counter;
+  board.Latch = irq.Latch;
+  board.Reload = irq.Reload;
+  board.Control = irq.Control;
+  board.Prescaler = irq.Prescaler;
+  board.CycleLatch = irq.CycleLatch;
+  board.SyncedAt = irq.SyncedAt;
+  board.FiresAt = irq.FiresAt;
+  ConsoleBoardFromRelease1(staged.Board, board, mapperNumber);
+  return RestoreResult::Restored;
 }
 
 // The chips' state read back from a snapshot: every position and index in
@@ -149,6 +186,7 @@ void ConsoleEngine::Snapshot(std::vector<uint8_t>& out) const {
   const bool redrawn = m_.FrameRate == 1 && c_->Video.Line >= 240 && c_->Video.Line <= 260;
   TakeSnapshot(m_, out, redrawn);
   state::WriteSection(out, kSnapshotTagConsole, kConsoleSectionVersion, *c_, kConsoleList);
+  ConsoleBoardSave(c_->Board, out);
 }
 
 RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
@@ -165,14 +203,25 @@ RestoreResult ConsoleEngine::Restore(std::span<const uint8_t> data) {
   // process's pointers, the unheard voice's output stage) stays this one's.
   auto staged = std::make_unique<Console>(*c_);
   if (SnapshotVersion(data) < kFieldListSnapshots) {
-    if (const RestoreResult old = ReadRelease1Section(section, *staged); old != RestoreResult::Restored)
-      return refuse(old);
+    const RestoreResult old = ReadRelease1Section(data, section, *staged, m_.MapperNumber);
+    if (old != RestoreResult::Restored) return refuse(old);
   } else {
-    switch (state::ReadSection(section, kConsoleSectionVersion, *staged, kConsoleList)) {
-      case state::SectionVerdict::Read: break;
-      case state::SectionVerdict::OtherLayout: return refuse(RestoreResult::OtherLayout);
-      case state::SectionVerdict::Damaged: return refuse(RestoreResult::Damaged);
-    }
+    const auto verdict = [&](state::SectionVerdict v) {
+      switch (v) {
+        case state::SectionVerdict::Read: return RestoreResult::Restored;
+        case state::SectionVerdict::OtherLayout: return refuse(RestoreResult::OtherLayout);
+        case state::SectionVerdict::Damaged: break;
+      }
+      return refuse(RestoreResult::Damaged);
+    };
+    const RestoreResult chips =
+        verdict(state::ReadSection(section, kConsoleSectionVersion, *staged, kConsoleList));
+    if (chips != RestoreResult::Restored) return chips;
+    // The board's own section; without one the snapshot is cut short.
+    const std::span<const uint8_t> board = FindSnapshotSection(data, kConsoleBoardTag);
+    if (board.empty()) return refuse(RestoreResult::Damaged);
+    const RestoreResult boardRead = verdict(ConsoleBoardLoad(board, staged->Board));
+    if (boardRead != RestoreResult::Restored) return boardRead;
   }
   if (!Plausible(*staged)) return RestoreResult::Damaged;
   const RestoreResult shared = RestoreSnapshot(m_, data);
