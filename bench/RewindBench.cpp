@@ -14,7 +14,7 @@
 #include "cartridge/Lifecycle.h"
 #include "core/ByteRuns.h"
 #include "core/Snapshot.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/EngineChoice.h"
 #include "support/FrameBudgetHost.h"
 #include "timeline/RewindHistory.h"

@@ -9,7 +9,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Snapshot.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/FrameBudgetHost.h"
 

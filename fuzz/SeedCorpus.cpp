@@ -11,7 +11,7 @@
 #include "FuzzSupport.h"
 #include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/classic/cpu/MF6502.h"
 #include "support/RomFiles.h"
 #include "support/ScratchFolder.h"

@@ -8,7 +8,7 @@
 
 #include "FuzzSupport.h"
 #include "core/Snapshot.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Every input meets both engines: each takes its own snapshots and refuses

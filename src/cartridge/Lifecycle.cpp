@@ -11,7 +11,7 @@
 #include "cartridge/Mapper.h"
 #include "cartridge/RomLoader.h"
 #include "core/Text.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "sound/Sound.h"
 #include "sound/SoundChannels.h"
 

@@ -9,7 +9,7 @@
 #include "core/AtomicFile.h"
 #include "core/Snapshot.h"
 #include "core/Text.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 namespace {
 

@@ -2,10 +2,6 @@
 
 #include <atomic>
 
-#include "cartridge/BatteryAutosave.h"
-#include "cartridge/Mapper.h"
-#include "sound/SoundLayerState.h"
-#include "voice/ConsoleVoice.h"
 
 namespace {
 NullHost nullHost;
@@ -18,19 +14,12 @@ uint64_t Machine::NewPatternRomSerial() {
   return ++last;
 }
 
-Machine::Machine()
-    : Autosave(std::make_shared<BatteryAutosave>()),
-      MapperWrite(&MapperWriteNone),
-      MapperClock(&MapperClockNone),
-      Sound(std::make_unique<SoundLayer>()),
-      Chip(std::make_unique<ConsoleVoice>()),
-      host(&nullHost),
-      engine(MakeDefaultEngine(*this)) {
+Machine::Machine() : host(&nullHost) {
   // A frame's writes rarely pass a few dozen; sample playback through $4011
   // may write a few thousand.
   SoundWrites.reserve(4096);
   LastFrameSoundWrites.reserve(4096);
-  ClearBankTables(*this);
+  AssembleMachine(*this);
 }
 
 Machine::~Machine() = default;

@@ -84,6 +84,23 @@ struct EngineDeleter {
 // layer (engine/EngineChoice.cpp).
 std::unique_ptr<Engine, EngineDeleter> MakeDefaultEngine(Machine& m);
 
+// Ends a part the core holds by name only (the sound layer, the voice chip);
+// the layers above define DestroyPart for their own part, so that the core
+// owns them without their declarations. A part made with make_unique converts.
+void DestroyPart(SoundLayer* part);
+void DestroyPart(ConsoleVoice* part);
+template <class T>
+struct PartDeleter {
+  PartDeleter() = default;
+  PartDeleter(std::default_delete<T>) {}
+  void operator()(T* part) const { DestroyPart(part); }
+};
+
+// Gives a new Machine the parts the layers above make (engine/MachineParts.cpp):
+// the battery writer, the empty board handlers and bank tables, the sound
+// layer, the voice chip and the default engine.
+void AssembleMachine(Machine& m);
+
 struct Machine {
   Machine();
   ~Machine();
@@ -186,7 +203,7 @@ struct Machine {
   int32_t SoundFrameCountdown = 0;
   // The device layer (Sound.h): its devices and worker, and what each channel
   // last sent, which decides the MIDI messages that follow.
-  std::unique_ptr<SoundLayer> Sound;
+  std::unique_ptr<SoundLayer, PartDeleter<SoundLayer>> Sound;
   // The sound register writes of this frame so far, stamped with their cycle,
   // and those of the last whole frame (what the console's voice replays).
   std::vector<ApuWrite> SoundWrites;
@@ -194,7 +211,7 @@ struct Machine {
   SoundVoice Voice = SoundVoice::Midi;
   // The console voice's chip (voice/ConsoleVoice.h), in step with the sound
   // registers while it is the voice heard (VoiceOutput.h).
-  std::unique_ptr<ConsoleVoice> Chip;
+  std::unique_ptr<ConsoleVoice, PartDeleter<ConsoleVoice>> Chip;
   bool ChipInStep = false;
 
   // --- Lifecycle -----------------------------------------------------------------------
@@ -207,7 +224,7 @@ struct Machine {
 
   // --- Front end -------------------------------------------------------------------------
   Host* host;
-  // What runs this console (engine/Engine.h): the designed engine by default.
+  // What runs this console (core/Engine.h): the designed engine by default.
   std::unique_ptr<Engine, EngineDeleter> engine;
 
   // Appends one line to the log.

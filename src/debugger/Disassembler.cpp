@@ -4,7 +4,7 @@
 #include <array>
 #include <string_view>
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 namespace {
 

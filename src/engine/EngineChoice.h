@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "core/Machine.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 inline constexpr std::string_view kClassicEngineId = "classic";
 inline constexpr std::string_view kConsoleEngineId = "console";

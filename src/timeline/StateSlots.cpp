@@ -15,7 +15,7 @@
 #include "core/Snapshot.h"
 #include "core/SystemReason.h"
 #include "core/Text.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/EngineChoice.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "sound/Sound.h"
 #include "timeline/TimeLimits.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "core/AtomicFile.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 namespace {
 

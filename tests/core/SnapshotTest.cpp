@@ -16,7 +16,7 @@
 #include "cartridge/boards/Boards.h"
 #include "core/Snapshot.h"
 #include "core/StateFields.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/EngineChoice.h"
 #include "engine/classic/ClassicEngine.h"
 #include "engine/classic/ClassicSnapshot.h"
@@ -26,6 +26,8 @@
 #include "sound/RecordingPcmOut.h"
 #include "sound/Sound.h"
 #include "support/ScratchFolder.h"
+#include "voice/ConsoleVoice.h"
+#include "voice/VoiceFields.h"
 
 namespace {
 
@@ -473,6 +475,12 @@ std::vector<uint8_t> AsLegacyFormat(const std::vector<uint8_t>& snapshot, uint8_
     at += 8 + length;
     std::vector<uint8_t> old = body;
     if (tag == kSnapshotTagClassic) continue;
+    if (tag == SnapshotTag("VOI ")) {  // the heard voice's chip as raw bytes
+      ConsoleVoice chip;
+      EXPECT_EQ(state::ReadSection(body, 1, chip, [](auto& io, auto& v) { VoiceFields(io, v); }),
+                state::SectionVerdict::Read);
+      old.assign(reinterpret_cast<const uint8_t*>(&chip), reinterpret_cast<const uint8_t*>(&chip + 1));
+    }
     if (tag == SnapshotTag("PPU ")) {  // mirror mask, skip count, pads, palette flag, colours
       old = bytes(16, 13);
       const auto from = [&](const std::vector<uint8_t>& v, size_t at, size_t count) {

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 long RunFrames(BudgetMachine& b, long frames) {
   const long before = b.host.frames;

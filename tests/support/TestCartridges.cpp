@@ -6,7 +6,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Crc32.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/EngineChoice.h"
 #include "sound/RecordingPcmOut.h"
 #include "sound/Sound.h"

@@ -11,7 +11,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "core/Snapshot.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "support/FrameBudgetHost.h"
 #include "timeline/RewindHistory.h"
 

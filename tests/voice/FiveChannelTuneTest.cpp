@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cartridge/Lifecycle.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "sound/RecordingMidiOut.h"
 #include "sound/Sound.h"
 #include "sound/SoundDevices.h"

@@ -18,7 +18,7 @@
 #include "core/AtomicFile.h"
 #include "core/Version.h"
 #include "debugger/Disassembler.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/EngineChoice.h"
 #include "sound/MidiRecorder.h"
 #include "sound/RecordingPcmOut.h"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "cartridge/Lifecycle.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "video/Palette.h"
 
 namespace {

@@ -25,7 +25,7 @@
 
 #include "cartridge/Lifecycle.h"
 #include "debugger/Disassembler.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 namespace {
 

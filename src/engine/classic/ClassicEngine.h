@@ -3,7 +3,7 @@
 // as its own state keeps them. Fast and exact to its own rules; the default.
 #pragma once
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/classic/ClassicState.h"
 
 class ClassicEngine final : public Engine {

@@ -9,6 +9,7 @@
 #include "core/Crc32.h"
 #include "core/StateFields.h"
 #include "engine/FrameTurn.h"
+#include "engine/MachineState.h"
 #include "engine/console/Console.h"
 #include "engine/console/ConsoleFields.h"
 #include "engine/console/Release1Console.h"

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 struct Console;
 

@@ -17,7 +17,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "frontend/gui/MessageLine.h"
 #include "frontend/gui/MidiMenu.h"
 #include "frontend/gui/NesForm.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cartridge/Lifecycle.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "engine/classic/cpu/CpuRig.h"
 #include "support/FrameBudgetHost.h"
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "FormFixture.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 
 namespace {
 

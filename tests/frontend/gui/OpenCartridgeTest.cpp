@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FormFixture.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "frontend/gui/RomDialog.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <QTabWidget>
 
 #include "FormFixture.h"
-#include "engine/Engine.h"
+#include "core/Engine.h"
 #include "frontend/gui/MessageLine.h"
 #include "frontend/gui/SettingForm.h"
 #include "frontend/gui/StatesMenu.h"

@@ -18,7 +18,7 @@
 
 #include "core/ApuWrite.h"
 #include "core/Machine.h"
-#include "engine/MachineState.h"
+#include "core/Snapshot.h"
 
 // What the debugger shows and edits of the processor.
 struct CpuRegisters {
