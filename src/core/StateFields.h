@@ -100,7 +100,11 @@ class Reader {
   }
   template <Scalar T, size_t N>
   void Get(std::array<T, N>& a) {
-    for (T& v : a) Get(v);
+    if constexpr (std::is_same_v<T, bool>) {
+      for (T& v : a) Get(v);
+    } else {
+      Bytes(a.data(), sizeof a);
+    }
   }
   template <Scalar T, size_t N>
   void Get(T (&a)[N]) {
