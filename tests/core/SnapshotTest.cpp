@@ -453,8 +453,8 @@ std::vector<uint8_t> AsLegacyFormat(const std::vector<uint8_t>& snapshot, uint8_
   // slice (15 bytes), the held frame start, 13 bytes of latches, the line
   // count, the sprite-0 line, the pads' shift positions.
   std::vector<uint8_t> cpu = bytes(0, 15);
-  cpu.insert(cpu.end(), 6, 0);
-  cpu.push_back(classic[kFieldsAt + 15]);
+  cpu.resize(15 + 6 + 1);  // the six retired bytes stay zero
+  cpu.back() = classic[kFieldsAt + 15];
   std::vector<uint8_t> out(snapshot.begin(), snapshot.begin() + 16);
   out[8] = version;
   const auto append = [&](const char(&tag)[5], const std::vector<uint8_t>& body) {
